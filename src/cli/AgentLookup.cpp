@@ -1,0 +1,53 @@
+#include "cli/AgentLookup.h"
+
+#include "storage/AgentCatalogue.h"
+#include "storage/AgentFile.h"
+#include "storage/InstallFolder.h"
+
+namespace gleanwork {
+
+namespace {
+
+// The file name without its folder and without ".agt".
+std::string AgentNameOfFile(const std::string& path) {
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    constexpr std::string_view kExtension = ".agt";
+    if (name.ends_with(kExtension)) {
+        name.resize(name.size() - kExtension.size());
+    }
+    return name;
+}
+
+std::optional<AgentDefinition> ReadAgentFromFile(const std::string& path, std::string& error) {
+    AgentDefinition agent;
+    agent.name = AgentNameOfFile(path);
+    if (ReadAgentFile(agent, path) != 0) {
+        error = "cannot read agent file '" + path + "'";
+        return std::nullopt;
+    }
+    return agent;
+}
+
+std::optional<AgentDefinition> FindCatalogueAgent(const std::string& name, std::string& error) {
+    AgentCatalogue catalogue;
+    catalogue.LoadCatalogue();
+    if (const AgentDefinition* agent = catalogue.FindAgent(name)) {
+        return *agent;
+    }
+    const std::string folder = GetInstallFolder();
+    error = "no agent named '" + name + "' in " +
+            (folder.empty() ? std::string("the catalogue (installation folder unknown)")
+                            : "'" + folder + "'");
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<AgentDefinition> LookUpAgent(const RunnerOptions& options, std::string& error) {
+    if (!options.agentFile.empty()) {
+        return ReadAgentFromFile(options.agentFile, error);
+    }
+    return FindCatalogueAgent(options.agentName, error);
+}
+
+}  // namespace gleanwork

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "cli/RunnerOptions.h"
+#include "storage/AgentDefinition.h"
+
+namespace gleanwork {
+
+// The agent that the options name: read from its agent file, or found by name
+// in the catalogue. Nothing (with `error` set to one line) when there is none.
+std::optional<AgentDefinition> LookUpAgent(const RunnerOptions& options, std::string& error);
+
+}  // namespace gleanwork

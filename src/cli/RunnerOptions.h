@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "net/SourceContext.h"
+
+namespace gleanwork {
+
+// The command line of gleanwork-run.
+struct RunnerOptions {
+    std::string logFile;    // empty: the run log goes to standard error
+    std::string agentName;  // the catalogue agent to run, or
+    std::string agentFile;  // the agent file to run
+    HttpLimits limits;
+    bool help = false;
+};
+
+extern const char* const kRunnerUsage;
+
+// Parses the arguments after the program name. On a usage error returns
+// nothing and sets `error` to a one-line explanation.
+std::optional<RunnerOptions> ParseRunnerOptions(const std::vector<std::string>& args,
+                                                std::string& error);
+
+}  // namespace gleanwork

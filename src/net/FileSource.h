@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+#include "net/SourceContext.h"
+
+namespace gleanwork {
+
+// Appends the local file named by the agent's URL to `text`, each CR LF pair
+// read as one LF, up to the first zero byte. Logs "Reading file: " and the
+// path first. Returns 1 when the file could be read (even if empty), else 0.
+int ReadFileSource(const SourceContext& context, std::string& text);
+
+}  // namespace gleanwork
