@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QString>
+#include <vector>
+
+class QPushButton;
+class QTabWidget;
+
+namespace gleanwork {
+
+class PropertyPage;
+
+// A modal dialog of tabbed PropertyPages above the buttons OK, Cancel, Apply
+// and Help.
+//
+// - OK: saves the page in front, applies every activated page (see
+//   PropertyPage), then closes with QDialog::Accepted. A page that refuses
+//   its apply keeps the sheet open.
+// - Apply: the same without closing; enabled only while a page is modified.
+// - Cancel and the close box: every activated page gets OnCancel(), then the
+//   sheet closes with QDialog::Rejected; nothing is applied.
+// - Help: opens the program's help window; never fails.
+//
+// Pages are added before the sheet is shown. The sheet does not own them
+// beyond Qt's parent: a page may be a member of a derived sheet or be created
+// with `new` and left to the sheet as its Qt parent. The start page is
+// activated when the sheet is first shown.
+class PropertySheet : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit PropertySheet(const QString& caption, QWidget* parent = nullptr, int startPage = 0);
+    ~PropertySheet() override;
+
+    void AddPage(PropertyPage* page);
+    int PageCount() const { return static_cast<int>(pages_.size()); }
+    PropertyPage* Page(int index) const;
+
+    // The page in front, or nullptr before the sheet has been shown.
+    PropertyPage* ActivePage() const;
+    int ActivePageIndex() const;
+    // Brings a page to the front (saving the one that leaves). Before the
+    // sheet is shown this only chooses the start page.
+    void SetActivePage(int index);
+
+    // The Apply sequence: save the page in front, then OnApply() on every
+    // activated page in order. Returns false, with the refusing page in
+    // front, when a page refuses.
+    bool ApplyChanges();
+
+    // Recomputes Apply's state from the pages' modified flags.
+    void UpdateApplyButton();
+
+    QPushButton* okButton() const;
+    QPushButton* cancelButton() const;
+    QPushButton* applyButton() const;
+    QPushButton* helpButton() const;
+    QTabWidget* tabs() const { return tabs_; }
+
+public slots:
+    void accept() override;
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    friend class PropertyPage;
+
+    void OnTabChanged(int index);
+    void OnButtonClicked(QAbstractButton* button);
+    // Called by a page that is being destroyed before its sheet.
+    void ForgetPage(PropertyPage* page);
+
+    QTabWidget* tabs_;
+    QDialogButtonBox* buttons_;
+    std::vector<PropertyPage*> pages_;
+    int startIndex_;
+    PropertyPage* activePage_ = nullptr;
+};
+
+}  // namespace gleanwork
