@@ -1,0 +1,67 @@
+#pragma once
+
+#include "ui/sheet/PropertyPage.h"
+
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+namespace gleanwork {
+
+class AgentCatalogue;
+struct AgentDefinition;
+
+// The Agents page: lists the catalogue's agents by name, sorted without
+// regard to case, each entry carrying its record; shows the selected agent's
+// description; creates, edits, removes, duplicates and runs agents. Changes
+// stay in memory until the sheet applies them, which saves the catalogue.
+class CAgentAdmin : public PropertyPage {
+    Q_OBJECT
+
+public:
+    CAgentAdmin();
+
+    // The catalogue the page works on; set by the sheet before it is shown.
+    void SetCatalogue(AgentCatalogue* catalogue) { catalogue_ = catalogue; }
+
+    // The record of the selected entry, or nullptr.
+    AgentDefinition* SelectedAgent() const;
+
+    QListWidget* agentList() const { return agentList_; }
+    QLabel* descriptionArea() const { return description_; }
+    QPushButton* newButton() const { return newButton_; }
+    QPushButton* editButton() const { return editButton_; }
+    QPushButton* removeButton() const { return removeButton_; }
+    QPushButton* duplicateButton() const { return duplicateButton_; }
+    QPushButton* runButton() const { return runButton_; }
+
+public slots:
+    void NewAgent();
+    void EditAgent();
+    void RemoveAgent();
+    void DuplicateAgent();
+    void RunAgent();
+    void ShowDescription();
+
+protected:
+    // Fills the list, selects the first entry and shows its description.
+    void OnInitPage() override;
+    // Saves the whole catalogue; a failed save is reported and refused.
+    bool OnApply() override;
+
+private:
+    void AddEntry(AgentDefinition& agent);
+    void RemoveSelectedEntry();
+
+    AgentCatalogue* catalogue_ = nullptr;
+    QListWidget* agentList_;
+    QLabel* description_;
+    QPushButton* newButton_;
+    QPushButton* editButton_;
+    QPushButton* removeButton_;
+    QPushButton* duplicateButton_;
+    QPushButton* runButton_;
+};
+
+}  // namespace gleanwork

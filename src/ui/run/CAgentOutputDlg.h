@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <thread>
+
+#include "engine/RunLog.h"
+#include "storage/AgentDefinition.h"
+#include "ui/run/RunLogLines.h"
+
+class QListView;
+
+namespace gleanwork {
+
+class AgentEngine;
+class RunLogModel;
+
+// The Agent Output window: runs one agent on its own thread and lists the
+// run log as it grows. The window is the run's RunLog: each line is stored
+// before LogLine returns, in the order written, and the list shows the new
+// lines on a short timer.
+//
+// The window is modeless and owns itself: made with `new`, it shows itself
+// and starts its run at once. Close asks the run to stop and hides the
+// window; the window deletes itself once it is closed and its run has ended,
+// so it stays valid while its thread may still write to it.
+class CAgentOutputDlg : public QDialog, public RunLog {
+    Q_OBJECT
+
+public:
+    // Runs a copy of `agent` taken now; the record may change or go while
+    // the run lasts.
+    explicit CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent = nullptr);
+    // Stops the run and waits for its thread.
+    ~CAgentOutputDlg() override;
+
+    // Called on the run thread.
+    void LogLine(std::string_view line) override;
+    void LogCommand(std::string_view line) override;
+
+    bool IsRunFinished() const { return runFinished_.load(); }
+    QListView* list() const { return list_; }
+    RunLogModel* model() const { return model_; }
+    // Shows every line stored so far (the timer does the same every ~30 ms).
+    void ShowNewLines();
+
+    // Program end: asks the run of every Agent Output window to stop, waits
+    // for them all and deletes the windows.
+    static void EndAllRuns();
+
+public slots:
+    // Close (the button, Escape or the close box).
+    void reject() override;
+
+signals:
+    // The run has ended and all of its lines are in the list.
+    void runFinished();
+
+private:
+    void RunThreadProc();
+    void StopRun();
+    void OnRunFinished();
+
+    QListView* list_;
+    const AgentDefinition agent_;
+    std::shared_ptr<RunLogLines> lines_;
+    RunLogModel* model_;
+    QTimer refreshTimer_;
+    std::mutex engineMutex_;
+    AgentEngine* engine_ = nullptr;  // guarded by engineMutex_
+    bool stopRequested_ = false;     // guarded by engineMutex_
+    std::atomic<bool> runFinished_{false};
+    bool closed_ = false;
+    std::jthread runThread_;
+};
+
+}  // namespace gleanwork

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gleanwork {
+
+// The lines of one run log, appended by the run's thread and read by the
+// window's thread. Every call takes the one lock, so an appended line is
+// visible to readers as soon as Append returns. The characters are packed
+// into large blocks and indexed, so millions of short lines cost little more
+// than their text.
+class RunLogLines {
+public:
+    void Append(std::string_view line);
+
+    std::size_t Count() const;
+    // The line at `index`; empty text when there is no such line.
+    std::string Line(std::size_t index) const;
+    // The length in characters of the longest line so far.
+    std::size_t LongestLength() const;
+
+private:
+    struct LineSpan {
+        std::size_t block;
+        std::size_t offset;
+        std::size_t length;
+    };
+
+    mutable std::mutex mutex_;
+    std::vector<std::string> blocks_;
+    std::vector<LineSpan> spans_;
+    std::size_t longest_ = 0;
+};
+
+}  // namespace gleanwork

@@ -1,0 +1,39 @@
+#include "ui/run/RunLogModel.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace gleanwork {
+
+RunLogModel::RunLogModel(std::shared_ptr<const RunLogLines> lines, QObject* parent)
+    : QAbstractListModel(parent), lines_(std::move(lines)) {}
+
+int RunLogModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : shownRows_;
+}
+
+QVariant RunLogModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shownRows_) {
+        return {};
+    }
+    return RowText(index.row());
+}
+
+QString RunLogModel::RowText(int row) const {
+    const std::string line = lines_->Line(static_cast<std::size_t>(row));
+    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+}
+
+bool RunLogModel::Refresh() {
+    constexpr std::size_t kMostRows = std::numeric_limits<int>::max();
+    const int stored = static_cast<int>(std::min(lines_->Count(), kMostRows));
+    if (stored <= shownRows_) {
+        return false;
+    }
+    beginInsertRows(QModelIndex(), shownRows_, stored - 1);
+    shownRows_ = stored;
+    endInsertRows();
+    return true;
+}
+
+}  // namespace gleanwork

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <memory>
+
+#include "ui/run/RunLogLines.h"
+
+namespace gleanwork {
+
+// A list model over the lines of a run log. Lines stored by the run's thread
+// become rows only when Refresh() announces them, on the window's thread, so
+// the view is told about new rows in batches rather than line by line.
+class RunLogModel : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    explicit RunLogModel(std::shared_ptr<const RunLogLines> lines, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+    // Adds the lines stored since the last call as rows. Returns true when
+    // there were any.
+    bool Refresh();
+
+    // The text of a row, as shown.
+    QString RowText(int row) const;
+
+private:
+    std::shared_ptr<const RunLogLines> lines_;
+    int shownRows_ = 0;
+};
+
+}  // namespace gleanwork
