@@ -44,9 +44,8 @@ constexpr std::string_view kEndScriptKey = "ENDSCRIPT";
 
 std::int32_t ToAppendValue(std::string_view text) {
     const std::int64_t value = ReadDecimal(text);
-    return static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                 std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 // Applies one key line; returns the index of the next line to look at.

@@ -79,6 +79,8 @@ ScopedWriteFailure::ScopedWriteFailure(int successfulWrites) : previous_(writesB
     writesBeforeFailure = successfulWrites;
 }
 
-ScopedWriteFailure::~ScopedWriteFailure() { writesBeforeFailure = previous_; }
+ScopedWriteFailure::~ScopedWriteFailure() {
+    writesBeforeFailure = previous_;
+}
 
 }  // namespace gleanwork

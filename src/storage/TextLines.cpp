@@ -8,7 +8,9 @@ namespace gleanwork {
 
 namespace {
 
-bool IsUsableLine(std::string_view line) { return !line.empty() && line.front() != ';'; }
+bool IsUsableLine(std::string_view line) {
+    return !line.empty() && line.front() != ';';
+}
 
 std::string_view WithoutLineEnd(std::string_view line) {
     if (!line.empty() && line.back() == '\r') {

@@ -10,7 +10,8 @@
 namespace gleanwork::test {
 
 TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "gleanwork-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "gleanwork-test-XXXXXX").string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     if (::mkdtemp(name.data()) == nullptr) {
