@@ -57,6 +57,16 @@ bool FillTemporaryFile(int fd, std::string_view content) {
     return GiveUsualPermissions(fd) && WriteAll(fd, content) && ::fsync(fd) == 0;
 }
 
+// Makes a rename inside `path`'s folder durable.
+void SyncFolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (handle.IsOpen()) {
+        ::fsync(handle.Get());
+    }
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view content) {
@@ -72,6 +82,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view content) {
         ::unlink(tempName.data());
         return false;
     }
+    SyncFolderOf(path);
     return true;
 }
 
