@@ -1,10 +1,54 @@
 #include "ui/editor/AgentEditor.h"
 
+#include "storage/AgentCatalogue.h"
+#include "ui/editor/AgentNameCheck.h"
+#include "ui/editor/CAgentPropActions.h"
+#include "ui/editor/CAgentPropGeneral.h"
+#include "ui/editor/CAgentPropOutput.h"
+#include "ui/editor/EditorText.h"
+#include "ui/sheet/PropertySheet.h"
+
 namespace gleanwork {
 
-// The editor sheet is not built yet: nothing opens and nothing changes.
-bool RunAgentEditor(QWidget*, AgentEditorMode, AgentDefinition&, const AgentCatalogue&) {
-    return false;
+namespace {
+
+QString EditorCaption(AgentEditorMode mode, const AgentDefinition& agent) {
+    if (mode == AgentEditorMode::New) {
+        return QStringLiteral("New Agent");
+    }
+    return QStringLiteral("Edit Agent - ") + ToDisplayText(agent.name);
+}
+
+}  // namespace
+
+// The pages work on their own values; `agent` is written only after OK, and
+// then every field from the pages, so Cancel leaves it as it was. A new agent
+// starts from empty page values whatever `agent` holds.
+bool RunAgentEditor(QWidget* parent, AgentEditorMode mode, AgentDefinition& agent,
+                    const AgentCatalogue& catalogue) {
+    PropertySheet sheet(EditorCaption(mode, agent), parent);
+    auto* general = new CAgentPropGeneral;
+    auto* actions = new CAgentPropActions;
+    auto* output = new CAgentPropOutput;
+    sheet.AddPage(general);
+    sheet.AddPage(actions);
+    sheet.AddPage(output);
+    if (mode == AgentEditorMode::Edit) {
+        general->ReadFrom(agent);
+        actions->ReadFrom(agent);
+        output->ReadFrom(agent);
+    }
+    general->SetNameCheck([&agent, &catalogue](const std::string& name) {
+        return AgentNameProblem(name, agent, catalogue);
+    });
+
+    if (sheet.exec() != QDialog::Accepted) {
+        return false;
+    }
+    general->WriteTo(agent);
+    actions->WriteTo(agent);
+    output->WriteTo(agent);
+    return true;
 }
 
 }  // namespace gleanwork

@@ -1,0 +1,41 @@
+#include "ui/editor/AgentNameCheck.h"
+
+#include "storage/AgentCatalogue.h"
+#include "ui/editor/EditorText.h"
+
+namespace gleanwork {
+
+namespace {
+
+bool NameTakenByAnother(const std::string& name, const AgentDefinition& agent,
+                        const AgentCatalogue& catalogue) {
+    for (std::size_t index = 0; index < catalogue.Count(); ++index) {
+        const AgentDefinition& other = catalogue.At(index);
+        if (&other != &agent && other.name == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+QString AgentNameProblem(const std::string& name, const AgentDefinition& agent,
+                         const AgentCatalogue& catalogue) {
+    if (name.empty()) {
+        return QStringLiteral("Please enter a name for the agent.");
+    }
+    if (!IsPlainFileName(name)) {
+        return QStringLiteral(
+                   "The name \"%1\" cannot be used: an agent name names the agent's file, so it "
+                   "cannot be \".\" or \"..\" and cannot contain \"/\" or a line break.")
+            .arg(ToDisplayText(name));
+    }
+    if (NameTakenByAnother(name, agent, catalogue)) {
+        return QStringLiteral("Another agent is already named \"%1\". Please choose another name.")
+            .arg(ToDisplayText(name));
+    }
+    return {};
+}
+
+}  // namespace gleanwork

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ui/sheet/PropertyPage.h"
+
+class QComboBox;
+class QListWidget;
+class QPushButton;
+
+namespace gleanwork {
+
+struct AgentDefinition;
+
+// The Actions page of the agent editor: the agent's script as an ordered list
+// of lines, written from command templates. The visible list and the script
+// lines always agree line for line; only the four buttons change them.
+class CAgentPropActions : public PropertyPage {
+    Q_OBJECT
+
+public:
+    explicit CAgentPropActions(QWidget* parent = nullptr);
+
+    const std::string& commandText() const { return commandText_; }
+    const std::vector<std::string>& scriptLines() const { return scriptLines_; }
+
+    // Copies the script lines between an agent and the page.
+    void ReadFrom(const AgentDefinition& agent);
+    void WriteTo(AgentDefinition& agent) const;
+
+protected:
+    void OnInitPage() override;
+    void LoadPage() override;
+    void SavePage() override;
+
+private:
+    void OnAdd();
+    void OnRemove();
+    void OnMoveUp();
+    void OnMoveDown();
+    void OnSelectionChanged();
+
+    int SelectedLine() const;
+    void SelectLine(int line);
+    void SwapLines(int first, int second);
+
+    std::string commandText_;
+    std::vector<std::string> scriptLines_;
+    QComboBox* command_ = nullptr;
+    QListWidget* script_ = nullptr;
+};
+
+}  // namespace gleanwork

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QStringList>
+
+namespace gleanwork {
+
+// The command forms offered on the Actions page, in the order they are put
+// into its drop-down list. INSERTDATA and UPDATEDATA have no template.
+const QStringList& CommandTemplates();
+
+// The same templates as the drop-down list shows them: sorted, ignoring case.
+QStringList SortedCommandTemplates();
+
+}  // namespace gleanwork

@@ -1,0 +1,118 @@
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+
+#include "LocalHttpServer.h"
+#include "ui/editor/CPreviewSourceDlg.h"
+#include "ui/editor/SourcePreview.h"
+
+namespace gleanwork {
+
+namespace {
+
+void WriteBytes(const QString& path, const std::string& bytes) {
+    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+}
+
+HttpLimits ShortLimits() {
+    HttpLimits limits;
+    limits.connect = std::chrono::seconds(5);
+    limits.receive = std::chrono::seconds(5);
+    return limits;
+}
+
+AgentDefinition AgentReading(const std::string& url) {
+    AgentDefinition agent;
+    agent.URL = url;
+    return agent;
+}
+
+}  // namespace
+
+class SourcePreviewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void onlyBareLineFeedsGainACarriageReturn() {
+        QCOMPARE(AddCarriageReturns("a\nb\r\nc\n"), std::string("a\r\nb\r\nc\r\n"));
+        QCOMPARE(AddCarriageReturns("\nx"), std::string("\r\nx"));
+        QCOMPARE(AddCarriageReturns("\n\n"), std::string("\r\n\r\n"));
+        QCOMPARE(AddCarriageReturns("\r\r\n"), std::string("\r\r\n"));
+        QCOMPARE(AddCarriageReturns(""), std::string());
+        QCOMPARE(AddCarriageReturns(std::string("a\nb\0c\n", 6)), std::string("a\r\nb"));
+    }
+
+    void aLocalFileIsReadAsARunReadsIt() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("page.txt"));
+        WriteBytes(path, "one\r\ntwo\nthree");
+        const std::string text = ReadPreviewSource(AgentReading(path.toStdString()), {});
+        QCOMPARE(text, std::string("one\ntwo\nthree"));
+        QCOMPARE(AddCarriageReturns(text), std::string("one\r\ntwo\r\nthree"));
+    }
+
+    void sourcesThatCannotBeReadGiveEmptyText() {
+        QCOMPARE(ReadPreviewSource(AgentReading(""), {}), std::string());
+        QCOMPARE(ReadPreviewSource(AgentReading("/no/such/folder/page.txt"), {}), std::string());
+        // The scheme counts only in lower case: this is a file name, and no file has it.
+        QCOMPARE(ReadPreviewSource(AgentReading("HTTP://127.0.0.1:1/page"), {}), std::string());
+    }
+
+    void anHttpSourceGivesTheBodyOfTheReply() {
+        test::LocalHttpServer server(
+            "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n"
+            "a\nb\r\nc\n");
+        AgentDefinition agent =
+            AgentReading("http://127.0.0.1:" + std::to_string(server.Port()) + "/page.txt");
+        agent.USERAGENT = "Mozilla/3.0 (compatible)";
+        agent.WEBUSER = "alice";
+        agent.WEBPASS = "secret";
+        const std::string text = ReadPreviewSource(agent, ShortLimits());
+        QCOMPARE(text, std::string("a\nb\r\nc\n"));
+        QCOMPARE(AddCarriageReturns(text), std::string("a\r\nb\r\nc\r\n"));
+        const QByteArray request = QByteArray::fromStdString(server.Request());
+        QVERIFY2(request.startsWith("GET /page.txt"), request.constData());
+        QVERIFY2(request.contains("Mozilla/3.0 (compatible)"), request.constData());
+        QVERIFY2(request.contains("Basic YWxpY2U6c2VjcmV0"), request.constData());
+    }
+
+    void anHttpSourceGoesThroughTheProxy() {
+        test::LocalHttpServer proxy("HTTP/1.0 200 OK\r\n\r\nfrom the proxy");
+        AgentDefinition agent = AgentReading("http://127.0.0.1:1/page.txt");
+        agent.HOST = "127.0.0.1";
+        agent.PORT = std::to_string(proxy.Port());
+        QCOMPARE(ReadPreviewSource(agent, ShortLimits()), std::string("from the proxy"));
+        QVERIFY(proxy.Request().starts_with("GET http://127.0.0.1:1/page.txt"));
+    }
+
+    void thePreviewWindowShowsItsTextReadOnlyAndUnwrapped() {
+        QPointer<CPreviewSourceDlg> window = new CPreviewSourceDlg(QStringLiteral("a\r\nb"));
+        QVERIFY(window->isVisible());
+        QVERIFY(!window->isModal());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Preview Source"));
+        QCOMPARE(window->text(), QStringLiteral("a\r\nb"));
+        auto* area = window->findChild<QPlainTextEdit*>();
+        QVERIFY(area->isReadOnly());
+        QCOMPARE(area->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QCOMPARE(area->toPlainText(), QStringLiteral("a\nb"));
+        QCOMPARE(area->document()->blockCount(), 2);
+    }
+
+    void cancelClosesAndDeletesThePreviewWindow() {
+        QPointer<CPreviewSourceDlg> window = new CPreviewSourceDlg(QString());
+        auto* cancel = window->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel);
+        QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
+        cancel->click();
+        QTRY_VERIFY(window.isNull());
+    }
+};
+
+}  // namespace gleanwork
+
+QTEST_MAIN(gleanwork::SourcePreviewTest)
+#include "SourcePreviewTest.moc"
