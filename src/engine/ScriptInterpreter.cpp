@@ -1,12 +1,323 @@
 #include "engine/ScriptInterpreter.h"
 
+#include <algorithm>
+
 #include "engine/AgentEngine.h"
+#include "engine/ArgumentExpansion.h"
+#include "storage/TextLines.h"
 
 namespace gleanwork {
+
+namespace {
+
+// Trace lines of GETTOKEN, PRINT and PRINTLN show at most this many
+// characters of their text; the output always receives the whole text.
+constexpr std::size_t kTraceCut = 255;
+
+// The source text as the script sees it: up to its first zero byte.
+std::string_view TextBeforeZero(const std::string& source) {
+    return std::string_view(source).substr(0, source.find('\0'));
+}
+
+}  // namespace
+
+ScriptInterpreter::ScriptInterpreter(AgentEngine& engine)
+    : engine_(engine), script_(engine.agent().SCRIPT) {}
 
 void ScriptInterpreter::RunScript() {
     engine_.LogLine("Starting script...");
     engine_.LogLine("");
+    const std::size_t lineCount = script_.size();
+    lines_.assign(lineCount, PreparedLine());
+    cursor_ = TextCursor(TextBeforeZero(engine_.sourceText()));
+    for (lineIndex_ = 0; lineIndex_ < lineCount && engine_.IsRunning(); ++lineIndex_) {
+        ExecuteLine(lineIndex_);
+    }
+}
+
+std::string ScriptInterpreter::ExpandArgument(std::string_view text) const {
+    std::string result;
+    AppendExpansion(text, engine_.variables(), result);
+    return result;
+}
+
+std::int64_t ScriptInterpreter::FindBookmark(std::string_view name) {
+    if (!bookmarks_) {
+        bookmarks_.emplace(script_);
+    }
+    return bookmarks_->Find(name);
+}
+
+int ScriptInterpreter::LogStatement(std::string_view statementTemplate) {
+    trace_.assign("[SQL]: ");
+    AppendExpansion(statementTemplate, engine_.variables(), trace_);
+    engine_.LogLine(trace_);
+    return 0;
+}
+
+ScriptInterpreter::PreparedLine& ScriptInterpreter::Prepare(std::size_t index) {
+    PreparedLine& prepared = lines_[index];
+    if (!prepared.parsed) {
+        prepared.line = ParseScriptLine(script_[index]);
+        prepared.parsed = true;
+    }
+    return prepared;
+}
+
+std::string_view ScriptInterpreter::ArgumentOf(PreparedLine& line) {
+    if (line.constantArgument) {
+        return line.expansionDiffers ? std::string_view(line.expansion) : line.line.argument;
+    }
+    expansion_.clear();
+    if (AppendExpansion(line.line.argument, engine_.variables(), expansion_)) {
+        return expansion_;
+    }
+    line.constantArgument = true;
+    line.expansionDiffers = expansion_ != line.line.argument;
+    if (line.expansionDiffers) {
+        line.expansion = expansion_;
+    }
+    return expansion_;
+}
+
+void ScriptInterpreter::ExecuteLine(std::size_t index) {
+    PreparedLine& line = Prepare(index);
+    if (line.line.command == ScriptCommand::kBookmark) {
+        return;
+    }
+    engine_.LogCommand(script_[index]);
+    Execute(line);
+}
+
+void ScriptInterpreter::Execute(PreparedLine& line) {
+    switch (line.line.command) {
+        case ScriptCommand::kFind:
+            return Find(ArgumentOf(line));
+        case ScriptCommand::kGet:
+            return Get(ArgumentOf(line));
+        case ScriptCommand::kGetToken:
+            return GetToken(ArgumentOf(line));
+        case ScriptCommand::kGetUntil:
+            return GetUntil(ArgumentOf(line));
+        case ScriptCommand::kSkip:
+            return Skip(ArgumentOf(line));
+        case ScriptCommand::kSkipAny:
+            return SkipAny(ArgumentOf(line));
+        case ScriptCommand::kSkipUntil:
+            return SkipUntil(ArgumentOf(line));
+        case ScriptCommand::kSkipToken:
+            return SkipToken(ArgumentOf(line));
+        case ScriptCommand::kSaveTo:
+            return SaveTo(ArgumentOf(line));
+        case ScriptCommand::kPrint:
+            return Print(ArgumentOf(line));
+        case ScriptCommand::kPrintLn:
+            return PrintLine(ArgumentOf(line));
+        case ScriptCommand::kClear:
+            return dataBuffer_.clear();
+        case ScriptCommand::kJumpIfOk:
+            return JumpIf(statusOk_, line);
+        case ScriptCommand::kJumpIfFailed:
+            return JumpIf(!statusOk_, line);
+        case ScriptCommand::kRewind:
+            return Rewind(ArgumentOf(line));
+        case ScriptCommand::kMatch:
+            return Match(ArgumentOf(line));
+        case ScriptCommand::kMatchAny:
+            return MatchAny(ArgumentOf(line));
+        // The statement is only logged and cannot fail, so LogStatement gives
+        // 0 and the status becomes OK; a nonzero result would mean FAILED.
+        case ScriptCommand::kInsertData:
+            statusOk_ = LogStatement(engine_.agent().DBINSERT) == 0;
+            return;
+        case ScriptCommand::kUpdateData:
+            statusOk_ = LogStatement(engine_.agent().DBUPDATE) == 0;
+            return;
+        case ScriptCommand::kBookmark:
+            return;
+        case ScriptCommand::kUnknown:
+            return engine_.LogLine("[Unknown command!]");
+    }
+}
+
+void ScriptInterpreter::Find(std::string_view target) {
+    const std::size_t found = cursor_.Search(target);
+    statusOk_ = found != std::string_view::npos;
+    if (statusOk_) {
+        cursor_.MoveTo(found + target.size());
+    } else {
+        engine_.LogLine("[Not found]");
+    }
+}
+
+void ScriptInterpreter::Get(std::string_view count) {
+    dataBuffer_.append(cursor_.Advance(ReadDecimal(count)));
+    LogTrace("<< ", dataBuffer_);
+    statusOk_ = !cursor_.AtEnd();
+    if (!statusOk_) {
+        engine_.LogLine("[End of file]");
+    }
+}
+
+void ScriptInterpreter::GetUntil(std::string_view target) {
+    const std::size_t found = cursor_.Search(target);
+    statusOk_ = found != std::string_view::npos;
+    if (statusOk_) {
+        dataBuffer_.append(cursor_.MoveTo(found));
+        LogTrace("<< ", dataBuffer_);
+    } else {
+        engine_.LogLine("[Not found]");
+    }
+}
+
+void ScriptInterpreter::GetToken(std::string_view delimiters) {
+    const CharacterSet set(delimiters);
+    const bool movedOverDelimiters = !cursor_.SkipIn(set).empty();
+    const std::string_view token = cursor_.SkipNotIn(set);
+    dataBuffer_.append(token);
+    const bool moved = movedOverDelimiters || !token.empty();
+    if (moved) {
+        LogCutTrace("<< ", dataBuffer_);
+    }
+    CheckEndOfToken(moved);
+}
+
+void ScriptInterpreter::Skip(std::string_view count) {
+    statusOk_ = !cursor_.Advance(ReadDecimal(count)).empty();
+}
+
+void ScriptInterpreter::SkipUntil(std::string_view target) {
+    const std::size_t found = cursor_.Search(target);
+    statusOk_ = found != std::string_view::npos;
+    if (statusOk_) {
+        cursor_.MoveTo(found);
+    } else {
+        engine_.LogLine("[Not found]");
+    }
+}
+
+void ScriptInterpreter::SkipAny(std::string_view characters) {
+    if (characters.empty()) {
+        statusOk_ = false;
+        return;
+    }
+    statusOk_ = !cursor_.SkipIn(CharacterSet(characters)).empty();
+    if (cursor_.AtEnd()) {
+        engine_.LogLine("[End of file]");
+    }
+}
+
+void ScriptInterpreter::SkipToken(std::string_view delimiters) {
+    const CharacterSet set(delimiters);
+    const bool movedOverDelimiters = !cursor_.SkipIn(set).empty();
+    const bool moved = !cursor_.SkipNotIn(set).empty() || movedOverDelimiters;
+    CheckEndOfToken(moved);
+}
+
+void ScriptInterpreter::CheckEndOfToken(bool moved) {
+    statusOk_ = moved;
+    if (!moved) {
+        engine_.LogLine("[Not found]");
+    }
+    if (cursor_.AtEnd()) {
+        statusOk_ = false;
+        engine_.LogLine("[End of file]");
+    }
+}
+
+void ScriptInterpreter::Rewind(std::string_view count) {
+    const std::int64_t steps = ReadDecimal(count);
+    if (steps == 0) {
+        cursor_.MoveToStart();
+    } else {
+        cursor_.MoveBack(steps);
+    }
+    statusOk_ = true;
+}
+
+void ScriptInterpreter::Match(std::string_view prefix) {
+    statusOk_ = cursor_.LooksAt(prefix);
+    if (!statusOk_) {
+        engine_.LogLine("[No match]");
+    }
+}
+
+void ScriptInterpreter::MatchAny(std::string_view characters) {
+    const std::string_view rest = cursor_.Rest();
+    if (characters.empty() || rest.empty()) {
+        return;
+    }
+    // The character after the one at the cursor is tested; on the last
+    // character there is none, and that counts as a match.
+    statusOk_ = rest.size() < 2 || characters.find(rest[1]) != std::string_view::npos;
+    if (!statusOk_) {
+        engine_.LogLine("[No match]");
+    }
+}
+
+void ScriptInterpreter::Print(std::string_view text) {
+    if (!text.empty()) {
+        engine_.output().Write(text);
+        LogCutTrace(">> ", text);
+        return;
+    }
+    engine_.output().Write(dataBuffer_);
+    LogCutTrace(">> ", dataBuffer_);
+    dataBuffer_.clear();
+}
+
+void ScriptInterpreter::PrintLine(std::string_view text) {
+    engine_.output().Write(text);
+    engine_.output().Write("\n");
+    LogCutTrace(">> ", text);
+}
+
+void ScriptInterpreter::SaveTo(std::string_view name) {
+    trace_.assign("{");
+    trace_.append(name);
+    trace_.append("} = ");
+    trace_.append(dataBuffer_);
+    engine_.LogLine(trace_);
+    VariableTable& variables = engine_.variables();
+    auto found = variables.find(name);
+    if (found == variables.end()) {
+        found = variables.emplace(std::string(name), std::string()).first;
+    }
+    found->second.swap(dataBuffer_);
+    dataBuffer_.clear();
+}
+
+void ScriptInterpreter::JumpIf(bool condition, PreparedLine& line) {
+    // No jump is ever taken at the end of the text.
+    if (!condition || cursor_.AtEnd()) {
+        return;
+    }
+    const std::string_view name = ArgumentOf(line);
+    std::int64_t target = line.jumpTarget.value_or(-1);
+    if (!line.jumpTarget) {
+        target = FindBookmark(name);
+        if (line.constantArgument) {
+            line.jumpTarget = target;
+        }
+    }
+    if (target < 0) {
+        return;
+    }
+    lineIndex_ = static_cast<std::size_t>(target);
+    trace_.assign("[Jumped to: ");
+    trace_.append(name);
+    trace_.append("]");
+    engine_.LogLine(trace_);
+}
+
+void ScriptInterpreter::LogTrace(std::string_view prefix, std::string_view text) {
+    trace_.assign(prefix);
+    trace_.append(text);
+    engine_.LogLine(trace_);
+}
+
+void ScriptInterpreter::LogCutTrace(std::string_view prefix, std::string_view text) {
+    LogTrace(prefix, text.substr(0, kTraceCut));
 }
 
 }  // namespace gleanwork

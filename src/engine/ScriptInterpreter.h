@@ -1,21 +1,95 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "engine/BookmarkIndex.h"
+#include "engine/ScriptLine.h"
+#include "engine/TextCursor.h"
 
 namespace gleanwork {
 
 class AgentEngine;
 
-// Executes an agent's script over the engine's source text.
+// Executes an agent's script once over the engine's source text, which ends
+// at its first zero byte. It moves a cursor over the text, collects pieces of
+// it in a data buffer, prints to the engine's output, saves variables, jumps
+// on the status of the last test and reports every command in the run log.
+//
+// Every line means what parsing and expanding it afresh at that moment would
+// give. What cannot change while the script runs is kept after the first
+// execution of a line: its command, its unexpanded argument, the expansion of
+// an argument that names no variable, and the target of a jump to such an
+// argument.
 class ScriptInterpreter {
 public:
-    explicit ScriptInterpreter(AgentEngine& engine) : engine_(engine) {}
+    explicit ScriptInterpreter(AgentEngine& engine);
 
+    // Runs the script from its first line until it passes its last line or
+    // finds the engine stopped before a line.
     void RunScript();
 
+    // The expansion of `text` with the engine's current variables.
+    std::string ExpandArgument(std::string_view text) const;
+
+    // The index of the first BOOKMARK line named exactly `name`, or -1.
+    std::int64_t FindBookmark(std::string_view name);
+
+    // Logs "[SQL]: " and the expansion of `statementTemplate`. Nothing is
+    // executed, so the step cannot fail: it returns 0.
+    int LogStatement(std::string_view statementTemplate);
+
 private:
+    // One script line as far as it is known not to change.
+    struct PreparedLine {
+        bool parsed = false;
+        ScriptLine line;
+        bool constantArgument = false;  // the expansion looks no variable up
+        bool expansionDiffers = false;  // and differs from the argument
+        std::string expansion;
+        std::optional<std::int64_t> jumpTarget;  // of a constant argument
+    };
+
+    PreparedLine& Prepare(std::size_t index);
+    std::string_view ArgumentOf(PreparedLine& line);
+    void ExecuteLine(std::size_t index);
+    void Execute(PreparedLine& line);
+
+    void Find(std::string_view target);
+    void Get(std::string_view count);
+    void GetUntil(std::string_view target);
+    void GetToken(std::string_view delimiters);
+    void Skip(std::string_view count);
+    void SkipUntil(std::string_view target);
+    void SkipAny(std::string_view characters);
+    void SkipToken(std::string_view delimiters);
+    void Rewind(std::string_view count);
+    void Match(std::string_view prefix);
+    void MatchAny(std::string_view characters);
+    void Print(std::string_view text);
+    void PrintLine(std::string_view text);
+    void SaveTo(std::string_view name);
+    void JumpIf(bool condition, PreparedLine& line);
+    // After a token command: FAILED and "[End of file]" at the end of the text.
+    void CheckEndOfToken(bool moved);
+
+    void LogTrace(std::string_view prefix, std::string_view text);
+    void LogCutTrace(std::string_view prefix, std::string_view text);
+
     AgentEngine& engine_;
+    const std::vector<std::string>& script_;
+    TextCursor cursor_;
+    bool statusOk_ = true;
+    std::string dataBuffer_;
+    std::size_t lineIndex_ = 0;
+    std::vector<PreparedLine> lines_;
+    std::optional<BookmarkIndex> bookmarks_;
+    std::string expansion_;  // the expansion of an argument that names variables
+    std::string trace_;
 };
 
 }  // namespace gleanwork

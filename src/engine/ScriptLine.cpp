@@ -1,0 +1,91 @@
+#include "engine/ScriptLine.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace gleanwork {
+
+namespace {
+
+constexpr std::array<std::pair<std::string_view, ScriptCommand>, 20> kKeywords{{
+    {"FIND", ScriptCommand::kFind},
+    {"GET", ScriptCommand::kGet},
+    {"GETTOKEN", ScriptCommand::kGetToken},
+    {"GETUNTIL", ScriptCommand::kGetUntil},
+    {"SKIP", ScriptCommand::kSkip},
+    {"SKIPANY", ScriptCommand::kSkipAny},
+    {"SKIPUNTIL", ScriptCommand::kSkipUntil},
+    {"SKIPTOKEN", ScriptCommand::kSkipToken},
+    {"SAVETO", ScriptCommand::kSaveTo},
+    {"PRINT", ScriptCommand::kPrint},
+    {"PRINTLN", ScriptCommand::kPrintLn},
+    {"CLEAR", ScriptCommand::kClear},
+    {"JUMPIFOK", ScriptCommand::kJumpIfOk},
+    {"JUMPIFFAILED", ScriptCommand::kJumpIfFailed},
+    {"BOOKMARK", ScriptCommand::kBookmark},
+    {"REWIND", ScriptCommand::kRewind},
+    {"MATCH", ScriptCommand::kMatch},
+    {"MATCHANY", ScriptCommand::kMatchAny},
+    {"INSERTDATA", ScriptCommand::kInsertData},
+    {"UPDATEDATA", ScriptCommand::kUpdateData},
+}};
+
+bool IsWhitespace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+char ToUpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// True when `word`, converted to upper case, equals the upper-case `keyword`.
+bool EqualsKeyword(std::string_view word, std::string_view keyword) {
+    return std::equal(word.begin(), word.end(), keyword.begin(), keyword.end(),
+                      [](char w, char k) { return ToUpperAscii(w) == k; });
+}
+
+ScriptCommand CommandNamed(std::string_view word) {
+    for (const auto& [keyword, command] : kKeywords) {
+        if (EqualsKeyword(word, keyword)) {
+            return command;
+        }
+    }
+    return ScriptCommand::kUnknown;
+}
+
+std::string_view Unquoted(std::string_view argument) {
+    if (argument.empty() || argument.front() != '"') {
+        return argument;
+    }
+    // The last character goes whatever it is; a lone quote leaves nothing.
+    return argument.size() < 2 ? std::string_view() : argument.substr(1, argument.size() - 2);
+}
+
+}  // namespace
+
+std::string_view TrimWhitespace(std::string_view text) {
+    const auto first = std::find_if_not(text.begin(), text.end(), IsWhitespace);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), IsWhitespace).base();
+    return first < last ? std::string_view(first, last) : std::string_view();
+}
+
+ScriptLine ParseScriptLine(std::string_view line) {
+    const std::size_t space = line.find(' ');
+    if (space == std::string_view::npos) {
+        return {CommandNamed(line), {}};
+    }
+    return {CommandNamed(line.substr(0, space)), Unquoted(TrimWhitespace(line.substr(space + 1)))};
+}
+
+bool ReadBookmarkName(std::string_view line, std::string_view& name) {
+    const std::size_t space = line.find(' ');
+    if (CommandNamed(line.substr(0, space)) != ScriptCommand::kBookmark) {
+        return false;
+    }
+    name = space == std::string_view::npos ? std::string_view()
+                                           : TrimWhitespace(line.substr(space + 1));
+    return true;
+}
+
+}  // namespace gleanwork

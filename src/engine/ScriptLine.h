@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string_view>
+
+namespace gleanwork {
+
+// The commands of the script language; kUnknown stands for every keyword
+// that names none of them, the empty keyword included.
+enum class ScriptCommand {
+    kFind,
+    kGet,
+    kGetToken,
+    kGetUntil,
+    kSkip,
+    kSkipAny,
+    kSkipUntil,
+    kSkipToken,
+    kSaveTo,
+    kPrint,
+    kPrintLn,
+    kClear,
+    kJumpIfOk,
+    kJumpIfFailed,
+    kBookmark,
+    kRewind,
+    kMatch,
+    kMatchAny,
+    kInsertData,
+    kUpdateData,
+    kUnknown,
+};
+
+// One script line split into its command and its argument. The argument is
+// a view into the line: trimmed and, when it began with a double quote,
+// without its first and last characters. It is not expanded yet.
+struct ScriptLine {
+    ScriptCommand command = ScriptCommand::kUnknown;
+    std::string_view argument;
+};
+
+// Splits `line` at its first space character: the part before it, compared
+// without regard to letter case, names the command; the part after it,
+// trimmed of white space and unquoted, is the argument.
+ScriptLine ParseScriptLine(std::string_view line);
+
+// The name that a BOOKMARK line sets: the rest of the line after its first
+// space, trimmed, neither unquoted nor expanded. False for any other line.
+bool ReadBookmarkName(std::string_view line, std::string_view& name);
+
+// `text` without leading and trailing space, tab, line feed, vertical tab,
+// form feed and carriage return.
+std::string_view TrimWhitespace(std::string_view text);
+
+}  // namespace gleanwork
