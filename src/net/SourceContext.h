@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,10 +16,13 @@ public:
     virtual void LogLine(std::string_view line) = 0;
 };
 
-// How long the HTTP client waits for a connection and for each receive.
+// How long the HTTP client waits for a connection and for each receive (or
+// for the peer to take more of the request), and the most bytes that one
+// receive call takes (tests set 1 to reach every edge of the reply).
 struct HttpLimits {
     std::chrono::milliseconds connect{std::chrono::seconds(30)};
     std::chrono::milliseconds receive{std::chrono::seconds(60)};
+    std::size_t receiveChunk = std::size_t{1} << 20;
 };
 
 // What a source reader works with: the agent whose source it reads, the log

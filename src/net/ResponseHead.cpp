@@ -1,0 +1,56 @@
+#include "net/ResponseHead.h"
+
+namespace gleanwork {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+// The second space-separated word of a status line.
+std::string_view StatusCode(std::string_view statusLine) {
+    const std::size_t space = statusLine.find(' ');
+    if (space == std::string_view::npos) {
+        return {};
+    }
+    const std::string_view rest = statusLine.substr(space + 1);
+    return rest.substr(0, rest.find(' '));
+}
+
+}  // namespace
+
+std::string_view ReadHeaderLine(std::string_view& text) {
+    const std::size_t end = text.find(kLineEnd);
+    if (end == std::string_view::npos) {
+        return {};
+    }
+    const std::string_view line = text.substr(0, end);
+    text.remove_prefix(end + kLineEnd.size());
+    return line;
+}
+
+std::string_view FindHeader(std::string_view name, const std::vector<std::string_view>& lines) {
+    for (const std::string_view line : lines) {
+        const std::size_t nameEnd = std::min(line.find(':'), line.size());
+        if (line.substr(0, nameEnd) == name) {
+            return line.substr(std::min(nameEnd + 2, line.size()));
+        }
+    }
+    return {};
+}
+
+bool ParseResponseHead(SourceContext& context, std::string& text) {
+    std::string_view rest = text;
+    std::vector<std::string_view> lines;
+    for (std::string_view line = ReadHeaderLine(rest); !line.empty(); line = ReadHeaderLine(rest)) {
+        lines.push_back(line);
+    }
+    const std::string_view statusLine = lines.empty() ? std::string_view() : lines.front();
+    const bool redirect = StatusCode(statusLine).starts_with('3');
+    if (redirect) {
+        context.redirectUrl.assign(FindHeader("Location", lines));
+    }
+    text.erase(0, text.size() - rest.size());
+    return redirect;
+}
+
+}  // namespace gleanwork

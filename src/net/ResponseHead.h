@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/SourceContext.h"
+
+namespace gleanwork {
+
+// Takes one CR LF ended line off the front of `text` and returns it without
+// its CR LF. When `text` holds no CR LF, returns an empty line and leaves
+// `text` as it is.
+std::string_view ReadHeaderLine(std::string_view& text);
+
+// The value of the first line in `lines` whose header name (the text before
+// its first ":", or the whole line) equals `name` exactly; the value starts
+// two characters after the name. Empty when no line has that name.
+std::string_view FindHeader(std::string_view name, const std::vector<std::string_view>& lines);
+
+// Removes the status line, the header lines and the empty line that ends them
+// from the front of `text`, leaving the body. Returns true when the status
+// code begins with "3": a redirect, whose "Location" value then becomes the
+// context's redirect target.
+bool ParseResponseHead(SourceContext& context, std::string& text);
+
+}  // namespace gleanwork

@@ -1,0 +1,103 @@
+#include "net/TcpTransport.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "storage/FileDescriptor.h"
+
+namespace gleanwork {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Waits until `fd` is ready for `events` or `deadline` passes. False when
+// the time ran out or the wait itself failed.
+bool WaitUntil(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        pollfd entry{fd, events, 0};
+        const int ready =
+            ::poll(&entry, 1, static_cast<int>(std::min<long long>(left.count(), 1 << 30)));
+        if (ready > 0) {
+            return true;
+        }
+        if (ready < 0 && errno != EINTR) {
+            return false;
+        }
+    }
+}
+
+class TcpStream final : public StreamSocket {
+public:
+    TcpStream(FileDescriptor fd, const HttpLimits& limits) : fd_(std::move(fd)), limits_(limits) {}
+
+    bool Connect(const sockaddr_in& address) override {
+        if (::connect(fd_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
+            0) {
+            return true;
+        }
+        if (errno != EINPROGRESS ||
+            !WaitUntil(fd_.Get(), POLLOUT, Clock::now() + limits_.connect)) {
+            return false;
+        }
+        int error = 0;
+        socklen_t size = sizeof error;
+        return ::getsockopt(fd_.Get(), SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+    }
+
+    void Send(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const ssize_t sent = ::send(fd_.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            if (sent > 0) {
+                bytes.remove_prefix(static_cast<std::size_t>(sent));
+            } else if (sent < 0 && errno == EINTR) {
+                continue;
+            } else if (sent < 0 && errno == EAGAIN &&
+                       WaitUntil(fd_.Get(), POLLOUT, Clock::now() + limits_.receive)) {
+                continue;
+            } else {
+                return;
+            }
+        }
+    }
+
+    std::ptrdiff_t Receive(std::span<char> buffer, int& error) override {
+        const Clock::time_point deadline = Clock::now() + limits_.receive;
+        for (;;) {
+            const ssize_t received = ::recv(fd_.Get(), buffer.data(), buffer.size(), 0);
+            if (received >= 0) {
+                return received;
+            }
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno != EAGAIN || !WaitUntil(fd_.Get(), POLLIN, deadline)) {
+                error = errno == EAGAIN ? ETIMEDOUT : errno;
+                return -1;
+            }
+        }
+    }
+
+private:
+    FileDescriptor fd_;
+    HttpLimits limits_;
+};
+
+}  // namespace
+
+std::unique_ptr<StreamSocket> TcpTransport::OpenStream(const HttpLimits& limits) {
+    FileDescriptor fd(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!fd.IsOpen()) {
+        return nullptr;
+    }
+    return std::make_unique<TcpStream>(std::move(fd), limits);
+}
+
+}  // namespace gleanwork

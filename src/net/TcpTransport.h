@@ -1,0 +1,15 @@
+#pragma once
+
+#include "net/Transport.h"
+
+namespace gleanwork {
+
+// Stream connections over the system's IPv4 TCP sockets. Each connect and
+// each wait for data keeps to its limit; no signal is raised when the peer
+// has gone. Holds no state, so one object can serve any number of threads.
+class TcpTransport final : public Transport {
+public:
+    std::unique_ptr<StreamSocket> OpenStream(const HttpLimits& limits) override;
+};
+
+}  // namespace gleanwork

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string_view>
+
+#include "net/SourceContext.h"
+
+namespace gleanwork {
+
+// One stream connection as the HTTP client uses it: connect once, send the
+// request, receive until the peer closes.
+class StreamSocket {
+public:
+    virtual ~StreamSocket() = default;
+
+    // Connects to `address`. False when no connection was made in time.
+    virtual bool Connect(const sockaddr_in& address) = 0;
+
+    // Sends `bytes`, as many as the peer takes; a failure is not reported.
+    virtual void Send(std::string_view bytes) = 0;
+
+    // Receives at most `buffer.size()` bytes. Returns how many arrived, 0 when
+    // the peer closed the connection, or -1 with `error` set when the receive
+    // failed or nothing arrived in time.
+    virtual std::ptrdiff_t Receive(std::span<char> buffer, int& error) = 0;
+};
+
+// Makes the stream connections of one fetch. Tests and fuzzers put their own
+// in place of the system's sockets.
+class Transport {
+public:
+    virtual ~Transport() = default;
+
+    // A new, unconnected stream that keeps to `limits`; none when no socket
+    // can be created.
+    virtual std::unique_ptr<StreamSocket> OpenStream(const HttpLimits& limits) = 0;
+};
+
+}  // namespace gleanwork

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/HttpClient.h"
+#include "net/SourceContext.h"
+#include "storage/AgentDefinition.h"
+
+namespace gleanwork::test {
+
+// Keeps every line a source reader logs.
+class RecordingSourceLog : public SourceLog {
+public:
+    void LogLine(std::string_view line) override { lines.emplace_back(line); }
+
+    std::vector<std::string> lines;
+};
+
+// One fetch with everything it works on kept in view: the agent, the log,
+// the redirect target and the text. Limits are generous, so that only the
+// tests about time limits ever reach them.
+struct Fetch {
+    AgentDefinition agent;
+    RecordingSourceLog log;
+    std::string redirectUrl;
+    HttpLimits limits{std::chrono::seconds(20), std::chrono::seconds(20)};
+    std::string text;
+
+    std::int64_t Run() {
+        SourceContext context{agent, &log, redirectUrl, limits};
+        return FetchHttp(context, text);
+    }
+
+    std::int64_t Run(Transport& transport) {
+        SourceContext context{agent, &log, redirectUrl, limits};
+        return FetchHttp(context, text, transport);
+    }
+};
+
+}  // namespace gleanwork::test
