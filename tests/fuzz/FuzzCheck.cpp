@@ -1,0 +1,33 @@
+#include "FuzzCheck.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace gleanwork::fuzz {
+
+void FailCheck(const char* condition, const char* file, int line) {
+    std::fprintf(stderr, "%s:%d: fuzz check failed: %s\n", file, line, condition);
+    std::abort();
+}
+
+const test::TempFolder& ScratchFolder() {
+    static const test::TempFolder folder;
+    return folder;
+}
+
+std::string WriteScratchFile(const std::string& name, std::string_view bytes) {
+    std::string path = ScratchFolder() / name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    FUZZ_CHECK(out.good());
+    return path;
+}
+
+std::string_view SplitAtZero(std::string_view input, std::string_view& head) {
+    const std::size_t zero = input.find('\0');
+    head = input.substr(0, zero);
+    return zero == std::string_view::npos ? std::string_view() : input.substr(zero + 1);
+}
+
+}  // namespace gleanwork::fuzz
