@@ -36,19 +36,26 @@ std::shared_ptr<ModalSeen> WhenModal(std::function<bool(QWidget*)> action, int t
     const QPointer<QWidget> before = QApplication::activeModalWidget();
     const int mostTicks = timeoutMs / kPollMilliseconds;
     auto ticks = std::make_shared<int>(0);
+    const std::weak_ptr<ModalSeen> watched = seen;
     QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        const std::shared_ptr<ModalSeen> held = watched.lock();
+        if (held == nullptr) {
+            timer->stop();
+            timer->deleteLater();
+            return;
+        }
         QWidget* modal = QApplication::activeModalWidget();
         const bool fresh = modal != nullptr && modal != before.data() && modal->isVisible();
         if (fresh && action(modal)) {
-            Record(*seen, modal);
-            seen->acted = true;
-            timer->deleteLater();
+            Record(*held, modal);
+            held->acted = true;
             timer->stop();
+            timer->deleteLater();
             return;
         }
         if (++*ticks >= mostTicks) {
             if (fresh) {
-                Record(*seen, modal);
+                Record(*held, modal);
                 CloseModal(modal);
             }
             timer->stop();

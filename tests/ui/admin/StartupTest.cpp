@@ -1,0 +1,124 @@
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+#include <filesystem>
+
+#include "support/AgentFixtures.h"
+#include "support/ModalDriver.h"
+#include "support/TempFolder.h"
+#include "ui/admin/CGleanworkSheet.h"
+#include "ui/admin/Startup.h"
+#include "ui/run/CAgentOutputDlg.h"
+
+using namespace gleanwork;
+using test::WhenModal;
+
+namespace {
+
+constexpr int kModalTimeoutMs = 5000;
+
+int StartsFine() {
+    return 0;
+}
+int FailsToStart() {
+    return 10091;
+}
+
+bool AnyOutputWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<CAgentOutputDlg*>(widget) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aSocketFailureShowsOnlyItsMessage() {
+        const auto sheetSeen = WhenModal(
+            [](QWidget* modal) {
+                if (qobject_cast<CGleanworkSheet*>(modal) == nullptr) {
+                    return false;
+                }
+                QTimer::singleShot(0, modal, [modal] { modal->close(); });
+                return true;
+            },
+            1000);
+        const auto boxSeen = test::AnswerMessageBox(QMessageBox::Ok, kModalTimeoutMs);
+        QCOMPARE(RunGleanwork(FailsToStart), 1);
+        QVERIFY(boxSeen->acted);
+        QCOMPARE(boxSeen->text, QString("Windows sockets initialization failed."));
+        QCOMPARE(boxSeen->title, QApplication::applicationName());
+        QVERIFY(!sheetSeen->acted);
+    }
+
+    void theAdministratorSheetOpensOnAnEmptyFolder() {
+        const test::TempFolder folder;
+        const std::string install = folder / "nothing-here";
+        const test::ScopedEnvironment environment("GLEANWORK_INSTALLDIR", install.c_str());
+        int tabs = 0;
+        QString firstTab;
+        bool applyEnabled = true;
+        bool helpShown = false;
+        int listed = -1;
+        const auto seen = WhenModal(
+            [&](QWidget* modal) {
+                auto* sheet = qobject_cast<CGleanworkSheet*>(modal);
+                if (sheet == nullptr) {
+                    return false;
+                }
+                tabs = sheet->tabs()->count();
+                firstTab = sheet->tabs()->tabText(0);
+                applyEnabled = sheet->applyButton()->isEnabled();
+                helpShown = sheet->helpButton()->isVisible();
+                listed = sheet->agentsPage().agentList()->count();
+                QTimer::singleShot(0, sheet->cancelButton(), &QPushButton::click);
+                return true;
+            },
+            kModalTimeoutMs);
+        QCOMPARE(RunGleanwork(StartsFine), 0);
+        QVERIFY(seen->acted);
+        QCOMPARE(seen->title, QString("Gleanwork 1.0 Administrator"));
+        QCOMPARE(tabs, 1);
+        QCOMPARE(firstTab, QString("Agents"));
+        QVERIFY(!applyEnabled);
+        QVERIFY(helpShown);
+        QCOMPARE(listed, 0);
+        // Cancel wrote nothing.
+        QVERIFY(!std::filesystem::exists(install));
+    }
+
+    void closingTheProgramStopsRunningAgents() {
+        const test::TempFolder folder;
+        const test::ScopedEnvironment environment("GLEANWORK_INSTALLDIR", folder.Path().c_str());
+        test::WriteFile(folder / "source.txt", "abc");
+        QVERIFY(test::SaveAgents({test::MakeEndlessAgent("Endless", folder / "source.txt")}));
+        const auto seen = WhenModal(
+            [](QWidget* modal) {
+                auto* sheet = qobject_cast<CGleanworkSheet*>(modal);
+                if (sheet == nullptr) {
+                    return false;
+                }
+                QTimer::singleShot(0, sheet, [sheet] {
+                    sheet->agentsPage().runButton()->click();
+                    sheet->agentsPage().runButton()->click();
+                    QTimer::singleShot(50, sheet->okButton(), &QPushButton::click);
+                });
+                return true;
+            },
+            kModalTimeoutMs);
+        QCOMPARE(RunGleanwork(StartsFine), 0);
+        QVERIFY(seen->acted);
+        QVERIFY(!AnyOutputWindow());
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "StartupTest.moc"
