@@ -8,6 +8,11 @@ std::span<const FuzzTarget> AllFuzzTargets() {
     static constexpr std::array kTargets{
         FuzzTarget{"ReadTextLines", FuzzReadTextLines},
         FuzzTarget{"ReadAgentFile", FuzzReadAgentFile},
+        FuzzTarget{"Interpreter", FuzzInterpreter},
+        FuzzTarget{"ExpandArgument", FuzzExpandArgument},
+        FuzzTarget{"SplitUrl", FuzzSplitUrl},
+        FuzzTarget{"HttpReply", FuzzHttpReply},
+        FuzzTarget{"EncodeBase64", FuzzEncodeBase64},
     };
     return kTargets;
 }

@@ -11,6 +11,11 @@ namespace gleanwork::fuzz {
 // checked-in inputs through the same functions.
 void FuzzReadTextLines(std::string_view input);
 void FuzzReadAgentFile(std::string_view input);
+void FuzzInterpreter(std::string_view input);
+void FuzzExpandArgument(std::string_view input);
+void FuzzSplitUrl(std::string_view input);
+void FuzzHttpReply(std::string_view input);
+void FuzzEncodeBase64(std::string_view input);
 
 struct FuzzTarget {
     std::string_view name;  // also the folder of its inputs
