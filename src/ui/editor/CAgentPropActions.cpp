@@ -92,6 +92,7 @@ void CAgentPropActions::SavePage() {
 }
 
 void CAgentPropActions::OnAdd() {
+    const QSignalBlocker blocker(script_);
     SavePage();
     const int selected = SelectedLine();
     const int line = selected >= 0 ? selected + 1 : script_->count();
@@ -101,6 +102,7 @@ void CAgentPropActions::OnAdd() {
 }
 
 void CAgentPropActions::OnRemove() {
+    const QSignalBlocker blocker(script_);
     const int selected = SelectedLine();
     if (selected < 0) {
         return;
@@ -115,6 +117,7 @@ void CAgentPropActions::OnMoveUp() {
     if (selected <= 0) {
         return;
     }
+    const QSignalBlocker blocker(script_);
     SwapLines(selected - 1, selected);
     SelectLine(selected - 1);
 }
@@ -124,12 +127,13 @@ void CAgentPropActions::OnMoveDown() {
     if (selected < 0 || selected + 1 >= script_->count()) {
         return;
     }
+    const QSignalBlocker blocker(script_);
     SwapLines(selected, selected + 1);
     SelectLine(selected + 1);
 }
 
-// Only a selection the user makes copies the line into the edit part; the
-// buttons select with the list's signals blocked.
+// Only a selection the user makes copies the line into the edit part: the
+// buttons change the list with its signals blocked.
 void CAgentPropActions::OnSelectionChanged() {
     const int selected = SelectedLine();
     if (selected >= 0) {
@@ -143,7 +147,6 @@ int CAgentPropActions::SelectedLine() const {
 }
 
 void CAgentPropActions::SelectLine(int line) {
-    const QSignalBlocker blocker(script_);
     script_->clearSelection();
     if (line >= 0) {
         script_->setCurrentRow(line);

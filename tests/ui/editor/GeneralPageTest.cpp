@@ -1,0 +1,178 @@
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+
+#include "EditorHarness.h"
+#include "LocalHttpServer.h"
+#include "ui/editor/CPreviewSourceDlg.h"
+
+namespace gleanwork {
+
+using test::EditorHarness;
+
+namespace {
+
+AgentDefinition AgentWithUserAgent(const std::string& userAgent) {
+    AgentDefinition agent;
+    agent.USERAGENT = userAgent;
+    return agent;
+}
+
+QList<CPreviewSourceDlg*> PreviewWindows() {
+    QList<CPreviewSourceDlg*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* preview = qobject_cast<CPreviewSourceDlg*>(widget)) {
+            windows << preview;
+        }
+    }
+    return windows;
+}
+
+}  // namespace
+
+class GeneralPageTest : public QObject {
+    Q_OBJECT
+
+private:
+    // Presses "Preview source..." with `url` typed and returns the new window.
+    static CPreviewSourceDlg* Preview(EditorHarness& editor, const QString& url) {
+        const QList<CPreviewSourceDlg*> before = PreviewWindows();
+        editor.Find<QLineEdit>("urlOrFile")->setText(url);
+        editor.Find<QPushButton>("previewSource")->click();
+        for (CPreviewSourceDlg* window : PreviewWindows()) {
+            if (!before.contains(window)) {
+                return window;
+            }
+        }
+        return nullptr;
+    }
+
+private slots:
+    void cleanup() { qDeleteAll(PreviewWindows()); }
+
+    void theControlsShowTheAgentsValues() {
+        AgentDefinition agent;
+        agent.name = "Weather";
+        agent.DESCRIPTION = "Today's forecast";
+        agent.URL = "http://example.invalid/";
+        agent.USERAGENT = "Mozilla/3.0";
+        agent.WEBUSER = "alice";
+        agent.WEBPASS = "secret";
+        agent.HOST = "proxy.invalid";
+        agent.PORT = "8o8o";
+        EditorHarness editor(agent);
+        QCOMPARE(editor.sheet.ActivePage(), editor.general);
+        QCOMPARE(editor.Find<QLineEdit>("agentName")->text(), QStringLiteral("Weather"));
+        QCOMPARE(editor.Find<QLineEdit>("description")->text(), QStringLiteral("Today's forecast"));
+        QCOMPARE(editor.Find<QLineEdit>("webPassword")->echoMode(), QLineEdit::Password);
+        QCOMPARE(editor.Find<QLineEdit>("proxyPort")->text(), QStringLiteral("8o8o"));
+        QCOMPARE(editor.Result(), agent);
+    }
+
+    void theUserAgentListHoldsFiveEntriesInOrder() {
+        EditorHarness editor;
+        auto* userAgent = editor.Find<QComboBox>("userAgent");
+        QVERIFY(userAgent->isEditable());
+        QStringList entries;
+        for (int index = 0; index < userAgent->count(); ++index) {
+            entries << userAgent->itemText(index);
+        }
+        QCOMPARE(entries, (QStringList{"Gleanwork/1.0", "Mozilla/2.0", "Mozilla/3.0",
+                                       "Mozilla/2.0 (compatible)", "Mozilla/3.0 (compatible)"}));
+    }
+
+    void theUserAgentLoadsAsTheFirstEntryItBegins_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("lower case") << "mozilla/3.0"
+                                    << "Mozilla/3.0";
+        QTest::newRow("longer entry") << "Mozilla/3.0 (compatible)"
+                                      << "Mozilla/3.0 (compatible)";
+        QTest::newRow("no version") << "Mozilla"
+                                    << "Mozilla/2.0";
+        QTest::newRow("no entry") << "Mozilla/4.0"
+                                  << "Mozilla/4.0";
+        QTest::newRow("longer than any entry") << "Gleanwork/1.0 beta"
+                                               << "Gleanwork/1.0 beta";
+        // A new agent's empty user agent is the beginning of every entry.
+        QTest::newRow("empty") << ""
+                               << "Gleanwork/1.0";
+    }
+    void theUserAgentLoadsAsTheFirstEntryItBegins() {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        EditorHarness editor(AgentWithUserAgent(stored.toStdString()));
+        QCOMPARE(editor.Find<QComboBox>("userAgent")->currentText(), shown);
+        QCOMPARE(editor.Result().USERAGENT, shown.toStdString());
+    }
+
+    void aTypedUserAgentIsCompletedOnComingBack() {
+        EditorHarness editor;
+        auto* userAgent = editor.Find<QComboBox>("userAgent");
+        userAgent->setEditText(QStringLiteral("Mozilla"));
+        QCOMPARE(userAgent->currentText(), QStringLiteral("Mozilla"));
+        editor.Revisit(EditorHarness::kGeneral);
+        QCOMPARE(userAgent->currentText(), QStringLiteral("Mozilla/2.0"));
+        QCOMPARE(editor.Result().USERAGENT, std::string("Mozilla/2.0"));
+    }
+
+    void previewShowsALocalFileWithCarriageReturns() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("page.txt"));
+        std::ofstream(path.toStdString(), std::ios::binary) << "a\nb\r\nc\n";
+        EditorHarness editor;
+        CPreviewSourceDlg* window = Preview(editor, path);
+        QVERIFY(window != nullptr);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->text(), QStringLiteral("a\r\nb\r\nc\r\n"));
+        QCOMPARE(editor.general->values().url, path.toStdString());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    void previewFetchesAnHttpSourceWithThePagesSettings() {
+        test::LocalHttpServer server("HTTP/1.0 200 OK\r\n\r\nline one\nline two");
+        EditorHarness editor;
+        editor.Find<QComboBox>("userAgent")->setEditText(QStringLiteral("Mozilla/3.0"));
+        editor.Find<QLineEdit>("webUser")->setText(QStringLiteral("alice"));
+        editor.Find<QLineEdit>("webPassword")->setText(QStringLiteral("secret"));
+        const QString url = QStringLiteral("http://127.0.0.1:%1/data").arg(server.Port());
+        CPreviewSourceDlg* window = Preview(editor, url);
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->text(), QStringLiteral("line one\r\nline two"));
+        const std::string& request = server.Request();
+        QVERIFY2(request.find("Mozilla/3.0") != std::string::npos, request.c_str());
+        QVERIFY2(request.find("Basic YWxpY2U6c2VjcmV0") != std::string::npos, request.c_str());
+    }
+
+    void unreadableSourcesOpenEmptyPreviews() {
+        EditorHarness editor;
+        CPreviewSourceDlg* empty = Preview(editor, QString());
+        QVERIFY(empty != nullptr);
+        QVERIFY(empty->text().isEmpty());
+        CPreviewSourceDlg* capitals = Preview(editor, QStringLiteral("HTTP://127.0.0.1:1/"));
+        QVERIFY(capitals != nullptr);
+        QVERIFY(capitals->text().isEmpty());
+    }
+
+    void eachPreviewOpensAnotherWindowThatOutlivesTheEditor() {
+        QPointer<CPreviewSourceDlg> first;
+        QPointer<CPreviewSourceDlg> second;
+        {
+            EditorHarness editor;
+            first = Preview(editor, QString());
+            second = Preview(editor, QString());
+        }
+        QVERIFY(first && second);
+        QVERIFY(first != second);
+        QVERIFY(first->isVisible() && second->isVisible());
+    }
+};
+
+}  // namespace gleanwork
+
+QTEST_MAIN(gleanwork::GeneralPageTest)
+#include "GeneralPageTest.moc"

@@ -1,0 +1,128 @@
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+#include "EditorHarness.h"
+
+namespace gleanwork {
+
+using test::EditorHarness;
+
+namespace {
+
+AgentDefinition AgentWithDatabase() {
+    AgentDefinition agent;
+    agent.USERAGENT = "Mozilla/2.0";
+    agent.FILE = "/tmp/out.txt";
+    agent.APPEND = 1;
+    agent.DBSOURCE = "inventory";
+    agent.DBUSER = "clerk";
+    agent.DBPASS = "pa\xA7s";
+    agent.DBINSERT = "INSERT INTO t VALUES ('%a%', '" + std::string(40000, 'x') + "')";
+    agent.DBUPDATE = "UPDATE t SET a = '%a%'";
+    return agent;
+}
+
+AgentDefinition AgentAppending(std::int32_t append) {
+    AgentDefinition agent;
+    agent.APPEND = append;
+    return agent;
+}
+
+}  // namespace
+
+class OutputPageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void onlyTheFileAndTheCheckBoxShow() {
+        EditorHarness editor(AgentWithDatabase());
+        editor.ShowPage(EditorHarness::kOutput);
+        QVERIFY(editor.Find<QLineEdit>("outputFile")->isVisible());
+        QCOMPARE(editor.Find<QLineEdit>("outputFile")->text(), QStringLiteral("/tmp/out.txt"));
+        auto* append = editor.Find<QCheckBox>("append");
+        QVERIFY(append->isVisible());
+        QCOMPARE(append->text(), QStringLiteral("Add to existing file"));
+        QVERIFY(append->isChecked());
+        auto* frame = editor.Find<QGroupBox>("databaseFrame");
+        QVERIFY(frame->isVisible());
+        QVERIFY(frame->title().isEmpty());
+        for (QWidget* child : frame->findChildren<QWidget*>()) {
+            QVERIFY2(!child->isVisible(), qPrintable(child->objectName()));
+        }
+        QCOMPARE(frame->findChildren<QLineEdit*>().size(), 5);
+        QCOMPARE(frame->findChildren<QLabel*>().size(), 5);
+
+        editor.Revisit(EditorHarness::kOutput);
+        QVERIFY(frame->title().isEmpty());
+        QVERIFY(!editor.Find<QLineEdit>("dataSource")->isVisible());
+    }
+
+    void hiddenDatabaseFieldsSurviveAnEdit() {
+        const AgentDefinition agent = AgentWithDatabase();
+        EditorHarness editor(agent);
+        editor.ShowPage(EditorHarness::kOutput);
+        editor.Find<QLineEdit>("outputFile")->setText(QStringLiteral("other.txt"));
+        editor.Revisit(EditorHarness::kOutput);
+        AgentDefinition expected = agent;
+        expected.FILE = "other.txt";
+        QCOMPARE(editor.Result(agent), expected);
+    }
+
+    void theCheckBoxGivesTheAppendFlag() {
+        EditorHarness editor;
+        editor.ShowPage(EditorHarness::kOutput);
+        auto* append = editor.Find<QCheckBox>("append");
+        QVERIFY(!append->isChecked());
+        append->click();
+        QCOMPARE(editor.Result().APPEND, 1);
+        append->click();
+        QCOMPARE(editor.Result().APPEND, 0);
+    }
+
+    void aNewAgentsPageLeftAloneStoresEmptyValues() {
+        EditorHarness editor;
+        editor.ShowPage(EditorHarness::kOutput);
+        AgentDefinition expected;
+        expected.USERAGENT = "Gleanwork/1.0";
+        QCOMPARE(editor.Result(), expected);
+    }
+
+    void aFlagOutsideTheRangeCountsAsZeroOnceThePageOpens() {
+        EditorHarness unopened(AgentAppending(7));
+        QCOMPARE(unopened.Result().APPEND, 7);
+
+        EditorHarness opened(AgentAppending(7));
+        opened.ShowPage(EditorHarness::kOutput);
+        QCOMPARE(opened.Find<QCheckBox>("append")->checkState(), Qt::Unchecked);
+        QCOMPARE(opened.Result().APPEND, 0);
+
+        EditorHarness negative(AgentAppending(-1));
+        negative.ShowPage(EditorHarness::kOutput);
+        QCOMPARE(negative.Result().APPEND, 0);
+    }
+
+    void aFlagOfTwoShowsPartlyCheckedUntilClicked() {
+        EditorHarness editor(AgentAppending(2));
+        editor.ShowPage(EditorHarness::kOutput);
+        auto* append = editor.Find<QCheckBox>("append");
+        QCOMPARE(append->checkState(), Qt::PartiallyChecked);
+        editor.Revisit(EditorHarness::kOutput);
+        QCOMPARE(editor.Result().APPEND, 2);
+
+        append->click();
+        QCOMPARE(append->checkState(), Qt::Checked);
+        append->click();
+        QCOMPARE(append->checkState(), Qt::Unchecked);
+        append->click();
+        QCOMPARE(append->checkState(), Qt::Checked);
+        QCOMPARE(editor.Result().APPEND, 1);
+    }
+};
+
+}  // namespace gleanwork
+
+QTEST_MAIN(gleanwork::OutputPageTest)
+#include "OutputPageTest.moc"
