@@ -5,7 +5,7 @@
 
 #include "net/Base64.h"
 #include "net/HostResolver.h"
-#include "net/ReceiveBuffer.h"
+#include "net/ReplyText.h"
 #include "net/ResponseHead.h"
 #include "net/SocketLibrary.h"
 #include "net/StandardError.h"
@@ -44,12 +44,12 @@ void SendRequest(const SourceContext& context, StreamSocket& socket, std::string
 // and ends the reply with what had arrived.
 void ReceiveReply(const SourceContext& context, StreamSocket& socket, std::string& text) {
     const std::size_t chunk = std::max<std::size_t>(context.limits.receiveChunk, 1);
-    ReceiveBuffer buffer;
+    ReplyText reply(text);
     for (;;) {
         int error = 0;
-        const std::ptrdiff_t received = socket.Receive(buffer.Space(chunk), error);
+        const std::ptrdiff_t received = socket.Receive(reply.Space(chunk), error);
         if (received > 0) {
-            buffer.Commit(static_cast<std::size_t>(received));
+            reply.Commit(static_cast<std::size_t>(received));
             continue;
         }
         if (received < 0) {
@@ -57,7 +57,7 @@ void ReceiveReply(const SourceContext& context, StreamSocket& socket, std::strin
         }
         break;
     }
-    buffer.MoveInto(text);
+    reply.Finish();
 }
 
 void ReportFailure(const SourceContext& context, const std::string& logLine,

@@ -151,6 +151,26 @@ TEST(HttpClient, KeepsALargeBodyByteForByte) {
     EXPECT_TRUE(fetch.text == body);
 }
 
+TEST(HttpClient, LengthNamedInTheHeadNeitherCutsNorPadsTheBody) {
+    LoopbackServer server(
+        {Reply("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nlonger"),
+         Reply("HTTP/1.0 200 OK\r\nContent-Length: 1000000\r\n\r\nshort"),
+         Reply("HTTP/1.0 200 OK\r\nContent-Length: 999999999999999999\r\n\r\nlie"),
+         Reply("HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\nneg")});
+    Fetch fetch;
+    fetch.agent.URL = server.Url();
+    fetch.limits.receiveChunk = 2;
+
+    EXPECT_EQ(fetch.Run(), 6);
+    EXPECT_EQ(fetch.text, "longer");
+    EXPECT_EQ(fetch.Run(), 5);
+    EXPECT_EQ(fetch.text, "short");
+    EXPECT_LT(fetch.text.capacity(), 1000000U);
+    EXPECT_EQ(fetch.Run(), 3);
+    EXPECT_EQ(fetch.text, "lie");
+    EXPECT_EQ(fetch.Run(), 3);
+}
+
 TEST(HttpClient, ErrorStatusIsNoFailure) {
     LoopbackServer server({Reply("HTTP/1.0 404 Not Found\r\n\r\nmissing")});
     Fetch fetch;
