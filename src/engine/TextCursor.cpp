@@ -1,5 +1,7 @@
 #include "engine/TextCursor.h"
 
+#include <string.h>
+
 #include <algorithm>
 
 namespace gleanwork {
@@ -8,6 +10,22 @@ CharacterSet::CharacterSet(std::string_view characters) {
     for (const char c : characters) {
         members_[static_cast<unsigned char>(c)] = true;
     }
+}
+
+std::size_t TextCursor::Search(std::string_view target) const {
+    if (target.empty()) {
+        return position_;
+    }
+    const std::string_view rest = Rest();
+    if (rest.size() < target.size()) {
+        return std::string_view::npos;
+    }
+    // The C library's search: fast on ordinary text and linear in the worst
+    // case, even for a long target over a repetitive text.
+    const void* found = ::memmem(rest.data(), rest.size(), target.data(), target.size());
+    return found == nullptr
+               ? std::string_view::npos
+               : static_cast<std::size_t>(static_cast<const char*>(found) - text_.data());
 }
 
 std::string_view TextCursor::MoveTo(std::size_t position) {

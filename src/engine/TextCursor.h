@@ -28,8 +28,9 @@ public:
     bool AtEnd() const { return position_ == text_.size(); }
 
     // Where the next occurrence of `target` begins, from the cursor on, or
-    // npos. An empty target is found at the cursor.
-    std::size_t Search(std::string_view target) const { return text_.find(target, position_); }
+    // npos. An empty target is found at the cursor. Linear in the lengths of
+    // the text and the target, whatever they hold.
+    std::size_t Search(std::string_view target) const;
 
     // Moves to `position`, which must lie between the cursor and the end;
     // returns the characters passed over.
