@@ -73,7 +73,10 @@ void CAgentPropGeneral::OnInitPage() {
     webPassword_->setEchoMode(QLineEdit::Password);
     proxyHost_ = MakeTextField(this, "proxyHost");
     proxyPort_ = MakeTextField(this, "proxyPort");
-    proxyPort_->setMaximumWidth(proxyPort_->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 10);
+    const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    url_->setMinimumWidth(digit * 48);
+    proxyHost_->setMinimumWidth(digit * 16);
+    proxyPort_->setFixedWidth(digit * 8);
     preview_ = new QPushButton(QStringLiteral("Preview source..."), this);
     preview_->setObjectName(QStringLiteral("previewSource"));
     preview_->setAutoDefault(false);
@@ -92,12 +95,13 @@ void CAgentPropGeneral::OnInitPage() {
 
     auto* proxy = new QGroupBox(QStringLiteral("HTTP Proxy"), this);
     auto* proxyFields = new QFormLayout(proxy);
+    proxyFields->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
     proxyFields->addRow(QStringLiteral("Host name:"), proxyHost_);
     proxyFields->addRow(QStringLiteral("Port:"), proxyPort_);
 
     auto* groups = new QHBoxLayout;
-    groups->addWidget(web);
-    groups->addWidget(proxy);
+    groups->addWidget(web, 1);
+    groups->addWidget(proxy, 1);
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
