@@ -2,13 +2,13 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QListView>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <vector>
 
 #include "engine/AgentEngine.h"
 #include "ui/run/RunLogModel.h"
+#include "ui/run/RunLogView.h"
 
 namespace gleanwork {
 
@@ -20,7 +20,7 @@ constexpr int kRefreshMilliseconds = 30;
 
 CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent)
     : QDialog(parent),
-      list_(new QListView(this)),
+      list_(new RunLogView(this)),
       agent_(agent),
       lines_(std::make_shared<RunLogLines>()),
       model_(new RunLogModel(lines_, this)) {
@@ -28,9 +28,6 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent)
     setModal(false);
     list_->setObjectName("RunLogList");
     list_->setModel(model_);
-    list_->setUniformItemSizes(true);
-    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
@@ -70,10 +67,12 @@ void CAgentOutputDlg::LogCommand(std::string_view line) {
 }
 
 void CAgentOutputDlg::ShowNewLines() {
-    model_->Refresh();
-    if (runFinished_.load() && refreshTimer_.isActive()) {
+    const bool finished = runFinished_.load();
+    if (model_->Refresh()) {
+        list_->SetLongestTextLength(lines_->LongestLength());
+    }
+    if (finished) {
         refreshTimer_.stop();
-        model_->Refresh();
     }
 }
 

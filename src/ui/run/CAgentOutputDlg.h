@@ -12,12 +12,11 @@
 #include "storage/AgentDefinition.h"
 #include "ui/run/RunLogLines.h"
 
-class QListView;
-
 namespace gleanwork {
 
 class AgentEngine;
 class RunLogModel;
+class RunLogView;
 
 // The Agent Output window: runs one agent on its own thread and lists the
 // run log as it grows. The window is the run's RunLog: each line is stored
@@ -43,7 +42,7 @@ public:
     void LogCommand(std::string_view line) override;
 
     bool IsRunFinished() const { return runFinished_.load(); }
-    QListView* list() const { return list_; }
+    RunLogView* list() const { return list_; }
     RunLogModel* model() const { return model_; }
     // Shows every line stored so far (the timer does the same every ~30 ms).
     void ShowNewLines();
@@ -65,7 +64,7 @@ private:
     void StopRun();
     void OnRunFinished();
 
-    QListView* list_;
+    RunLogView* list_;
     const AgentDefinition agent_;
     std::shared_ptr<RunLogLines> lines_;
     RunLogModel* model_;

@@ -20,7 +20,8 @@ void RunLogLines::Append(std::string_view line) {
         blocks_.back().reserve(std::max(kBlockSize, line.size()));
     }
     std::string& block = blocks_.back();
-    spans_.push_back(LineSpan{blocks_.size() - 1, block.size(), line.size()});
+    spans_.push_back(LineSpan{static_cast<std::uint32_t>(blocks_.size() - 1),
+                              static_cast<std::uint32_t>(block.size()), line.size()});
     block.append(line);
     longest_ = std::max(longest_, line.size());
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -25,15 +26,19 @@ public:
     std::size_t LongestLength() const;
 
 private:
+    // Where a line's text lies. A block is at most 1 MiB unless it holds
+    // one longer line alone (at offset 0), so 32 bits hold block and offset.
     struct LineSpan {
-        std::size_t block;
-        std::size_t offset;
+        std::uint32_t block;
+        std::uint32_t offset;
         std::size_t length;
     };
 
     mutable std::mutex mutex_;
     std::vector<std::string> blocks_;
-    std::vector<LineSpan> spans_;
+    // A deque grows without moving what it holds, so no append ever copies
+    // the whole index while it holds the lock.
+    std::deque<LineSpan> spans_;
     std::size_t longest_ = 0;
 };
 
