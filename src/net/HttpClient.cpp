@@ -43,11 +43,11 @@ void SendRequest(const SourceContext& context, StreamSocket& socket, std::string
 // Receives until the peer closes the connection; a failed receive is logged
 // and ends the reply with what had arrived.
 void ReceiveReply(const SourceContext& context, StreamSocket& socket, std::string& text) {
-    const std::size_t chunk = std::max<std::size_t>(context.limits.receiveChunk, 1);
     ReplyText reply(text);
     for (;;) {
         int error = 0;
-        const std::ptrdiff_t received = socket.Receive(reply.Space(chunk), error);
+        const std::ptrdiff_t received =
+            socket.Receive(reply.Space(context.limits.receiveChunk), error);
         if (received > 0) {
             reply.Commit(static_cast<std::size_t>(received));
             continue;

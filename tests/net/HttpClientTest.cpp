@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "net/Base64.h"
 #include "net/FetchFixture.h"
 #include "net/LoopbackServer.h"
 #include "support/TempFolder.h"
@@ -32,6 +33,23 @@ TEST(HttpClient, SendsBareRequestAndKeepsTheBody) {
     EXPECT_THAT(server.Requests(), ElementsAre("GET /a/b?x=1 HTTP/1.0\nUser-agent: Probe/1.0\n\n"));
     EXPECT_THAT(fetch.log.lines,
                 ElementsAre(Contacting(server.Port()), "Accessing URL - /a/b?x=1"));
+}
+
+TEST(HttpClient, RequestLinesOfAnyLengthGoOutWhole) {
+    LoopbackServer server({Reply(kOkHead)});
+    const std::string path = "/" + std::string(3 << 20, 'p');
+    const std::string userAgent(1 << 20, 'u');
+    Fetch fetch;
+    fetch.agent.URL = server.Url(path);
+    fetch.agent.USERAGENT = userAgent;
+    fetch.agent.WEBUSER = std::string(100000, 'n');
+
+    EXPECT_EQ(fetch.Run(), 0);
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1U);
+    EXPECT_TRUE(requests[0] == "GET " + path + " HTTP/1.0\nAuthorization: Basic " +
+                                   EncodeBase64(fetch.agent.WEBUSER + ":") +
+                                   "\nUser-agent: " + userAgent + "\n\n");
 }
 
 TEST(HttpClient, HostOnlyUrlAsksForRootWithEmptyUserAgent) {
