@@ -82,7 +82,8 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
     const AgentDefinition& agent = context.agent;
     std::string host = agent.HOST;
     std::string target = agent.URL;
-    int port = agent.PORT.empty() ? kHttpPort : ReadPort(agent.PORT);
+    const int startingPort = agent.PORT.empty() ? kHttpPort : ReadPort(agent.PORT);
+    int port = startingPort;
     for (int attempt = 0; attempt < kMostAttempts; ++attempt) {
         text.clear();
         std::unique_ptr<StreamSocket> socket = transport.OpenStream(context.limits);
@@ -91,6 +92,9 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
             return -1;
         }
         if (agent.HOST.empty()) {
+            // A URL that names no port means the starting one, also after a
+            // redirect from a URL that named another.
+            port = startingPort;
             target = SplitUrl(target, host, port);
         }
         sockaddr_in address{};

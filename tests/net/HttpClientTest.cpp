@@ -215,6 +215,17 @@ TEST(HttpClient, FollowsARedirectToAnotherServer) {
                                              Contacting(second.Port()), "Accessing URL - /next"));
 }
 
+TEST(HttpClient, RedirectTargetWithoutPortGoesToTheStartingPort) {
+    LoopbackServer second({Reply(kOkHead + "second")});
+    LoopbackServer first({Reply("HTTP/1.0 302 Found\r\nLocation: http://127.0.0.1/next\r\n\r\n")});
+    Fetch fetch;
+    fetch.agent.PORT = std::to_string(second.Port());
+    fetch.agent.URL = first.Url("/start");
+
+    EXPECT_EQ(fetch.Run(), 6);
+    EXPECT_THAT(second.Requests(), ElementsAre("GET /next HTTP/1.0\nUser-agent: \n\n"));
+}
+
 TEST(HttpClient, StopsAfterFiveAttemptsOfARedirectLoop) {
     LoopbackServer server({});
     const std::string loop = "HTTP/1.0 301 Moved\r\nLocation: " + server.Url("/again") + "\r\n\r\n";
