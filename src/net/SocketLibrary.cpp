@@ -1,14 +1,18 @@
 #include "net/SocketLibrary.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
-
-#include "net/UrlSplit.h"
 
 namespace gleanwork {
 
 int StartSocketLibrary() {
     const char* forcedError = std::getenv("GLEANWORK_SOCKET_START_ERROR");
-    return forcedError == nullptr ? 0 : ReadPort(forcedError);
+    if (forcedError == nullptr) {
+        return 0;
+    }
+    return static_cast<int>(
+        std::clamp<long>(std::strtol(forcedError, nullptr, 10), INT_MIN, INT_MAX));
 }
 
 }  // namespace gleanwork
