@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
             return Fail("cannot write the log file '" + options->logFile + "'");
         }
     }
-    StreamRunLog log(logFile ? logFile.get() : stderr);
+    StreamRunLog log(logFile ? logFile.get() : stderr, logFile != nullptr);
     AgentEngine engine(*agent, &log);
     engine.SetHttpLimits(options->limits);
     engine.Run();
