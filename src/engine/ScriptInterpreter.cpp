@@ -1,7 +1,5 @@
 #include "engine/ScriptInterpreter.h"
 
-#include <algorithm>
-
 #include "engine/AgentEngine.h"
 #include "engine/ArgumentExpansion.h"
 #include "storage/TextLines.h"
