@@ -22,6 +22,10 @@ PropertySheet::PropertySheet(const QString& caption, QWidget* parent, int startP
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_, 1);
     layout->addWidget(buttons_);
+    // Plain captions, as on every property sheet, whatever the style adds.
+    for (QAbstractButton* button : buttons_->buttons()) {
+        button->setIcon(QIcon());
+    }
     applyButton()->setEnabled(false);
     connect(tabs_, &QTabWidget::currentChanged, this, &PropertySheet::OnTabChanged);
     connect(buttons_, &QDialogButtonBox::clicked, this, &PropertySheet::OnButtonClicked);

@@ -155,6 +155,8 @@ private slots:
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (widget->objectName() == "HelpWindow" && widget->isVisible()) {
                 ++helpWindows;
+                // Owned by the sheet, so that the modal sheet does not block it.
+                QCOMPARE(widget->parentWidget(), &sheet);
                 widget->close();
             }
         }
