@@ -39,6 +39,9 @@ bool RunOutput::OpenFile(const std::string& path, bool append) {
 }
 
 void RunOutput::Write(std::string_view text) {
+    if (text.empty()) {
+        return;  // an empty view may hold no pointer at all
+    }
     std::FILE* target = file_ ? file_.get() : stdout;
     std::fwrite(text.data(), 1, text.size(), target);
 }
