@@ -1,6 +1,5 @@
 #include "net/FileSource.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "storage/FileContent.h"
@@ -9,21 +8,22 @@ namespace gleanwork {
 
 namespace {
 
-// Turns every CR LF pair from `from` on into a single LF, in place.
+// Turns every CR LF pair from `from` on into a single LF, in place, moving
+// the runs between pairs as whole blocks.
 void JoinCrLfPairs(std::string& text, std::size_t from) {
-    const auto first = std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(),
-                                   std::begin("\r\n"), std::end("\r\n") - 1);
-    if (first == text.end()) {
+    std::size_t pair = text.find("\r\n", from);
+    if (pair == std::string::npos) {
         return;
     }
-    auto out = first;
-    for (auto in = first; in != text.end(); ++in) {
-        if (*in == '\r' && in + 1 != text.end() && in[1] == '\n') {
-            continue;
-        }
-        *out++ = *in;
+    std::size_t out = pair;
+    while (pair != std::string::npos) {
+        const std::size_t runStart = pair + 1;  // the LF of the pair begins the next run
+        pair = text.find("\r\n", runStart);
+        const std::size_t runEnd = pair == std::string::npos ? text.size() : pair;
+        std::memmove(text.data() + out, text.data() + runStart, runEnd - runStart);
+        out += runEnd - runStart;
     }
-    text.erase(out, text.end());
+    text.resize(out);
 }
 
 }  // namespace
