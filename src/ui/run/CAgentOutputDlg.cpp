@@ -32,6 +32,7 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent)
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     auto* close = new QPushButton("Close", this);
+    close->setObjectName("Close");
     close->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, &CAgentOutputDlg::reject);
     auto* buttonRow = new QHBoxLayout;

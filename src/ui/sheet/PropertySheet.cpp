@@ -18,7 +18,7 @@ PropertySheet::PropertySheet(const QString& caption, QWidget* parent, int startP
                                     this)),
       startIndex_(startPage) {
     setWindowTitle(caption);
-    setModal(true);
+    setWindowModality(Qt::WindowModal);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_, 1);
     layout->addWidget(buttons_);

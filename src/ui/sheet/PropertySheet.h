@@ -13,7 +13,9 @@ namespace gleanwork {
 class PropertyPage;
 
 // A modal dialog of tabbed PropertyPages above the buttons OK, Cancel, Apply
-// and Help.
+// and Help. It is modal to its parent window only (exec() blocks the parent
+// and its ancestors), so windows outside that family, such as running Agent
+// Output windows, stay usable while it is open.
 //
 // - OK: saves the page in front, applies every activated page (see
 //   PropertyPage), then closes with QDialog::Accepted. A page that refuses

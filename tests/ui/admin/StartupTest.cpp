@@ -95,6 +95,42 @@ private slots:
         QVERIFY(!std::filesystem::exists(install));
     }
 
+    void outputWindowsStayUsableWhileTheSheetIsOpen() {
+        const test::TempFolder folder;
+        const test::ScopedEnvironment environment("GLEANWORK_INSTALLDIR", folder.Path().c_str());
+        test::WriteFile(folder / "source.txt", "abc");
+        QVERIFY(test::SaveAgents({test::MakeEndlessAgent("Endless", folder / "source.txt")}));
+        bool closedByClick = false;
+        const auto seen = WhenModal(
+            [&closedByClick](QWidget* modal) {
+                auto* sheet = qobject_cast<CGleanworkSheet*>(modal);
+                if (sheet == nullptr) {
+                    return false;
+                }
+                QTimer::singleShot(0, sheet, [sheet, &closedByClick] {
+                    sheet->agentsPage().runButton()->click();
+                    CAgentOutputDlg* output = nullptr;
+                    for (QWidget* widget : QApplication::topLevelWidgets()) {
+                        if (auto* window = qobject_cast<CAgentOutputDlg*>(widget)) {
+                            output = window;
+                        }
+                    }
+                    auto* close = output->findChild<QPushButton*>("Close");
+                    // A click that goes through the window system, where a
+                    // modal window would swallow it.
+                    QTest::mouseClick(output->windowHandle(), Qt::LeftButton, {},
+                                      close->mapTo(output, close->rect().center()));
+                    closedByClick = !output->isVisible();
+                    sheet->cancelButton()->click();
+                });
+                return true;
+            },
+            kModalTimeoutMs);
+        QCOMPARE(RunGleanwork(StartsFine), 0);
+        QVERIFY(seen->acted);
+        QVERIFY(closedByClick);
+    }
+
     void closingTheProgramStopsRunningAgents() {
         const test::TempFolder folder;
         const test::ScopedEnvironment environment("GLEANWORK_INSTALLDIR", folder.Path().c_str());
