@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <vector>
 
 #include "engine/AgentEngine.h"
@@ -70,7 +71,8 @@ void CAgentOutputDlg::LogCommand(std::string_view line) {
 void CAgentOutputDlg::ShowNewLines() {
     const bool finished = runFinished_.load();
     if (model_->Refresh()) {
-        list_->SetLongestTextLength(lines_->LongestLength());
+        list_->SetLongestTextLength(
+            std::min(lines_->LongestLength(), RunLogModel::kMostShownCharacters + 1));
     }
     if (finished) {
         refreshTimer_.stop();

@@ -31,13 +31,13 @@ std::size_t RunLogLines::Count() const {
     return spans_.size();
 }
 
-std::string RunLogLines::Line(std::size_t index) const {
+std::string RunLogLines::Line(std::size_t index, std::size_t mostCharacters) const {
     const std::lock_guard lock(mutex_);
     if (index >= spans_.size()) {
         return {};
     }
     const LineSpan& span = spans_[index];
-    return blocks_[span.block].substr(span.offset, span.length);
+    return blocks_[span.block].substr(span.offset, std::min(span.length, mostCharacters));
 }
 
 std::size_t RunLogLines::LongestLength() const {

@@ -20,8 +20,9 @@ public:
     void Append(std::string_view line);
 
     std::size_t Count() const;
-    // The line at `index`; empty text when there is no such line.
-    std::string Line(std::size_t index) const;
+    // The line at `index`, or its first `mostCharacters`; empty text when
+    // there is no such line.
+    std::string Line(std::size_t index, std::size_t mostCharacters = std::string::npos) const;
     // The length in characters of the longest line so far.
     std::size_t LongestLength() const;
 

@@ -20,8 +20,16 @@ QVariant RunLogModel::data(const QModelIndex& index, int role) const {
 }
 
 QString RunLogModel::RowText(int row) const {
-    const std::string line = lines_->Line(static_cast<std::size_t>(row));
-    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    std::string line = lines_->Line(static_cast<std::size_t>(row), kMostShownCharacters + 1);
+    const bool cut = line.size() > kMostShownCharacters;
+    if (cut) {
+        line.resize(kMostShownCharacters);
+    }
+    QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    if (cut) {
+        text += QChar(0x2026);
+    }
+    return text;
 }
 
 bool RunLogModel::Refresh() {

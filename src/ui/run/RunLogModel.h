@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <cstddef>
 #include <memory>
 
 #include "ui/run/RunLogLines.h"
@@ -23,8 +24,11 @@ public:
     // there were any.
     bool Refresh();
 
-    // The text of a row, as shown.
+    // The text of a row, as shown: a line longer than kMostShownCharacters
+    // shows its beginning and an ellipsis.
     QString RowText(int row) const;
+
+    static constexpr std::size_t kMostShownCharacters = 8192;
 
 private:
     std::shared_ptr<const RunLogLines> lines_;

@@ -87,6 +87,19 @@ private slots:
         QCOMPARE(lines.Line(100002), std::string("line 99999"));
         QCOMPARE(lines.Line(100003), std::string());
         QCOMPARE(lines.LongestLength(), longLine.size());
+        QCOMPARE(lines.Line(0, 3), std::string("fir"));
+    }
+
+    void aHugeLineShowsItsBeginning() {
+        auto lines = std::make_shared<RunLogLines>();
+        lines->Append(std::string(1000000, 'x'));
+        lines->Append("short");
+        RunLogModel model(lines);
+        model.Refresh();
+        const QString shown = model.RowText(0);
+        QCOMPARE(shown.size(), qsizetype(RunLogModel::kMostShownCharacters + 1));
+        QCOMPARE(shown.back(), QChar(0x2026));
+        QCOMPARE(model.RowText(1), QString("short"));
     }
 
     void linesFromAnotherThreadAreStoredWhenAppendReturns() {
