@@ -62,8 +62,8 @@ themselves.</li>
 <tr><td><code>BOOKMARK name</code></td><td>Marks a place in the script that jumps go to.</td><td>unchanged</td></tr>
 <tr><td><code>JUMPIFOK name</code></td><td>Goes on after the bookmark <i>name</i> when the status is OK.</td><td>unchanged</td></tr>
 <tr><td><code>JUMPIFFAILED name</code></td><td>Goes on after the bookmark <i>name</i> when the status is FAILED.</td><td>unchanged</td></tr>
-<tr><td><code>INSERTDATA</code></td><td>Writes the agent's insert statement, with <code>{name}</code> replaced by variable values, to the run log.</td><td>set by the step</td></tr>
-<tr><td><code>UPDATEDATA</code></td><td>The same with the agent's update statement.</td><td>set by the step</td></tr>
+<tr><td><code>INSERTDATA</code></td><td>Writes the agent's insert statement, with <code>{name}</code> replaced by variable values, to the run log; no database is contacted.</td><td>OK</td></tr>
+<tr><td><code>UPDATEDATA</code></td><td>The same with the agent's update statement.</td><td>OK</td></tr>
 </table>
 <p>Jumps are never taken when the cursor is at the end of the text, so a loop
 that reads the text piece by piece ends there. Write bookmark names without
