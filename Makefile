@@ -30,8 +30,11 @@ clean:
 ASAN_DIR ?= build-asan
 TSAN_DIR ?= build-tsan
 FUZZ_SECONDS ?= 60
-TSAN_TESTS ?= AgentEngineTest|HttpConcurrency|RunThread|OutputDlg|OutputWindow|RunLogModel
-SANITIZER_CMAKE = CC=clang CXX=clang++ cmake -S . -DCMAKE_BUILD_TYPE=RelWithDebInfo
+TSAN_TARGETS = core_tests run_thread_tests AgentOutputTest ExampleAgentsTest AgentsPageTest \
+	StartupTest
+TSAN_TESTS = ^RunThreads\.|^HttpConcurrency\.|^AgentEngineTest\.|^InterpreterTest\.Stops|^AgentOutputTest$$|^ExampleAgentsTest$$|^AgentsPageTest$$|^StartupTest$$
+SANITIZER_CMAKE = CC=clang CXX=clang++ cmake -S . -DCMAKE_BUILD_TYPE=Debug \
+	"-DCMAKE_CXX_FLAGS_DEBUG=-O1 -gline-tables-only"
 ASAN_ENV = ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_init_order=1 \
 	UBSAN_OPTIONS=print_stacktrace=1
 TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
@@ -46,7 +49,7 @@ sanitize: deps
 
 tsan: deps
 	$(SANITIZER_CMAKE) -B $(TSAN_DIR) -DGLEANWORK_SANITIZE=thread
-	cmake --build $(TSAN_DIR) -j$(JOBS)
+	cmake --build $(TSAN_DIR) -j$(JOBS) --target $(TSAN_TARGETS)
 	cd $(TSAN_DIR) && QT_QPA_PLATFORM=offscreen $(TSAN_ENV) \
 		ctest --output-on-failure -j$(JOBS) --no-tests=error -R '$(TSAN_TESTS)'
 

@@ -1,8 +1,8 @@
 // Arbitrary reply bytes through the HTTP client. The reply parts alone:
 // ReadHeaderLine, FindHeader and ParseResponseHead over the input. Then whole
 // fetches through a transport that serves the input: its first byte chooses
-// how many bytes each receive hands over and whether the reply ends in a
-// failed receive; the rest holds the replies of successive connections,
+// how many bytes each receive takes (a power of two up to 2^15, or 2^20) and
+// whether the reply ends in a failed receive; the rest holds the replies of successive connections,
 // separated by kNextReply. The agent names a proxy by its address, so a
 // redirect target never leads to a name lookup.
 #include <algorithm>
@@ -116,7 +116,7 @@ ServedReplies ReadReplies(std::string_view input) {
         return served;
     }
     const auto control = static_cast<unsigned char>(input.front());
-    served.chunk = control & 0x80 ? 1 << 20 : 1 + (control & 0x3F);
+    served.chunk = std::size_t{1} << (control & 0x80 ? 20 : control & 0x0F);
     served.failLast = (control & 0x40) != 0;
     input.remove_prefix(1);
     for (;;) {
