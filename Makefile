@@ -37,7 +37,7 @@ SANITIZER_CMAKE = CC=clang CXX=clang++ cmake -S . -DCMAKE_BUILD_TYPE=Debug \
 	"-DCMAKE_CXX_FLAGS_DEBUG=-O1 -gline-tables-only"
 ASAN_ENV = ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_init_order=1 \
 	UBSAN_OPTIONS=print_stacktrace=1
-TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/cmake/tsan-suppressions.txt
 
 .PHONY: sanitize tsan fuzz
 

@@ -116,11 +116,13 @@ private slots:
                         }
                     }
                     auto* close = output->findChild<QPushButton*>("Close");
+                    // The click may already delete the closed window.
+                    const QPointer<CAgentOutputDlg> shown(output);
                     // A click that goes through the window system, where a
                     // modal window would swallow it.
                     QTest::mouseClick(output->windowHandle(), Qt::LeftButton, {},
                                       close->mapTo(output, close->rect().center()));
-                    closedByClick = !output->isVisible();
+                    closedByClick = shown.isNull() || !shown->isVisible();
                     sheet->cancelButton()->click();
                 });
                 return true;
