@@ -11,8 +11,7 @@ namespace gleanwork {
 namespace {
 
 using ::gleanwork::test::ReadFile;
-using ::gleanwork::test::ScopedEnvironment;
-using ::gleanwork::test::TempFolder;
+using ::gleanwork::test::TempInstallFolder;
 using ::gleanwork::test::WriteFile;
 using Lines = std::vector<std::string>;
 
@@ -78,8 +77,7 @@ protected:
         EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
     }
 
-    TempFolder folder_;
-    ScopedEnvironment install_{"GLEANWORK_INSTALLDIR", folder_.Path().c_str()};
+    TempInstallFolder folder_;
 };
 
 TEST_F(RunnerProcessTest, RunsAnAgentFileWithItsLogInAFile) {

@@ -7,22 +7,22 @@
 #include "storage/AgentFile.h"
 #include "storage/AtomicFile.h"
 #include "storage/InstallFolder.h"
+#include "support/AgentSamples.h"
 #include "support/TempFolder.h"
 
 namespace gleanwork {
 namespace {
 
+using ::gleanwork::test::MakeAgent;
 using ::gleanwork::test::ReadFile;
 using ::gleanwork::test::ScopedEnvironment;
-using ::gleanwork::test::TempFolder;
+using ::gleanwork::test::TempInstallFolder;
 using ::gleanwork::test::WriteFile;
 using Names = std::vector<std::string>;
 
 class AgentCatalogueTest : public ::testing::Test {
 protected:
-    AgentCatalogueTest() : install_("GLEANWORK_INSTALLDIR", folder_.Path().c_str()) {
-        std::filesystem::create_directory(folder_ / "Agents");
-    }
+    AgentCatalogueTest() { std::filesystem::create_directory(folder_ / "Agents"); }
 
     void WriteAgent(const std::string& name, const std::string& content) {
         WriteFile(folder_ / ("Agents/" + name + ".agt"), content);
@@ -36,15 +36,7 @@ protected:
         return names;
     }
 
-    static AgentDefinition Agent(const std::string& name, const std::string& description) {
-        AgentDefinition agent;
-        agent.name = name;
-        agent.DESCRIPTION = description;
-        return agent;
-    }
-
-    TempFolder folder_;
-    ScopedEnvironment install_;
+    TempInstallFolder folder_;
 };
 
 TEST_F(AgentCatalogueTest, LoadsListedAgentsInOrderAndLeavesOutTheUnreadable) {
@@ -64,7 +56,7 @@ TEST_F(AgentCatalogueTest, LoadsListedAgentsInOrderAndLeavesOutTheUnreadable) {
 
 TEST_F(AgentCatalogueTest, LoadsNothingWithoutACatalogueFile) {
     AgentCatalogue catalogue;
-    catalogue.AddAgent(Agent("Old", ""));
+    catalogue.AddAgent(MakeAgent("Old", ""));
     catalogue.LoadCatalogue();
     EXPECT_EQ(catalogue.Count(), 0u);
     std::filesystem::create_directory(folder_ / "AGENTS.INI");
@@ -74,9 +66,9 @@ TEST_F(AgentCatalogueTest, LoadsNothingWithoutACatalogueFile) {
 
 TEST_F(AgentCatalogueTest, SavesEveryAgentFileAndTheListAndReloadsThem) {
     AgentCatalogue catalogue;
-    catalogue.AddAgent(Agent("X", "x"));
-    AgentDefinition& y = catalogue.AddAgent(Agent("Y", "y"));
-    catalogue.AddAgent(Agent("Z", "z"));
+    catalogue.AddAgent(MakeAgent("X", "x"));
+    AgentDefinition& y = catalogue.AddAgent(MakeAgent("Y", "y"));
+    catalogue.AddAgent(MakeAgent("Z", "z"));
     ASSERT_EQ(catalogue.SaveCatalogue(), 0);
     EXPECT_EQ(ReadFile(folder_ / "AGENTS.INI"), "X\nY\nZ\n");
 
@@ -94,9 +86,9 @@ TEST_F(AgentCatalogueTest, SavesEveryAgentFileAndTheListAndReloadsThem) {
 
 TEST_F(AgentCatalogueTest, FindsNamesExactlyAndFirstFirst) {
     AgentCatalogue catalogue;
-    catalogue.AddAgent(Agent("news", "lower"));
-    catalogue.AddAgent(Agent("News", "first"));
-    catalogue.AddAgent(Agent("News", "second"));
+    catalogue.AddAgent(MakeAgent("news", "lower"));
+    catalogue.AddAgent(MakeAgent("News", "first"));
+    catalogue.AddAgent(MakeAgent("News", "second"));
     ASSERT_NE(catalogue.FindAgent("News"), nullptr);
     EXPECT_EQ(catalogue.FindAgent("News")->DESCRIPTION, "first");
     EXPECT_EQ(catalogue.FindAgent("NEWS"), nullptr);
@@ -112,7 +104,7 @@ TEST_F(AgentCatalogueTest, FindsNamesExactlyAndFirstFirst) {
 TEST_F(AgentCatalogueTest, CreatesMissingFolders) {
     ScopedEnvironment nested("GLEANWORK_INSTALLDIR", (folder_ / "a/b/gleanwork").c_str());
     AgentCatalogue catalogue;
-    catalogue.AddAgent(Agent("X", "x"));
+    catalogue.AddAgent(MakeAgent("X", "x"));
     ASSERT_EQ(catalogue.SaveCatalogue(), 0);
     EXPECT_EQ(ReadFile(folder_ / "a/b/gleanwork/AGENTS.INI"), "X\n");
     EXPECT_TRUE(std::filesystem::exists(folder_ / "a/b/gleanwork/Agents/X.agt"));
@@ -120,13 +112,13 @@ TEST_F(AgentCatalogueTest, CreatesMissingFolders) {
 
 TEST_F(AgentCatalogueTest, ReportsEveryFileThatWasNotWritten) {
     AgentCatalogue catalogue;
-    catalogue.AddAgent(Agent("X", "x"));
-    catalogue.AddAgent(Agent("bad/name", ""));
+    catalogue.AddAgent(MakeAgent("X", "x"));
+    catalogue.AddAgent(MakeAgent("bad/name", ""));
     EXPECT_EQ(catalogue.SaveCatalogue(), -1);
     EXPECT_EQ(ReadFile(folder_ / "AGENTS.INI"), "X\n") << "the others are still saved";
 
     AgentCatalogue blocked;
-    blocked.AddAgent(Agent("X", "x"));
+    blocked.AddAgent(MakeAgent("X", "x"));
     std::filesystem::remove(folder_ / "AGENTS.INI");
     std::filesystem::create_directory(folder_ / "AGENTS.INI");
     EXPECT_EQ(blocked.SaveCatalogue(), -1);
@@ -139,14 +131,14 @@ TEST_F(AgentCatalogueTest, ReportsEveryFileThatWasNotWritten) {
 TEST_F(AgentCatalogueTest, InterruptedSaveLeavesEveryFileWholeAndOldOrNew) {
     AgentCatalogue catalogue;
     for (const char* name : {"P", "Q", "R"}) {
-        catalogue.AddAgent(Agent(name, "old"));
+        catalogue.AddAgent(MakeAgent(name, "old"));
     }
     ASSERT_EQ(catalogue.SaveCatalogue(), 0);
     const std::string oldAgent = ReadFile(folder_ / "Agents/P.agt");
     for (std::size_t i = 0; i < catalogue.Count(); ++i) {
         catalogue.At(i).DESCRIPTION = "new";
     }
-    catalogue.AddAgent(Agent("S", "new"));
+    catalogue.AddAgent(MakeAgent("S", "new"));
     ASSERT_EQ(WriteAgentFile(catalogue.At(0), folder_ / "reference"), -1);
     std::filesystem::create_directory(folder_ / "reference");
     ASSERT_EQ(WriteAgentFile(catalogue.At(0), folder_ / "reference"), 0);

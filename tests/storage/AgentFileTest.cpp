@@ -5,35 +5,16 @@
 #include <filesystem>
 
 #include "storage/AtomicFile.h"
+#include "support/AgentSamples.h"
 #include "support/TempFolder.h"
 
 namespace gleanwork {
 namespace {
 
 using ::gleanwork::test::ReadFile;
+using ::gleanwork::test::SampleAgent;
 using ::gleanwork::test::TempFolder;
 using ::gleanwork::test::WriteFile;
-
-AgentDefinition FullAgent() {
-    AgentDefinition agent;
-    agent.name = "News";
-    agent.DESCRIPTION = "Headlines of the day";
-    agent.SCRIPT = {"FIND \"<h1>\"", "GETUNTIL \"</h1>\"", "PRINT"};
-    agent.HOST = "proxy";
-    agent.PORT = "3128";
-    agent.URL = "http://example.test/a?b=c";
-    agent.USERAGENT = "Mozilla/4.0";
-    agent.WEBUSER = "user";
-    agent.WEBPASS = "pass";
-    agent.FILE = "news.txt";
-    agent.DBSOURCE = "dsn";
-    agent.DBUSER = "dbu";
-    agent.DBPASS = "dbp";
-    agent.DBINSERT = "INSERT INTO t VALUES ('{a}')";
-    agent.DBUPDATE = "UPDATE t SET a='{a}'";
-    agent.APPEND = 1;
-    return agent;
-}
 
 AgentDefinition WriteAndRead(const AgentDefinition& agent) {
     TempFolder folder;
@@ -54,16 +35,16 @@ AgentDefinition ReadContent(const std::string& content) {
 
 TEST(WriteAgentFile, WritesEveryKeyInItsOrder) {
     TempFolder folder;
-    AgentDefinition agent = FullAgent();
+    AgentDefinition agent = SampleAgent();
     agent.DESCRIPTION.clear();
     agent.APPEND = -1;
     ASSERT_EQ(WriteAgentFile(agent, folder.Path()), 0);
-    EXPECT_EQ(ReadFile(folder / "News.agt"),
-              "DESCRIPTION=\nFILE=news.txt\nAPPEND=-1\nHOST=proxy\nPORT=3128\n"
-              "URL=http://example.test/a?b=c\nUSERAGENT=Mozilla/4.0\nWEBUSER=user\n"
-              "WEBPASS=pass\nDBUSER=dbu\nDBPASS=dbp\nDBSOURCE=dsn\n"
-              "DBINSERT=INSERT INTO t VALUES ('{a}')\nDBUPDATE=UPDATE t SET a='{a}'\n"
-              "SCRIPT\nFIND \"<h1>\"\nGETUNTIL \"</h1>\"\nPRINT\nENDSCRIPT\n");
+    EXPECT_EQ(ReadFile(folder / "Weather.agt"),
+              "DESCRIPTION=\nFILE=/tmp/weather.txt\nAPPEND=-1\nHOST=proxy.invalid\nPORT=8080\n"
+              "URL=http://weather.invalid/today\nUSERAGENT=Mozilla/3.0 (compatible)\n"
+              "WEBUSER=alice\nWEBPASS=secret\nDBUSER=clerk\nDBPASS=hidden\nDBSOURCE=forecasts\n"
+              "DBINSERT=INSERT INTO f VALUES ('{t}')\nDBUPDATE=UPDATE f SET t = '{t}'\n"
+              "SCRIPT\nFIND \"<b>\"\nGETUNTIL \"</b>\"\nPRINT\nENDSCRIPT\n");
 
     AgentDefinition empty;
     empty.name = "Empty";
@@ -72,10 +53,10 @@ TEST(WriteAgentFile, WritesEveryKeyInItsOrder) {
 }
 
 TEST(AgentFileRoundTrip, KeepsEveryFieldIncludingVeryLongOnes) {
-    const AgentDefinition agent = FullAgent();
+    const AgentDefinition agent = SampleAgent();
     EXPECT_EQ(WriteAndRead(agent), agent);
 
-    AgentDefinition longOne = FullAgent();
+    AgentDefinition longOne = SampleAgent();
     longOne.DESCRIPTION = std::string(5000, 'd');
     longOne.DBINSERT = std::string(1023, 'i') + "={x}";
     longOne.SCRIPT = {std::string(4000, 's'), "PRINT \"" + std::string(70000, 'p') + "\""};
@@ -84,7 +65,7 @@ TEST(AgentFileRoundTrip, KeepsEveryFieldIncludingVeryLongOnes) {
 }
 
 TEST(AgentFileRoundTrip, LineBreaksInValuesBecomeSpacesInsteadOfForgingLines) {
-    AgentDefinition agent = FullAgent();
+    AgentDefinition agent = SampleAgent();
     agent.DBINSERT = "INSERT INTO t\nVALUES (1)";
     agent.DESCRIPTION = "two\r\nlines\rhere";
     agent.SCRIPT = {"PRINT \"a\nFILE=/etc/passwd\"", "ENDSCRIPT\nSCRIPT"};
@@ -137,7 +118,7 @@ TEST(ReadAgentFile, ReportsFilesWithoutUsableLinesAndLeavesTheRecordAlone) {
     TempFolder folder;
     WriteFile(folder / "comments.agt", ";only\n\n;comments\r\n");
     std::filesystem::create_directory(folder / "dir.agt");
-    AgentDefinition agent = FullAgent();
+    AgentDefinition agent = SampleAgent();
     const AgentDefinition before = agent;
     EXPECT_EQ(ReadAgentFile(agent, folder / "comments.agt"), -1);
     EXPECT_EQ(ReadAgentFile(agent, folder / "missing.agt"), -1);
@@ -158,16 +139,16 @@ TEST(ReadAgentFile, SurvivesBinaryContent) {
 
 TEST(WriteAgentFile, FailsWithoutTouchingTheOldFile) {
     TempFolder folder;
-    AgentDefinition agent = FullAgent();
+    AgentDefinition agent = SampleAgent();
     ASSERT_EQ(WriteAgentFile(agent, folder.Path()), 0);
-    const std::string before = ReadFile(folder / "News.agt");
+    const std::string before = ReadFile(folder / "Weather.agt");
 
     agent.DESCRIPTION = "changed";
     {
         ScopedWriteFailure failNow(0);
         EXPECT_EQ(WriteAgentFile(agent, folder.Path()), -1);
     }
-    EXPECT_EQ(ReadFile(folder / "News.agt"), before);
+    EXPECT_EQ(ReadFile(folder / "Weather.agt"), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
                             std::filesystem::directory_iterator()),
               1)

@@ -40,4 +40,14 @@ private:
     std::string oldValue_;
 };
 
+// A fresh folder that is the installation folder (GLEANWORK_INSTALLDIR) for
+// as long as the object lives.
+class TempInstallFolder : public TempFolder {
+public:
+    TempInstallFolder() : install_("GLEANWORK_INSTALLDIR", Path().c_str()) {}
+
+private:
+    ScopedEnvironment install_;
+};
+
 }  // namespace gleanwork::test
