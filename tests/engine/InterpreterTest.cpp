@@ -144,52 +144,5 @@ TEST(InterpreterTest, LogStatementLogsTheExpandedTemplateAndReportsSuccess) {
     EXPECT_EQ(log.lines, (Lines{"[SQL]: DELETE FROM t WHERE id = 7\t"}));
 }
 
-TEST(InterpreterTest, RunsEveryCommandOverEmptyAndZeroTexts) {
-    const Lines script{"FIND \"a\"",  "GET 3",          "GETTOKEN \",\"",  "GETUNTIL \"a\"",
-                       "SKIP 2",      "SKIPANY \"a\"",  "SKIPUNTIL \"a\"", "SKIPTOKEN \",\"",
-                       "SAVETO v",    "PRINT",          "PRINTLN \"{v}\"", "CLEAR",
-                       "JUMPIFOK x",  "JUMPIFFAILED x", "BOOKMARK x",      "REWIND 5",
-                       "MATCH \"a\"", "MATCHANY \"a\"", "INSERTDATA",      "UPDATEDATA"};
-    for (const std::string& text : {std::string(), std::string(3, '\0')}) {
-        const ScriptResult result = RunScriptOver(script, text);
-        EXPECT_EQ(result.output, "\n");
-        EXPECT_EQ(result.log, (Lines{"# FIND \"a\"",
-                                     "[Not found]",
-                                     "# GET 3",
-                                     "<< ",
-                                     "[End of file]",
-                                     "# GETTOKEN \",\"",
-                                     "[Not found]",
-                                     "[End of file]",
-                                     "# GETUNTIL \"a\"",
-                                     "[Not found]",
-                                     "# SKIP 2",
-                                     "# SKIPANY \"a\"",
-                                     "[End of file]",
-                                     "# SKIPUNTIL \"a\"",
-                                     "[Not found]",
-                                     "# SKIPTOKEN \",\"",
-                                     "[Not found]",
-                                     "[End of file]",
-                                     "# SAVETO v",
-                                     "{v} = ",
-                                     "# PRINT",
-                                     ">> ",
-                                     "# PRINTLN \"{v}\"",
-                                     ">> ",
-                                     "# CLEAR",
-                                     "# JUMPIFOK x",
-                                     "# JUMPIFFAILED x",
-                                     "# REWIND 5",
-                                     "# MATCH \"a\"",
-                                     "[No match]",
-                                     "# MATCHANY \"a\"",
-                                     "# INSERTDATA",
-                                     "[SQL]: ",
-                                     "# UPDATEDATA",
-                                     "[SQL]: "}));
-    }
-}
-
 }  // namespace
 }  // namespace gleanwork
