@@ -45,34 +45,23 @@ void Select(CAgentAdmin& page, const QString& name) {
     page.agentList()->setCurrentItem(found.first());
 }
 
-int OutputWindowCount() {
-    int count = 0;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        count += qobject_cast<CAgentOutputDlg*>(widget) != nullptr ? 1 : 0;
-    }
-    return count;
+qsizetype OutputWindowCount() {
+    return test::TopLevel<CAgentOutputDlg>().size();
 }
 
 // Answers the agent editor: types `name` into its name field (when given)
 // and presses OK, or presses Cancel.
 std::shared_ptr<test::ModalSeen> AnswerEditor(bool ok, const QString& name = {}) {
-    return WhenModal(
-        [ok, name](QWidget* modal) {
-            auto* sheet = qobject_cast<PropertySheet*>(modal);
-            if (sheet == nullptr) {
-                return false;
+    return test::WhenModalWindow<PropertySheet>(
+        [ok, name](PropertySheet& sheet) {
+            if (!ok) {
+                sheet.cancelButton()->click();
+                return;
             }
-            QTimer::singleShot(0, sheet, [sheet, ok, name] {
-                if (!ok) {
-                    sheet->cancelButton()->click();
-                    return;
-                }
-                if (!name.isNull()) {
-                    sheet->findChild<QLineEdit*>("agentName")->setText(name);
-                }
-                sheet->okButton()->click();
-            });
-            return true;
+            if (!name.isNull()) {
+                sheet.findChild<QLineEdit*>("agentName")->setText(name);
+            }
+            sheet.okButton()->click();
         },
         kModalTimeoutMs);
 }

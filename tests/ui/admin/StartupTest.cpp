@@ -13,7 +13,8 @@
 #include "ui/run/CAgentOutputDlg.h"
 
 using namespace gleanwork;
-using test::WhenModal;
+using test::WhenModalWindow;
+using Sheet = CGleanworkSheet;
 
 namespace {
 
@@ -26,15 +27,6 @@ int FailsToStart() {
     return 10091;
 }
 
-bool AnyOutputWindow() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<CAgentOutputDlg*>(widget) != nullptr) {
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 class StartupTest : public QObject {
@@ -42,15 +34,7 @@ class StartupTest : public QObject {
 
 private slots:
     void aSocketFailureShowsOnlyItsMessage() {
-        const auto sheetSeen = WhenModal(
-            [](QWidget* modal) {
-                if (qobject_cast<CGleanworkSheet*>(modal) == nullptr) {
-                    return false;
-                }
-                QTimer::singleShot(0, modal, [modal] { modal->close(); });
-                return true;
-            },
-            1000);
+        const auto sheetSeen = WhenModalWindow<Sheet>([](Sheet& sheet) { sheet.close(); }, 1000);
         const auto boxSeen = test::AnswerMessageBox(QMessageBox::Ok, kModalTimeoutMs);
         QCOMPARE(RunGleanwork(FailsToStart), 1);
         QVERIFY(boxSeen->acted);
@@ -68,19 +52,14 @@ private slots:
         bool applyEnabled = true;
         bool helpShown = false;
         int listed = -1;
-        const auto seen = WhenModal(
-            [&](QWidget* modal) {
-                auto* sheet = qobject_cast<CGleanworkSheet*>(modal);
-                if (sheet == nullptr) {
-                    return false;
-                }
-                tabs = sheet->tabs()->count();
-                firstTab = sheet->tabs()->tabText(0);
-                applyEnabled = sheet->applyButton()->isEnabled();
-                helpShown = sheet->helpButton()->isVisible();
-                listed = sheet->agentsPage().agentList()->count();
-                QTimer::singleShot(0, sheet->cancelButton(), &QPushButton::click);
-                return true;
+        const auto seen = WhenModalWindow<Sheet>(
+            [&](Sheet& sheet) {
+                tabs = sheet.tabs()->count();
+                firstTab = sheet.tabs()->tabText(0);
+                applyEnabled = sheet.applyButton()->isEnabled();
+                helpShown = sheet.helpButton()->isVisible();
+                listed = sheet.agentsPage().agentList()->count();
+                sheet.cancelButton()->click();
             },
             kModalTimeoutMs);
         QCOMPARE(RunGleanwork(StartsFine), 0);
@@ -101,31 +80,19 @@ private slots:
         test::WriteFile(folder / "source.txt", "abc");
         QVERIFY(test::SaveAgents({test::MakeEndlessAgent("Endless", folder / "source.txt")}));
         bool closedByClick = false;
-        const auto seen = WhenModal(
-            [&closedByClick](QWidget* modal) {
-                auto* sheet = qobject_cast<CGleanworkSheet*>(modal);
-                if (sheet == nullptr) {
-                    return false;
-                }
-                QTimer::singleShot(0, sheet, [sheet, &closedByClick] {
-                    sheet->agentsPage().runButton()->click();
-                    CAgentOutputDlg* output = nullptr;
-                    for (QWidget* widget : QApplication::topLevelWidgets()) {
-                        if (auto* window = qobject_cast<CAgentOutputDlg*>(widget)) {
-                            output = window;
-                        }
-                    }
-                    auto* close = output->findChild<QPushButton*>("Close");
-                    // The click may already delete the closed window.
-                    const QPointer<CAgentOutputDlg> shown(output);
-                    // A click that goes through the window system, where a
-                    // modal window would swallow it.
-                    QTest::mouseClick(output->windowHandle(), Qt::LeftButton, {},
-                                      close->mapTo(output, close->rect().center()));
-                    closedByClick = shown.isNull() || !shown->isVisible();
-                    sheet->cancelButton()->click();
-                });
-                return true;
+        const auto seen = WhenModalWindow<Sheet>(
+            [&closedByClick](Sheet& sheet) {
+                sheet.agentsPage().runButton()->click();
+                CAgentOutputDlg* output = test::TopLevel<CAgentOutputDlg>().last();
+                auto* close = output->findChild<QPushButton*>("Close");
+                // The click may already delete the closed window.
+                const QPointer<CAgentOutputDlg> shown(output);
+                // A click that goes through the window system, where a
+                // modal window would swallow it.
+                QTest::mouseClick(output->windowHandle(), Qt::LeftButton, {},
+                                  close->mapTo(output, close->rect().center()));
+                closedByClick = shown.isNull() || !shown->isVisible();
+                sheet.cancelButton()->click();
             },
             kModalTimeoutMs);
         QCOMPARE(RunGleanwork(StartsFine), 0);
@@ -138,23 +105,16 @@ private slots:
         const test::ScopedEnvironment environment("GLEANWORK_INSTALLDIR", folder.Path().c_str());
         test::WriteFile(folder / "source.txt", "abc");
         QVERIFY(test::SaveAgents({test::MakeEndlessAgent("Endless", folder / "source.txt")}));
-        const auto seen = WhenModal(
-            [](QWidget* modal) {
-                auto* sheet = qobject_cast<CGleanworkSheet*>(modal);
-                if (sheet == nullptr) {
-                    return false;
-                }
-                QTimer::singleShot(0, sheet, [sheet] {
-                    sheet->agentsPage().runButton()->click();
-                    sheet->agentsPage().runButton()->click();
-                    QTimer::singleShot(50, sheet->okButton(), &QPushButton::click);
-                });
-                return true;
+        const auto seen = WhenModalWindow<Sheet>(
+            [](Sheet& sheet) {
+                sheet.agentsPage().runButton()->click();
+                sheet.agentsPage().runButton()->click();
+                QTimer::singleShot(50, sheet.okButton(), &QPushButton::click);
             },
             kModalTimeoutMs);
         QCOMPARE(RunGleanwork(StartsFine), 0);
         QVERIFY(seen->acted);
-        QVERIFY(!AnyOutputWindow());
+        QVERIFY(test::TopLevel<CAgentOutputDlg>().isEmpty());
     }
 };
 

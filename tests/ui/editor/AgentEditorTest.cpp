@@ -23,19 +23,12 @@ using SheetScript = std::function<void(PropertySheet&)>;
 bool RunEditor(AgentEditorMode mode, AgentDefinition& agent, const AgentCatalogue& catalogue,
                SheetScript script) {
     auto left = std::make_shared<bool>(false);
-    const auto watch = test::WhenModal([script, left](QWidget* modal) {
-        auto* sheet = qobject_cast<PropertySheet*>(modal);
-        if (sheet == nullptr) {
-            return false;
+    const auto watch = test::WhenModalWindow<PropertySheet>([script, left](PropertySheet& sheet) {
+        script(sheet);
+        if (sheet.isVisible()) {
+            *left = true;
+            sheet.reject();
         }
-        QTimer::singleShot(0, sheet, [sheet, script, left] {
-            script(*sheet);
-            if (sheet->isVisible()) {
-                *left = true;
-                sheet->reject();
-            }
-        });
-        return true;
     });
     const bool accepted = RunAgentEditor(nullptr, mode, agent, catalogue);
     if (*left) {

@@ -7,7 +7,8 @@
 #include <fstream>
 
 #include "EditorHarness.h"
-#include "LocalHttpServer.h"
+#include "net/LoopbackServer.h"
+#include "support/ModalDriver.h"
 #include "ui/editor/CPreviewSourceDlg.h"
 
 namespace gleanwork {
@@ -23,13 +24,7 @@ AgentDefinition AgentWithUserAgent(const std::string& userAgent) {
 }
 
 QList<CPreviewSourceDlg*> PreviewWindows() {
-    QList<CPreviewSourceDlg*> windows;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* preview = qobject_cast<CPreviewSourceDlg*>(widget)) {
-            windows << preview;
-        }
-    }
-    return windows;
+    return test::TopLevel<CPreviewSourceDlg>();
 }
 
 }  // namespace
@@ -134,7 +129,7 @@ private slots:
     }
 
     void previewFetchesAnHttpSourceWithThePagesSettings() {
-        test::LocalHttpServer server("HTTP/1.0 200 OK\r\n\r\nline one\nline two");
+        test::LoopbackServer server({test::Reply("HTTP/1.0 200 OK\r\n\r\nline one\nline two")});
         EditorHarness editor;
         editor.Find<QComboBox>("userAgent")->setEditText(QStringLiteral("Mozilla/3.0"));
         editor.Find<QLineEdit>("webUser")->setText(QStringLiteral("alice"));
@@ -143,9 +138,10 @@ private slots:
         CPreviewSourceDlg* window = Preview(editor, url);
         QVERIFY(window != nullptr);
         QCOMPARE(window->text(), QStringLiteral("line one\r\nline two"));
-        const std::string& request = server.Request();
-        QVERIFY2(request.find("Mozilla/3.0") != std::string::npos, request.c_str());
-        QVERIFY2(request.find("Basic YWxpY2U6c2VjcmV0") != std::string::npos, request.c_str());
+        QCOMPARE(server.Requests().size(), std::size_t{1});
+        QCOMPARE(server.Requests().front(),
+                 std::string("GET /data HTTP/1.0\nAuthorization: Basic YWxpY2U6c2VjcmV0\n"
+                             "User-agent: Mozilla/3.0\n\n"));
     }
 
     void unreadableSourcesOpenEmptyPreviews() {

@@ -7,7 +7,7 @@
 #include <QtTest>
 #include <fstream>
 
-#include "LocalHttpServer.h"
+#include "net/LoopbackServer.h"
 #include "ui/editor/CPreviewSourceDlg.h"
 #include "ui/editor/SourcePreview.h"
 
@@ -64,29 +64,23 @@ private slots:
     }
 
     void aSourceThatNeverAnswersIsGivenUpAfterTheReceiveLimit() {
-        // The kernel accepts the connection; nobody ever reads or answers.
-        const FileDescriptor listener(::socket(AF_INET, SOCK_STREAM, 0));
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        QCOMPARE(::bind(listener.Get(), reinterpret_cast<sockaddr*>(&address), length), 0);
-        QCOMPARE(::listen(listener.Get(), 1), 0);
-        ::getsockname(listener.Get(), reinterpret_cast<sockaddr*>(&address), &length);
+        test::LoopbackServer silent(
+            {test::ScriptedReply{{}, {}, test::ScriptedReply::Ending::Hold}});
         HttpLimits limits;
         limits.connect = std::chrono::seconds(5);
         limits.receive = std::chrono::milliseconds(100);
-        const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
-        QCOMPARE(ReadPreviewSource(AgentReading(url), limits), std::string());
+        QCOMPARE(ReadPreviewSource(AgentReading(silent.Url()), limits), std::string());
     }
 
     void anHttpSourceGoesThroughTheProxy() {
-        test::LocalHttpServer proxy("HTTP/1.0 200 OK\r\n\r\nfrom the proxy");
+        test::LoopbackServer proxy({test::Reply("HTTP/1.0 200 OK\r\n\r\nfrom the proxy")});
         AgentDefinition agent = AgentReading("http://127.0.0.1:1/page.txt");
         agent.HOST = "127.0.0.1";
         agent.PORT = std::to_string(proxy.Port());
         QCOMPARE(ReadPreviewSource(agent, ShortLimits()), std::string("from the proxy"));
-        QVERIFY(proxy.Request().starts_with("GET http://127.0.0.1:1/page.txt"));
+        QCOMPARE(proxy.Requests().size(), std::size_t{1});
+        QCOMPARE(proxy.Requests().front(),
+                 std::string("GET http://127.0.0.1:1/page.txt HTTP/1.0\nUser-agent: \n\n"));
     }
 
     void thePreviewWindowShowsItsTextReadOnlyAndUnwrapped() {

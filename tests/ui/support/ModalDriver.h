@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QApplication>
+#include <QList>
 #include <QMessageBox>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -29,5 +32,34 @@ std::shared_ptr<ModalSeen> WhenModal(std::function<bool(QWidget*)> action, int t
 // Answers the next message box with `button`.
 std::shared_ptr<ModalSeen> AnswerMessageBox(QMessageBox::StandardButton button,
                                             int timeoutMs = 5000);
+
+// Works the next modal `Window` with `work`, on the turn of the event loop
+// after the watch has recorded it; other modal widgets are declined.
+template <typename Window>
+std::shared_ptr<ModalSeen> WhenModalWindow(std::function<void(Window&)> work,
+                                           int timeoutMs = 5000) {
+    return WhenModal(
+        [work](QWidget* modal) {
+            auto* window = qobject_cast<Window*>(modal);
+            if (window == nullptr) {
+                return false;
+            }
+            QTimer::singleShot(0, window, [window, work] { work(*window); });
+            return true;
+        },
+        timeoutMs);
+}
+
+// The top-level widgets that are a `Window`, in the application's order.
+template <typename Window>
+QList<Window*> TopLevel() {
+    QList<Window*> found;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<Window*>(widget)) {
+            found << window;
+        }
+    }
+    return found;
+}
 
 }  // namespace gleanwork::test
