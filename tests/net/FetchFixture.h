@@ -20,6 +20,11 @@ public:
     std::vector<std::string> lines;
 };
 
+// The log line of a fetch that contacts 127.0.0.1 at `port`.
+inline std::string ContactingLine(int port) {
+    return "Contacting host: 127.0.0.1 (port " + std::to_string(port) + ")...";
+}
+
 // One fetch with everything it works on kept in view: the agent, the log,
 // the redirect target and the text. Limits are generous, so that only the
 // tests about time limits ever reach them.

@@ -2,19 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "net/FetchFixture.h"
 #include "support/TempFolder.h"
 
 namespace gleanwork {
 namespace {
 
+using ::gleanwork::test::RecordingSourceLog;
 using ::gleanwork::test::TempFolder;
 using ::gleanwork::test::WriteFile;
-
-class RecordingSourceLog : public SourceLog {
-public:
-    void LogLine(std::string_view line) override { lines.emplace_back(line); }
-    std::vector<std::string> lines;
-};
 
 struct FileRead {
     int result;

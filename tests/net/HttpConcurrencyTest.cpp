@@ -21,7 +21,6 @@ TEST(HttpConcurrency, EnginesFetchingAtOnceKeepTheirOwnReplies) {
     std::vector<std::string> bodies;
     for (int run = 0; run < kRuns; ++run) {
         bodies.push_back(std::string(100000 + run, static_cast<char>('a' + run)));
-        const ScriptedReply redirect{{"HTTP/1.0 302 Found\r\nLocation: "}};
         servers.push_back(std::make_unique<LoopbackServer>(std::vector<ScriptedReply>{}));
         LoopbackServer& server = *servers.back();
         server.Script({Reply("HTTP/1.0 302 Found\r\nLocation: " + server.Url("/body") + "\r\n\r\n"),

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/AgentEngine.h"
+#include "net/FetchFixture.h"
 #include "net/LoopbackServer.h"
 #include "support/RecordingRunLog.h"
 #include "support/TempFolder.h"
@@ -14,10 +15,6 @@ namespace gleanwork::test {
 namespace {
 
 using ::testing::ElementsAre;
-
-std::string Contacting(const LoopbackServer& server) {
-    return "Contacting host: 127.0.0.1 (port " + std::to_string(server.Port()) + ")...";
-}
 
 TEST(HttpRun, ScriptRunsOverTheBodyOfTheLastReply) {
     const TempFolder folder;
@@ -31,11 +28,11 @@ TEST(HttpRun, ScriptRunsOverTheBodyOfTheLastReply) {
     AgentEngine(agent, &log).Run();
 
     EXPECT_EQ(ReadFile(folder / "out.txt"), "bold");
-    EXPECT_THAT(log.lines,
-                ElementsAre("Engine started.", "Setting variables...", Contacting(server),
-                            "Accessing URL - /page", "Opening output file: " + agent.FILE,
-                            "Starting script...", "", "# FIND \"<b>\"", "# GETUNTIL \"<\"",
-                            "<< bold", "# PRINT", ">> bold", "Agent completed."));
+    EXPECT_THAT(log.lines, ElementsAre("Engine started.", "Setting variables...",
+                                       ContactingLine(server.Port()), "Accessing URL - /page",
+                                       "Opening output file: " + agent.FILE, "Starting script...",
+                                       "", "# FIND \"<b>\"", "# GETUNTIL \"<\"", "<< bold",
+                                       "# PRINT", ">> bold", "Agent completed."));
 }
 
 TEST(HttpRun, EmptyBodyReadsAsNoSourceButAFailedConnectDoesNot) {
