@@ -72,8 +72,7 @@ class AgentsPageTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TempFolder> folder_;
-    std::unique_ptr<test::ScopedEnvironment> installDir_;
+    std::unique_ptr<test::TempInstallFolder> folder_;
     std::unique_ptr<CGleanworkSheet> sheet_;
 
     CAgentAdmin& page() { return sheet_->agentsPage(); }
@@ -87,16 +86,11 @@ private:
     std::string IniPath() const { return *folder_ / "AGENTS.INI"; }
 
 private slots:
-    void init() {
-        folder_ = std::make_unique<test::TempFolder>();
-        installDir_ = std::make_unique<test::ScopedEnvironment>("GLEANWORK_INSTALLDIR",
-                                                                folder_->Path().c_str());
-    }
+    void init() { folder_ = std::make_unique<test::TempInstallFolder>(); }
 
     void cleanup() {
         sheet_.reset();
         CAgentOutputDlg::EndAllRuns();
-        installDir_.reset();
         folder_.reset();
     }
 

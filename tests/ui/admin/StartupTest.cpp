@@ -75,8 +75,7 @@ private slots:
     }
 
     void outputWindowsStayUsableWhileTheSheetIsOpen() {
-        const test::TempFolder folder;
-        const test::ScopedEnvironment environment("GLEANWORK_INSTALLDIR", folder.Path().c_str());
+        const test::TempInstallFolder folder;
         test::WriteFile(folder / "source.txt", "abc");
         QVERIFY(test::SaveAgents({test::MakeEndlessAgent("Endless", folder / "source.txt")}));
         bool closedByClick = false;
@@ -101,8 +100,7 @@ private slots:
     }
 
     void closingTheProgramStopsRunningAgents() {
-        const test::TempFolder folder;
-        const test::ScopedEnvironment environment("GLEANWORK_INSTALLDIR", folder.Path().c_str());
+        const test::TempInstallFolder folder;
         test::WriteFile(folder / "source.txt", "abc");
         QVERIFY(test::SaveAgents({test::MakeEndlessAgent("Endless", folder / "source.txt")}));
         const auto seen = WhenModalWindow<Sheet>(

@@ -8,6 +8,7 @@
 
 #include "EditorHarness.h"
 #include "storage/AgentCatalogue.h"
+#include "support/AgentSamples.h"
 #include "support/ModalDriver.h"
 #include "ui/editor/AgentEditor.h"
 
@@ -49,27 +50,6 @@ void ShowPage(PropertySheet& sheet, int page) {
 
 void SetText(PropertySheet& sheet, const char* name, const char* text) {
     Find<QLineEdit>(sheet, name)->setText(QString::fromUtf8(text));
-}
-
-AgentDefinition FullAgent() {
-    AgentDefinition agent;
-    agent.name = "Weather";
-    agent.DESCRIPTION = "Forecast for caf\xE9s";
-    agent.SCRIPT = {"FIND \"<b>\"", "GETUNTIL \"</b>\"", "PRINT"};
-    agent.HOST = "proxy.invalid";
-    agent.PORT = "8080";
-    agent.URL = "http://weather.invalid/today";
-    agent.USERAGENT = "Mozilla/3.0 (compatible)";
-    agent.WEBUSER = "alice";
-    agent.WEBPASS = "secret";
-    agent.FILE = "/tmp/weather.txt";
-    agent.DBSOURCE = "forecasts";
-    agent.DBUSER = "clerk";
-    agent.DBPASS = "hidden";
-    agent.DBINSERT = "INSERT INTO f VALUES ('%t%')";
-    agent.DBUPDATE = "UPDATE f SET t = '%t%'";
-    agent.APPEND = 1;
-    return agent;
 }
 
 // Types a value into every control the user can reach, on all three pages.
@@ -157,7 +137,7 @@ private slots:
 
     void editingShowsTheAgentAndOkKeepsWhatWasNotChanged() {
         AgentCatalogue catalogue;
-        AgentDefinition& agent = catalogue.AddAgent(FullAgent());
+        AgentDefinition& agent = catalogue.AddAgent(test::SampleAgent());
         QVERIFY(RunEditor(AgentEditorMode::Edit, agent, catalogue, [](auto& sheet) {
             QCOMPARE(sheet.windowTitle(), QStringLiteral("Edit Agent - Weather"));
             QCOMPARE(Find<QLineEdit>(sheet, "urlOrFile")->text(),
@@ -170,23 +150,23 @@ private slots:
             ShowPage(sheet, 0);
             PressOk(sheet);
         }));
-        QCOMPARE(agent, FullAgent());
+        QCOMPARE(agent, test::SampleAgent());
     }
 
     void editingWritesEveryChangedField() {
         AgentCatalogue catalogue;
-        AgentDefinition& agent = catalogue.AddAgent(FullAgent());
+        AgentDefinition& agent = catalogue.AddAgent(test::SampleAgent());
         QVERIFY(RunEditor(AgentEditorMode::Edit, agent, catalogue, [](auto& sheet) {
             ChangeEverything(sheet);
             PressOk(sheet);
         }));
-        QCOMPARE(agent, ChangedAgent(FullAgent()));
+        QCOMPARE(agent, ChangedAgent(test::SampleAgent()));
         QCOMPARE(catalogue.Count(), std::size_t{1});
     }
 
     void pagesNeverShownPassTheirFieldsThrough() {
         AgentCatalogue catalogue;
-        AgentDefinition stored = FullAgent();
+        AgentDefinition stored = test::SampleAgent();
         stored.APPEND = 7;
         AgentDefinition& agent = catalogue.AddAgent(stored);
         QVERIFY(RunEditor(AgentEditorMode::Edit, agent, catalogue, PressOk));
@@ -195,12 +175,12 @@ private slots:
 
     void cancelChangesNothing() {
         AgentCatalogue catalogue;
-        AgentDefinition& agent = catalogue.AddAgent(FullAgent());
+        AgentDefinition& agent = catalogue.AddAgent(test::SampleAgent());
         QVERIFY(!RunEditor(AgentEditorMode::Edit, agent, catalogue, [](auto& sheet) {
             ChangeEverything(sheet);
             PressCancel(sheet);
         }));
-        QCOMPARE(agent, FullAgent());
+        QCOMPARE(agent, test::SampleAgent());
 
         AgentDefinition fresh;
         QVERIFY(!RunEditor(AgentEditorMode::New, fresh, catalogue, [](auto& sheet) {
@@ -229,7 +209,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, reason);
         AgentCatalogue catalogue;
-        catalogue.AddAgent(FullAgent());
+        catalogue.AddAgent(test::SampleAgent());
         AgentDefinition agent;
         std::shared_ptr<test::ModalSeen> seen;
         QVERIFY(RunEditor(AgentEditorMode::New, agent, catalogue, [&](auto& sheet) {
@@ -255,12 +235,8 @@ private slots:
 
     void anAgentMayKeepItsNameAndNamesDifferingInCaseAreOthers() {
         AgentCatalogue catalogue;
-        catalogue.AddAgent(FullAgent());
-        AgentDefinition& other = catalogue.AddAgent([] {
-            AgentDefinition agent;
-            agent.name = "News";
-            return agent;
-        }());
+        catalogue.AddAgent(test::SampleAgent());
+        AgentDefinition& other = catalogue.AddAgent(test::MakeAgent("News"));
         QVERIFY(RunEditor(AgentEditorMode::Edit, other, catalogue, PressOk));
         QCOMPARE(other.name, std::string("News"));
         QVERIFY(RunEditor(AgentEditorMode::Edit, other, catalogue, [](auto& sheet) {

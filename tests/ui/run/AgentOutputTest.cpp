@@ -6,6 +6,7 @@
 
 #include "engine/AgentEngine.h"
 #include "support/AgentFixtures.h"
+#include "support/FinishedRun.h"
 #include "support/RecordingRunLog.h"
 #include "support/TempFolder.h"
 #include "ui/run/CAgentOutputDlg.h"
@@ -13,19 +14,10 @@
 #include "ui/run/RunLogModel.h"
 
 using namespace gleanwork;
+using test::FinishedRun;
+using test::kRunTimeoutMs;
 
 namespace {
-
-constexpr int kRunTimeoutMs = 20000;
-
-QStringList ShownLines(const CAgentOutputDlg& window) {
-    QStringList lines;
-    const RunLogModel& model = *window.model();
-    for (int row = 0; row < model.rowCount(); ++row) {
-        lines << model.RowText(row);
-    }
-    return lines;
-}
 
 QStringList ToStringList(const std::vector<std::string>& lines) {
     QStringList result;
@@ -34,19 +26,6 @@ QStringList ToStringList(const std::vector<std::string>& lines) {
     }
     return result;
 }
-
-// Keeps what a window listed when its run ended; the window may delete
-// itself right afterwards.
-struct FinishedRun {
-    explicit FinishedRun(CAgentOutputDlg* window) {
-        QObject::connect(window, &CAgentOutputDlg::runFinished, window, [this, window] {
-            lines = ShownLines(*window);
-            finished = true;
-        });
-    }
-    bool finished = false;
-    QStringList lines;
-};
 
 AgentDefinition MakeListingAgent(const test::TempFolder& folder) {
     test::WriteFile(folder / "page.html", "<a href=\"one\">1</a> <a href=\"two\">2</a>\n");

@@ -2,27 +2,20 @@
 #include <filesystem>
 
 #include "storage/AgentCatalogue.h"
+#include "support/FinishedRun.h"
 #include "support/TempFolder.h"
 #include "ui/run/CAgentOutputDlg.h"
-#include "ui/run/RunLogModel.h"
 
 using namespace gleanwork;
 
 namespace {
 
-constexpr int kRunTimeoutMs = 20000;
-
 // Runs `agent` in an Agent Output window and keeps the lines it listed.
 void RunInWindow(const AgentDefinition& agent, QStringList& lines) {
     auto* window = new CAgentOutputDlg(agent);
-    bool finished = false;
-    QObject::connect(window, &CAgentOutputDlg::runFinished, window, [&] {
-        for (int row = 0; row < window->model()->rowCount(); ++row) {
-            lines << window->model()->RowText(row);
-        }
-        finished = true;
-    });
-    QTRY_VERIFY_WITH_TIMEOUT(finished, kRunTimeoutMs);
+    test::FinishedRun run(window);
+    QTRY_VERIFY_WITH_TIMEOUT(run.finished, test::kRunTimeoutMs);
+    lines = run.lines;
     delete window;
 }
 

@@ -4,13 +4,6 @@
 
 namespace gleanwork::test {
 
-AgentDefinition MakeAgent(const std::string& name, const std::string& description) {
-    AgentDefinition agent;
-    agent.name = name;
-    agent.DESCRIPTION = description;
-    return agent;
-}
-
 AgentDefinition MakeEndlessAgent(const std::string& name, const std::string& source) {
     AgentDefinition agent = MakeAgent(name, "loops until stopped");
     agent.URL = source;

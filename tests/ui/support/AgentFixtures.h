@@ -4,10 +4,9 @@
 #include <vector>
 
 #include "storage/AgentDefinition.h"
+#include "support/AgentSamples.h"
 
 namespace gleanwork::test {
-
-AgentDefinition MakeAgent(const std::string& name, const std::string& description = {});
 
 // An agent that reads the local file `source` and loops over it for ever:
 // it ends only when its run is asked to stop.
