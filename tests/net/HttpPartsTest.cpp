@@ -28,24 +28,21 @@ Split SplitOf(std::string_view url) {
 }
 
 TEST(HttpUrlSplit, TakesHostPortAndPathApart) {
-    const Split full = SplitOf("http://example.org:8080/a/b?x=1#f");
-    EXPECT_EQ(full.host, "example.org");
-    EXPECT_EQ(full.port, 8080);
-    EXPECT_EQ(full.path, "/a/b?x=1#f");
-
-    const Split bare = SplitOf("http://example.org");
-    EXPECT_EQ(bare.host, "example.org");
-    EXPECT_EQ(bare.port, 1234);
-    EXPECT_EQ(bare.path, "/");
-
-    const Split noPrefix = SplitOf("HTTP://h/p");
-    EXPECT_EQ(noPrefix.host, "HTTP");
-    EXPECT_EQ(noPrefix.port, 80);
-    EXPECT_EQ(noPrefix.path, "//h/p");
-
-    const Split empty = SplitOf("");
-    EXPECT_EQ(empty.host, "");
-    EXPECT_EQ(empty.path, "/");
+    struct Case {
+        std::string url, host;
+        int port;
+        std::string path;
+    };
+    // The port stays as it was (1234) when the URL names none.
+    for (const Case& expected :
+         {Case{"http://example.org:8080/a/b?x=1#f", "example.org", 8080, "/a/b?x=1#f"},
+          Case{"http://example.org", "example.org", 1234, "/"},
+          Case{"HTTP://h/p", "HTTP", 80, "//h/p"}, Case{"", "", 1234, "/"}}) {
+        const Split split = SplitOf(expected.url);
+        EXPECT_EQ(split.host, expected.host) << expected.url;
+        EXPECT_EQ(split.port, expected.port) << expected.url;
+        EXPECT_EQ(split.path, expected.path) << expected.url;
+    }
 }
 
 TEST(HttpUrlSplit, EmptyZeroOrWordPortsGiveTheDefault) {
