@@ -194,16 +194,12 @@ private slots:
     void refusedNamesKeepTheEditorOpenWithEverythingTyped_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("empty") << ""
-                               << "enter a name";
-        QTest::newRow("another agent's") << "Weather"
-                                         << "already named \"Weather\"";
-        QTest::newRow("slash") << "a/b"
-                               << "cannot contain \"/\"";
-        QTest::newRow("dot") << "."
-                             << "cannot be \".\"";
-        QTest::newRow("dot dot") << ".."
-                                 << "cannot be \".\" or \"..\"";
+        QTest::newRow("empty") << QString("") << QString("enter a name");
+        QTest::newRow("another agent's")
+            << QString("Weather") << QString("already named \"Weather\"");
+        QTest::newRow("slash") << QString("a/b") << QString("cannot contain \"/\"");
+        QTest::newRow("dot") << QString(".") << QString("cannot be \".\"");
+        QTest::newRow("dot dot") << QString("..") << QString("cannot be \".\" or \"..\"");
     }
     void refusedNamesKeepTheEditorOpenWithEverythingTyped() {
         QFETCH(QString, name);

@@ -83,19 +83,15 @@ private slots:
     void theUserAgentLoadsAsTheFirstEntryItBegins_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("lower case") << "mozilla/3.0"
-                                    << "Mozilla/3.0";
-        QTest::newRow("longer entry") << "Mozilla/3.0 (compatible)"
-                                      << "Mozilla/3.0 (compatible)";
-        QTest::newRow("no version") << "Mozilla"
-                                    << "Mozilla/2.0";
-        QTest::newRow("no entry") << "Mozilla/4.0"
-                                  << "Mozilla/4.0";
-        QTest::newRow("longer than any entry") << "Gleanwork/1.0 beta"
-                                               << "Gleanwork/1.0 beta";
+        QTest::newRow("lower case") << QString("mozilla/3.0") << QString("Mozilla/3.0");
+        QTest::newRow("longer entry")
+            << QString("Mozilla/3.0 (compatible)") << QString("Mozilla/3.0 (compatible)");
+        QTest::newRow("no version") << QString("Mozilla") << QString("Mozilla/2.0");
+        QTest::newRow("no entry") << QString("Mozilla/4.0") << QString("Mozilla/4.0");
+        QTest::newRow("longer than any entry")
+            << QString("Gleanwork/1.0 beta") << QString("Gleanwork/1.0 beta");
         // A new agent's empty user agent is the beginning of every entry.
-        QTest::newRow("empty") << ""
-                               << "Gleanwork/1.0";
+        QTest::newRow("empty") << QString("") << QString("Gleanwork/1.0");
     }
     void theUserAgentLoadsAsTheFirstEntryItBegins() {
         QFETCH(QString, stored);
