@@ -134,15 +134,5 @@ TEST(InterpreterTest, ExpandArgumentUsesTheVariablesOfTheMoment) {
     EXPECT_EQ(interpreter.ExpandArgument(""), "");
 }
 
-TEST(InterpreterTest, LogStatementLogsTheExpandedTemplateAndReportsSuccess) {
-    AgentDefinition agent;
-    test::RecordingRunLog log;
-    AgentEngine engine(agent, &log);
-    engine.variables()["id"] = "7";
-    ScriptInterpreter interpreter(engine);
-    EXPECT_EQ(interpreter.LogStatement("DELETE FROM t WHERE id = {id}\\t"), 0);
-    EXPECT_EQ(log.lines, (Lines{"[SQL]: DELETE FROM t WHERE id = 7\t"}));
-}
-
 }  // namespace
 }  // namespace gleanwork
