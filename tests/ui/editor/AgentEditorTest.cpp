@@ -123,18 +123,6 @@ private slots:
         QCOMPARE(agent, expected);
     }
 
-    void aNewAgentTakesEveryFieldFromThePages() {
-        AgentCatalogue catalogue;
-        AgentDefinition agent;
-        QVERIFY(RunEditor(AgentEditorMode::New, agent, catalogue, [](auto& sheet) {
-            ChangeEverything(sheet);
-            PressOk(sheet);
-        }));
-        AgentDefinition base;
-        base.APPEND = 0;
-        QCOMPARE(agent, ChangedAgent(base));
-    }
-
     void editingShowsTheAgentAndOkKeepsWhatWasNotChanged() {
         AgentCatalogue catalogue;
         AgentDefinition& agent = catalogue.AddAgent(test::SampleAgent());
