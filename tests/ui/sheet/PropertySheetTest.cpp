@@ -54,7 +54,7 @@ class PropertySheetTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void showingActivatesOnlyTheStartPage() {
+    void showingActivatesOnlyTheStartPageAndSwitchingSavesTheOldAndLoadsTheNew() {
         QStringList journal;
         TwoPageSheet sheet(journal, 1);
         QCOMPARE(sheet.ActivePage(), nullptr);
@@ -64,17 +64,12 @@ private slots:
         QCOMPARE(sheet.tabs()->count(), 2);
         QCOMPARE(sheet.tabs()->tabText(0), QString("One"));
         QVERIFY(!sheet.first.IsInitialised());
-    }
 
-    void switchingPagesSavesTheOldAndLoadsTheNew() {
-        QStringList journal;
-        TwoPageSheet sheet(journal);
-        sheet.show();
-        sheet.tabs()->setCurrentIndex(1);
-        sheet.SetActivePage(0);
-        QCOMPARE(journal, QStringList({"One:init", "One:load", "One:save", "Two:init", "Two:load",
-                                       "Two:save", "One:load"}));
-        QCOMPARE(sheet.ActivePage(), &sheet.first);
+        sheet.tabs()->setCurrentIndex(0);
+        sheet.SetActivePage(1);
+        QCOMPARE(journal, QStringList({"Two:init", "Two:load", "Two:save", "One:init", "One:load",
+                                       "One:save", "Two:load"}));
+        QCOMPARE(sheet.ActivePage(), &sheet.second);
     }
 
     void applyIsEnabledOnlyWhileAPageIsModified() {
