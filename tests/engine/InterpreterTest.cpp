@@ -1,6 +1,6 @@
 // Interpreter behaviour that the case file cannot show well: long texts and
-// arguments, many bookmarks, stopping a loop, and the interpreter's own
-// operations called directly.
+// arguments, many bookmarks, stopping a loop, and bookmark lookup called
+// directly.
 
 #include "engine/ScriptInterpreter.h"
 
@@ -121,17 +121,6 @@ TEST(InterpreterTest, FindBookmarkComparesTrimmedNamesExactly) {
     EXPECT_EQ(interpreter.FindBookmark("q"), -1);
     EXPECT_EQ(interpreter.FindBookmark("{v}"), 5);
     EXPECT_EQ(interpreter.FindBookmark("lead"), -1);
-}
-
-TEST(InterpreterTest, ExpandArgumentUsesTheVariablesOfTheMoment) {
-    AgentDefinition agent;
-    AgentEngine engine(agent, nullptr);
-    ScriptInterpreter interpreter(engine);
-    EXPECT_EQ(interpreter.ExpandArgument("{ v }|{v"), "|{v");
-    engine.variables()["v"] = "1";
-    EXPECT_EQ(interpreter.ExpandArgument("{ v }|{v"), "1|{v");
-    EXPECT_EQ(interpreter.ExpandArgument("\\x41\\x4"), "A4");
-    EXPECT_EQ(interpreter.ExpandArgument(""), "");
 }
 
 }  // namespace
