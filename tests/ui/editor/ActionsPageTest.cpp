@@ -174,24 +174,22 @@ private slots:
         QCOMPARE(page.command->currentText(), QStringLiteral("PRINT"));
     }
 
+    void theCommandTextIsCompletedToATemplateOnComingBack_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("completed");
+        QTest::newRow("keyword") << QString("GET") << QString("GET number");
+        QTest::newRow("lower case") << QString("skip") << QString("SKIP number");
+        QTest::newRow("whole line") << QString("FIND \"word\"") << QString("FIND \"word\"");
+        QTest::newRow("empty") << QString() << QString();
+    }
     void theCommandTextIsCompletedToATemplateOnComingBack() {
+        QFETCH(QString, typed);
+        QFETCH(QString, completed);
         Page page;
-        page.Type(QStringLiteral("GET"));
-        QCOMPARE(page.command->currentText(), QStringLiteral("GET"));
+        page.Type(typed);
+        QCOMPARE(page.command->currentText(), typed);
         page.editor.Revisit(EditorHarness::kActions);
-        QCOMPARE(page.command->currentText(), QStringLiteral("GET number"));
-
-        page.Type(QStringLiteral("skip"));
-        page.editor.Revisit(EditorHarness::kActions);
-        QCOMPARE(page.command->currentText(), QStringLiteral("SKIP number"));
-
-        page.Type(QStringLiteral("FIND \"word\""));
-        page.editor.Revisit(EditorHarness::kActions);
-        QCOMPARE(page.command->currentText(), QStringLiteral("FIND \"word\""));
-
-        page.Type(QString());
-        page.editor.Revisit(EditorHarness::kActions);
-        QCOMPARE(page.command->currentText(), QString());
+        QCOMPARE(page.command->currentText(), completed);
     }
 
     void leavingThePageKeepsTheScriptAndItGoesBackInOrder() {

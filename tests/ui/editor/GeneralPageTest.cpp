@@ -2,13 +2,12 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <fstream>
 
 #include "EditorHarness.h"
 #include "net/LoopbackServer.h"
 #include "support/ModalDriver.h"
+#include "support/TempFolder.h"
 #include "ui/editor/CPreviewSourceDlg.h"
 
 namespace gleanwork {
@@ -112,15 +111,15 @@ private slots:
     }
 
     void previewShowsALocalFileWithCarriageReturns() {
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("page.txt"));
-        std::ofstream(path.toStdString(), std::ios::binary) << "a\nb\r\nc\n";
+        const test::TempFolder folder;
+        const std::string path = folder / "page.txt";
+        test::WriteFile(path, "a\nb\r\nc\n");
         EditorHarness editor;
-        CPreviewSourceDlg* window = Preview(editor, path);
+        CPreviewSourceDlg* window = Preview(editor, QString::fromStdString(path));
         QVERIFY(window != nullptr);
         QVERIFY(window->isVisible());
         QCOMPARE(window->text(), QStringLiteral("a\r\nb\r\nc\r\n"));
-        QCOMPARE(editor.general->values().url, path.toStdString());
+        QCOMPARE(editor.general->values().url, path);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 

@@ -3,28 +3,16 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <fstream>
 
 #include "net/LoopbackServer.h"
+#include "support/TempFolder.h"
 #include "ui/editor/CPreviewSourceDlg.h"
 #include "ui/editor/SourcePreview.h"
 
 namespace gleanwork {
 
 namespace {
-
-void WriteBytes(const QString& path, const std::string& bytes) {
-    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
-}
-
-HttpLimits ShortLimits() {
-    HttpLimits limits;
-    limits.connect = std::chrono::seconds(5);
-    limits.receive = std::chrono::seconds(5);
-    return limits;
-}
 
 AgentDefinition AgentReading(const std::string& url) {
     AgentDefinition agent;
@@ -48,12 +36,10 @@ private slots:
     }
 
     void aLocalFileIsReadAsARunReadsIt() {
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("page.txt"));
-        WriteBytes(path, "one\r\ntwo\nthree");
-        const std::string text = ReadPreviewSource(AgentReading(path.toStdString()), {});
-        QCOMPARE(text, std::string("one\ntwo\nthree"));
-        QCOMPARE(AddCarriageReturns(text), std::string("one\r\ntwo\r\nthree"));
+        const test::TempFolder folder;
+        test::WriteFile(folder / "page.txt", "one\r\ntwo\nthree");
+        QCOMPARE(ReadPreviewSource(AgentReading(folder / "page.txt"), {}),
+                 std::string("one\ntwo\nthree"));
     }
 
     void sourcesThatCannotBeReadGiveEmptyText() {
@@ -66,9 +52,7 @@ private slots:
     void aSourceThatNeverAnswersIsGivenUpAfterTheReceiveLimit() {
         test::LoopbackServer silent(
             {test::ScriptedReply{{}, {}, test::ScriptedReply::Ending::Hold}});
-        HttpLimits limits;
-        limits.connect = std::chrono::seconds(5);
-        limits.receive = std::chrono::milliseconds(100);
+        const HttpLimits limits{std::chrono::seconds(5), std::chrono::milliseconds(100)};
         QCOMPARE(ReadPreviewSource(AgentReading(silent.Url()), limits), std::string());
     }
 
@@ -77,7 +61,8 @@ private slots:
         AgentDefinition agent = AgentReading("http://127.0.0.1:1/page.txt");
         agent.HOST = "127.0.0.1";
         agent.PORT = std::to_string(proxy.Port());
-        QCOMPARE(ReadPreviewSource(agent, ShortLimits()), std::string("from the proxy"));
+        QCOMPARE(ReadPreviewSource(agent, {std::chrono::seconds(5), std::chrono::seconds(5)}),
+                 std::string("from the proxy"));
         QCOMPARE(proxy.Requests().size(), std::size_t{1});
         QCOMPARE(proxy.Requests().front(),
                  std::string("GET http://127.0.0.1:1/page.txt HTTP/1.0\nUser-agent: \n\n"));
