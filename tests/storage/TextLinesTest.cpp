@@ -25,9 +25,7 @@ TEST(ReadTextLines, DropsLineEndsEmptyAndCommentLinesAndKeepsTheRest) {
     EXPECT_EQ(ReadLinesOf("A\n;B\n\nC\r\n \tD \r\n;\n"), (Lines{"A", "C", " \tD "}));
     EXPECT_EQ(ReadLinesOf("last line without end"), (Lines{"last line without end"}));
     EXPECT_EQ(ReadLinesOf(""), Lines{});
-}
-
-TEST(ReadTextLines, KeepsCarriageReturnsThatEndNoLine) {
+    // Carriage returns that end no line are kept.
     EXPECT_EQ(ReadLinesOf("a\rb\n\r\r\n"), (Lines{"a\rb", "\r"}));
     EXPECT_EQ(ReadLinesOf("tail\r"), (Lines{"tail\r"}));
 }
