@@ -29,6 +29,9 @@ inline std::string ContactingLine(int port) {
 // the redirect target and the text. Limits are generous, so that only the
 // tests about time limits ever reach them.
 struct Fetch {
+    Fetch() = default;
+    explicit Fetch(std::string url) { agent.URL = std::move(url); }
+
     AgentDefinition agent;
     RecordingSourceLog log;
     std::string redirectUrl;

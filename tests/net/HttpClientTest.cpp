@@ -20,11 +20,9 @@ const std::string kOkHead = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n
 
 TEST(HttpClient, SendsBareRequestAndKeepsTheBody) {
     LoopbackServer server({Reply(kOkHead + "hello"), Reply(kOkHead)});
-    Fetch fetch;
-    fetch.agent.URL = server.Url("/a/b?x=1");
+    Fetch fetch(server.Url("/a/b?x=1"));
     fetch.agent.USERAGENT = "Probe/1.0";
-    Fetch hostOnly;
-    hostOnly.agent.URL = "http://127.0.0.1:" + std::to_string(server.Port());
+    Fetch hostOnly("http://127.0.0.1:" + std::to_string(server.Port()));
 
     EXPECT_EQ(fetch.Run(), 5);
     EXPECT_EQ(fetch.text, "hello");
@@ -39,8 +37,7 @@ TEST(HttpClient, RequestLinesOfAnyLengthGoOutWhole) {
     LoopbackServer server({Reply(kOkHead)});
     const std::string path = "/" + std::string(3 << 20, 'p');
     const std::string userAgent(1 << 20, 'u');
-    Fetch fetch;
-    fetch.agent.URL = server.Url(path);
+    Fetch fetch(server.Url(path));
     fetch.agent.USERAGENT = userAgent;
     fetch.agent.WEBUSER = std::string(100000, 'n');
 
@@ -54,8 +51,7 @@ TEST(HttpClient, RequestLinesOfAnyLengthGoOutWhole) {
 
 TEST(HttpClient, SendsBasicCredentialsOnlyWithUserName) {
     LoopbackServer server({Reply(kOkHead), Reply(kOkHead), Reply(kOkHead)});
-    Fetch both;
-    both.agent.URL = server.Url("/");
+    Fetch both(server.Url("/"));
     both.agent.USERAGENT = "UA";
     both.agent.WEBUSER = "user";
     both.agent.WEBPASS = "pass";
@@ -115,8 +111,7 @@ TEST(HttpClient, ReassemblesAReplySentSlowlyInPieces) {
     ScriptedReply reply{{"HTTP/1.0 200 OK\r", "\nX: y\r\n", "\r", "\nbo", "dy"},
                         std::chrono::milliseconds(5)};
     LoopbackServer server({reply});
-    Fetch fetch;
-    fetch.agent.URL = server.Url();
+    Fetch fetch(server.Url());
     fetch.limits.receiveChunk = 1;
 
     EXPECT_EQ(fetch.Run(), 4);
@@ -127,8 +122,7 @@ TEST(HttpClient, KeepsRepliesWithoutAProperHeadWhole) {
     const std::string bareLf = "HTTP/1.0 200 OK\nX: y\n\nbody";
     LoopbackServer server(
         {Reply(bareLf), Reply("just text"), Reply("HTTP/1.0 200 OK\r\nX: y\r\nno blank line")});
-    Fetch fetch;
-    fetch.agent.URL = server.Url();
+    Fetch fetch(server.Url());
 
     EXPECT_EQ(fetch.Run(), static_cast<std::int64_t>(bareLf.size()));
     EXPECT_EQ(fetch.text, bareLf);
@@ -145,8 +139,7 @@ TEST(HttpClient, KeepsALargeBodyWithZeroBytesByteForByte) {
     }
     ASSERT_EQ(body[0], '\0');
     LoopbackServer server({Reply(kOkHead + body)});
-    Fetch fetch;
-    fetch.agent.URL = server.Url();
+    Fetch fetch(server.Url());
     fetch.limits.receiveChunk = 4093;
 
     EXPECT_EQ(fetch.Run(), static_cast<std::int64_t>(body.size()));
@@ -159,8 +152,7 @@ TEST(HttpClient, LengthNamedInTheHeadNeitherCutsNorPadsTheBody) {
          Reply("HTTP/1.0 200 OK\r\nContent-Length: 1000000\r\n\r\nshort"),
          Reply("HTTP/1.0 200 OK\r\nContent-Length: 999999999999999999\r\n\r\nlie"),
          Reply("HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\nneg")});
-    Fetch fetch;
-    fetch.agent.URL = server.Url();
+    Fetch fetch(server.Url());
     fetch.limits.receiveChunk = 2;
 
     EXPECT_EQ(fetch.Run(), 6);
@@ -175,8 +167,7 @@ TEST(HttpClient, LengthNamedInTheHeadNeitherCutsNorPadsTheBody) {
 
 TEST(HttpClient, ErrorStatusIsNoFailure) {
     LoopbackServer server({Reply("HTTP/1.0 404 Not Found\r\n\r\nmissing")});
-    Fetch fetch;
-    fetch.agent.URL = server.Url("/gone");
+    Fetch fetch(server.Url("/gone"));
 
     EXPECT_EQ(fetch.Run(), 7);
     EXPECT_EQ(fetch.text, "missing");
@@ -188,8 +179,7 @@ TEST(HttpClient, FollowsARedirectToAnotherServer) {
     LoopbackServer second({Reply(kOkHead + "done")});
     LoopbackServer first(
         {Reply("HTTP/1.0 302 Found\r\nLocation: " + second.Url("/next") + "\r\n\r\nmoved")});
-    Fetch fetch;
-    fetch.agent.URL = first.Url("/start");
+    Fetch fetch(first.Url("/start"));
 
     EXPECT_EQ(fetch.Run(), 4);
     EXPECT_EQ(fetch.text, "done");
@@ -217,8 +207,7 @@ TEST(HttpClient, StopsAfterFiveAttemptsOfARedirectLoop) {
     const std::string loop = "HTTP/1.0 301 Moved\r\nLocation: " + server.Url("/again") + "\r\n\r\n";
     server.Script({Reply(loop + "1"), Reply(loop + "22"), Reply(loop + "333"), Reply(loop + "4444"),
                    Reply(loop + "55555"), Reply(loop + "666666")});
-    Fetch fetch;
-    fetch.agent.URL = server.Url("/first");
+    Fetch fetch(server.Url("/first"));
 
     EXPECT_EQ(fetch.Run(), 5);
     EXPECT_EQ(fetch.text, "55555");
@@ -245,8 +234,7 @@ TEST(HttpClient, RedirectWithoutLocationGoesToAnEmptyTarget) {
 
 TEST(HttpClient, RelativeRedirectWithoutProxyLeavesNoHost) {
     LoopbackServer server({Reply("HTTP/1.0 302 Found\r\nLocation: /new\r\n\r\n")});
-    Fetch fetch;
-    fetch.agent.URL = server.Url("/old");
+    Fetch fetch(server.Url("/old"));
     testing::internal::CaptureStderr();
 
     EXPECT_EQ(fetch.Run(), -1);
@@ -260,8 +248,7 @@ TEST(HttpClient, LineBreaksOfARedirectTargetForgeNoRequestLine) {
     LoopbackServer second({Reply(kOkHead)});
     LoopbackServer first(
         {Reply("HTTP/1.0 302 Found\r\nLocation: " + second.Url("/a\nX-Forged: 1") + "\r\n\r\n")});
-    Fetch fetch;
-    fetch.agent.URL = first.Url();
+    Fetch fetch(first.Url());
 
     EXPECT_EQ(fetch.Run(), 0);
     EXPECT_THAT(second.Requests(), ElementsAre("GET /a X-Forged: 1 HTTP/1.0\nUser-agent: \n\n"));
@@ -272,8 +259,7 @@ TEST(HttpClient, SurvivesHugeHeadLines) {
     LoopbackServer server({Reply("HTTP/1.0 200 " + huge + "\r\n\r\nok"),
                            Reply("HTTP/1.0 200 OK\r\nX-Long: " + huge + "\r\n\r\nok"),
                            Reply("HTTP/1.0 200 " + huge)});
-    Fetch fetch;
-    fetch.agent.URL = server.Url();
+    Fetch fetch(server.Url());
 
     EXPECT_EQ(fetch.Run(), 2);
     EXPECT_EQ(fetch.Run(), 2);
@@ -283,8 +269,7 @@ TEST(HttpClient, SurvivesHugeHeadLines) {
 
 TEST(HttpClient, NoReplyAtAllGivesAnEmptyBody) {
     LoopbackServer server({ScriptedReply{}});
-    Fetch fetch;
-    fetch.agent.URL = server.Url();
+    Fetch fetch(server.Url());
     fetch.text = "old";
 
     EXPECT_EQ(fetch.Run(), 0);
@@ -301,8 +286,7 @@ TEST(HttpClient, ReceiveThatFailsKeepsWhatCameAndLogsTheCode) {
     for (const Case& failing : {Case{{{kOkHead + "partial"}, {}, Ending::Hold}, "partial", 110},
                                 Case{{{}, {}, Ending::Reset}, "", 104}}) {
         LoopbackServer server({failing.reply});
-        Fetch fetch;
-        fetch.agent.URL = server.Url();
+        Fetch fetch(server.Url());
         fetch.limits.receive = std::chrono::milliseconds(200);
 
         EXPECT_EQ(fetch.Run(), static_cast<std::int64_t>(failing.text.size()));
@@ -323,13 +307,11 @@ void ExpectConnectFailure(Fetch& fetch, const std::string& contacted) {
 
 TEST(HttpClient, ConnectionThatCannotBeMadeFails) {
     const RefusingPort refusing;
-    Fetch refused;
-    refused.agent.URL = "http://127.0.0.1:" + std::to_string(refusing.Port()) + "/";
+    Fetch refused("http://127.0.0.1:" + std::to_string(refusing.Port()) + "/");
     ExpectConnectFailure(refused, ContactingLine(refusing.Port()));
 
     const FullListener full;  // never accepts: connecting lasts until the connect limit
-    Fetch unanswered;
-    unanswered.agent.URL = "http://127.0.0.1:" + std::to_string(full.Port()) + "/";
+    Fetch unanswered("http://127.0.0.1:" + std::to_string(full.Port()) + "/");
     unanswered.limits.connect = std::chrono::milliseconds(200);
     ExpectConnectFailure(unanswered, ContactingLine(full.Port()));
 
@@ -341,8 +323,7 @@ TEST(HttpClient, ConnectionThatCannotBeMadeFails) {
 }
 
 TEST(HttpClient, UnknownHostFailsBeforeContacting) {
-    Fetch fetch;
-    fetch.agent.URL = "http://no-such-host.invalid/page";
+    Fetch fetch("http://no-such-host.invalid/page");
     testing::internal::CaptureStderr();
 
     EXPECT_EQ(fetch.Run(), -1);
@@ -357,8 +338,7 @@ TEST(HttpClient, UnknownHostFailsBeforeContacting) {
 
 TEST(HttpClient, SocketLibraryThatCannotStartLeavesTheTextAlone) {
     const ScopedEnvironment failing("GLEANWORK_SOCKET_START_ERROR", "10091");
-    Fetch fetch;
-    fetch.agent.URL = "http://127.0.0.1/";
+    Fetch fetch("http://127.0.0.1/");
     fetch.text = "before";
     testing::internal::CaptureStderr();
 

@@ -58,8 +58,7 @@ std::unique_ptr<StreamSocket> ScriptedTransport::OpenStream(const HttpLimits&) {
 TEST(HttpTransport, SocketThatCannotBeCreatedFails) {
     ScriptedTransport transport;
     transport.canOpen = false;
-    Fetch fetch;
-    fetch.agent.URL = "http://127.0.0.1/";
+    Fetch fetch("http://127.0.0.1/");
     testing::internal::CaptureStderr();
 
     EXPECT_EQ(fetch.Run(transport), -1);
@@ -69,8 +68,7 @@ TEST(HttpTransport, SocketThatCannotBeCreatedFails) {
 
 TEST(HttpTransport, SendsEachRequestLineOnItsOwn) {
     ScriptedTransport transport;
-    Fetch fetch;
-    fetch.agent.URL = "http://127.0.0.1/x";
+    Fetch fetch("http://127.0.0.1/x");
     fetch.agent.USERAGENT = "UA";
     fetch.agent.WEBUSER = "Aladdin";
     fetch.agent.WEBPASS = "open sesame";
@@ -87,8 +85,7 @@ TEST(HttpTransport, HeadSplitAtEveryByteGivesTheSameBody) {
         ScriptedTransport transport;
         transport.replies = {reply};
         transport.chunk = chunk;
-        Fetch fetch;
-        fetch.agent.URL = "http://127.0.0.1/";
+        Fetch fetch("http://127.0.0.1/");
         fetch.limits.receiveChunk = chunk;
 
         EXPECT_EQ(fetch.Run(transport), 12) << "chunk " << chunk;
