@@ -7,12 +7,19 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "FuzzTargets.h"
 
 namespace gleanwork::fuzz {
+
+// Names a target in test output.
+void PrintTo(const FuzzTarget& target, std::ostream* out) {
+    *out << target.name;
+}
+
 namespace {
 
 namespace fs = std::filesystem;
