@@ -151,14 +151,11 @@ bool CAgentPropGeneral::OnApply() {
     return false;
 }
 
+// A transient definition from the page's values: only its source fields
+// matter to the read.
 AgentDefinition CAgentPropGeneral::PreviewDefinition() const {
     AgentDefinition agent;
-    agent.URL = values_.url;
-    agent.USERAGENT = values_.userAgent;
-    agent.WEBUSER = values_.webUser;
-    agent.WEBPASS = values_.webPassword;
-    agent.HOST = values_.proxyHost;
-    agent.PORT = values_.proxyPort;
+    WriteTo(agent);
     return agent;
 }
 
