@@ -1,5 +1,7 @@
 #include "ui/editor/AgentEditor.h"
 
+#include <array>
+
 #include "storage/AgentCatalogue.h"
 #include "ui/editor/AgentNameCheck.h"
 #include "ui/editor/CAgentPropActions.h"
@@ -28,15 +30,12 @@ bool RunAgentEditor(QWidget* parent, AgentEditorMode mode, AgentDefinition& agen
                     const AgentCatalogue& catalogue) {
     PropertySheet sheet(EditorCaption(mode, agent), parent);
     auto* general = new CAgentPropGeneral;
-    auto* actions = new CAgentPropActions;
-    auto* output = new CAgentPropOutput;
-    sheet.AddPage(general);
-    sheet.AddPage(actions);
-    sheet.AddPage(output);
-    if (mode == AgentEditorMode::Edit) {
-        general->ReadFrom(agent);
-        actions->ReadFrom(agent);
-        output->ReadFrom(agent);
+    const std::array<AgentPage*, 3> pages{general, new CAgentPropActions, new CAgentPropOutput};
+    for (AgentPage* page : pages) {
+        sheet.AddPage(page);
+        if (mode == AgentEditorMode::Edit) {
+            page->ReadFrom(agent);
+        }
     }
     general->SetNameCheck([&agent, &catalogue](const std::string& name) {
         return AgentNameProblem(name, agent, catalogue);
@@ -45,9 +44,9 @@ bool RunAgentEditor(QWidget* parent, AgentEditorMode mode, AgentDefinition& agen
     if (sheet.exec() != QDialog::Accepted) {
         return false;
     }
-    general->WriteTo(agent);
-    actions->WriteTo(agent);
-    output->WriteTo(agent);
+    for (const AgentPage* page : pages) {
+        page->WriteTo(agent);
+    }
     return true;
 }
 

@@ -29,7 +29,7 @@ QPushButton* MakeButton(QWidget* parent, const char* caption, const char* object
 }  // namespace
 
 CAgentPropActions::CAgentPropActions(QWidget* parent)
-    : PropertyPage(QStringLiteral("Actions"), parent) {}
+    : AgentPage(QStringLiteral("Actions"), parent) {}
 
 void CAgentPropActions::ReadFrom(const AgentDefinition& agent) {
     scriptLines_ = agent.SCRIPT;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/sheet/PropertyPage.h"
+#include "ui/editor/AgentPage.h"
 
 class QComboBox;
 class QListWidget;
@@ -16,7 +16,7 @@ struct AgentDefinition;
 // The Actions page of the agent editor: the agent's script as an ordered list
 // of lines, written from command templates. The visible list and the script
 // lines always agree line for line; only the four buttons change them.
-class CAgentPropActions : public PropertyPage {
+class CAgentPropActions : public AgentPage {
     Q_OBJECT
 
 public:
@@ -26,8 +26,8 @@ public:
     const std::vector<std::string>& scriptLines() const { return scriptLines_; }
 
     // Copies the script lines between an agent and the page.
-    void ReadFrom(const AgentDefinition& agent);
-    void WriteTo(AgentDefinition& agent) const;
+    void ReadFrom(const AgentDefinition& agent) override;
+    void WriteTo(AgentDefinition& agent) const override;
 
 protected:
     void OnInitPage() override;

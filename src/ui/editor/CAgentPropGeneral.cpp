@@ -42,7 +42,7 @@ public:
 }  // namespace
 
 CAgentPropGeneral::CAgentPropGeneral(QWidget* parent)
-    : PropertyPage(QStringLiteral("General"), parent) {}
+    : AgentPage(QStringLiteral("General"), parent) {}
 
 void CAgentPropGeneral::ReadFrom(const AgentDefinition& agent) {
     values_ = {agent.name,    agent.DESCRIPTION, agent.URL,  agent.USERAGENT,

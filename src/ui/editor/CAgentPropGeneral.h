@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/sheet/PropertyPage.h"
+#include "ui/editor/AgentPage.h"
 
 class QComboBox;
 class QLineEdit;
@@ -16,7 +16,7 @@ struct AgentDefinition;
 
 // The General page of the agent editor: name, description, source, user
 // agent, web-server credentials and HTTP proxy, and "Preview source...".
-class CAgentPropGeneral : public PropertyPage {
+class CAgentPropGeneral : public AgentPage {
     Q_OBJECT
 
 public:
@@ -40,8 +40,8 @@ public:
     const Values& values() const { return values_; }
 
     // Copies the fields this page maps between an agent and the page values.
-    void ReadFrom(const AgentDefinition& agent);
-    void WriteTo(AgentDefinition& agent) const;
+    void ReadFrom(const AgentDefinition& agent) override;
+    void WriteTo(AgentDefinition& agent) const override;
 
     // The check that OK puts the agent name to; without one every name passes.
     void SetNameCheck(NameCheck check) { nameCheck_ = std::move(check); }

@@ -16,7 +16,7 @@ namespace gleanwork {
 namespace {}  // namespace
 
 CAgentPropOutput::CAgentPropOutput(QWidget* parent)
-    : PropertyPage(QStringLiteral("Output settings"), parent) {}
+    : AgentPage(QStringLiteral("Output settings"), parent) {}
 
 void CAgentPropOutput::ReadFrom(const AgentDefinition& agent) {
     values_ = {agent.FILE,   agent.APPEND,   agent.DBSOURCE, agent.DBUSER,

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/sheet/PropertyPage.h"
+#include "ui/editor/AgentPage.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -16,7 +16,7 @@ struct AgentDefinition;
 // The Output settings page of the agent editor: the output file and whether a
 // run adds to it. It also carries the five database settings through the
 // editor in controls the user never sees.
-class CAgentPropOutput : public PropertyPage {
+class CAgentPropOutput : public AgentPage {
     Q_OBJECT
 
 public:
@@ -36,8 +36,8 @@ public:
     const Values& values() const { return values_; }
 
     // Copies the seven fields this page maps between an agent and the page.
-    void ReadFrom(const AgentDefinition& agent);
-    void WriteTo(AgentDefinition& agent) const;
+    void ReadFrom(const AgentDefinition& agent) override;
+    void WriteTo(AgentDefinition& agent) const override;
 
 protected:
     void OnInitPage() override;
