@@ -15,13 +15,14 @@
 #include "FuzzTargets.h"
 #include "net/HttpClient.h"
 #include "net/ResponseHead.h"
+#include "support/ScriptedTransport.h"
 
 namespace gleanwork::fuzz {
 
 namespace {
 
 constexpr std::string_view kNextReply = "\n#NEXT#\n";
-constexpr int kMostAttempts = 5;
+constexpr std::size_t kMostAttempts = 5;
 
 // True when `part` lies inside `whole` (a view into it).
 bool IsViewInto(std::string_view part, std::string_view whole) {
@@ -57,63 +58,10 @@ void CheckReplyParts(std::string_view reply) {
                           : redirect == "unchanged");
 }
 
-struct ServedReplies {
-    std::deque<std::string> replies;
-    std::size_t chunk = 1;
-    bool failLast = false;  // the last receive fails instead of seeing the end
-    int opened = 0;
-    std::string lastReply;
-    std::vector<std::string> requests;
-};
-
-class ServedStream final : public StreamSocket {
-public:
-    ServedStream(ServedReplies& served, std::string reply)
-        : served_(served), reply_(std::move(reply)) {}
-
-    bool Connect(const sockaddr_in&) override { return true; }
-    void Send(std::string_view bytes) override { served_.requests.back().append(bytes); }
-    std::ptrdiff_t Receive(std::span<char> buffer, int& error) override {
-        FUZZ_CHECK(!buffer.empty());
-        if (at_ == reply_.size()) {
-            error = 104;
-            return served_.failLast ? -1 : 0;
-        }
-        const std::size_t count = std::min({buffer.size(), served_.chunk, reply_.size() - at_});
-        std::memcpy(buffer.data(), reply_.data() + at_, count);
-        at_ += count;
-        return static_cast<std::ptrdiff_t>(count);
-    }
-
-private:
-    ServedReplies& served_;
-    std::string reply_;
-    std::size_t at_ = 0;
-};
-
-class ServingTransport final : public Transport {
-public:
-    explicit ServingTransport(ServedReplies& served) : served_(served) {}
-
-    std::unique_ptr<StreamSocket> OpenStream(const HttpLimits&) override {
-        ++served_.opened;
-        served_.lastReply.clear();
-        if (!served_.replies.empty()) {
-            served_.lastReply = std::move(served_.replies.front());
-            served_.replies.pop_front();
-        }
-        served_.requests.emplace_back();
-        return std::make_unique<ServedStream>(served_, served_.lastReply);
-    }
-
-private:
-    ServedReplies& served_;
-};
-
-ServedReplies ReadReplies(std::string_view input) {
-    ServedReplies served;
+// Fills `served` from the input: its control byte, then the replies.
+void ReadReplies(std::string_view input, test::ScriptedTransport& served) {
     if (input.empty()) {
-        return served;
+        return;
     }
     const auto control = static_cast<unsigned char>(input.front());
     served.chunk = std::size_t{1} << (control & 0x80 ? 20 : control & 0x0F);
@@ -127,7 +75,6 @@ ServedReplies ReadReplies(std::string_view input) {
         }
         input.remove_prefix(end + kNextReply.size());
     }
-    return served;
 }
 
 // A request is its lines, each ended by a bare line feed, and an empty line.
@@ -141,8 +88,8 @@ void CheckRequest(std::string_view request) {
 }
 
 void CheckFetch(std::string_view input) {
-    ServedReplies served = ReadReplies(input);
-    ServingTransport transport(served);
+    test::ScriptedTransport served;
+    ReadReplies(input, served);
     AgentDefinition agent;
     agent.HOST = "127.0.0.1";
     agent.PORT = "8080";
@@ -155,8 +102,8 @@ void CheckFetch(std::string_view input) {
     SourceContext context{agent, nullptr, redirect, limits};
     std::string text = "old text";
 
-    const std::int64_t got = FetchHttp(context, text, transport);
-    FUZZ_CHECK(served.opened >= 1 && served.opened <= kMostAttempts);
+    const std::int64_t got = FetchHttp(context, text, served);
+    FUZZ_CHECK(!served.requests.empty() && served.requests.size() <= kMostAttempts);
     FUZZ_CHECK(got == static_cast<std::int64_t>(text.size()));
     FUZZ_CHECK(std::string_view(served.lastReply).ends_with(text));
     for (const std::string& request : served.requests) {
