@@ -17,13 +17,10 @@ namespace {
 
 VariableTable ReadVariables(std::string_view text) {
     VariableTable variables;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    for (const std::string& line : SplitLines(text)) {
         const std::size_t equals = line.find('=');
-        variables[std::string(line.substr(0, equals))] =
-            equals == std::string_view::npos ? "" : line.substr(equals + 1);
+        variables[line.substr(0, equals)] =
+            equals == std::string::npos ? std::string() : line.substr(equals + 1);
     }
     return variables;
 }

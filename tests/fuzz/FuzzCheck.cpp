@@ -30,4 +30,14 @@ std::string_view SplitAtZero(std::string_view input, std::string_view& head) {
     return zero == std::string_view::npos ? std::string_view() : input.substr(zero + 1);
 }
 
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        lines.emplace_back(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
+    return lines;
+}
+
 }  // namespace gleanwork::fuzz

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/TempFolder.h"
 
@@ -28,5 +29,8 @@ std::string WriteScratchFile(const std::string& name, std::string_view bytes);
 // Splits `input` at its first zero byte: the part before it goes to `head`,
 // the part after it is returned (empty when there is no zero byte).
 std::string_view SplitAtZero(std::string_view input, std::string_view& head);
+
+// The lines of `text`, split at each line feed.
+std::vector<std::string> SplitLines(std::string_view text);
 
 }  // namespace gleanwork::fuzz
