@@ -28,7 +28,7 @@ void ScriptInterpreter::RunScript() {
     const std::size_t lineCount = script_.size();
     lines_.assign(lineCount, PreparedLine());
     cursor_ = TextCursor(TextBeforeZero(engine_.sourceText()));
-    for (lineIndex_ = 0; lineIndex_ < lineCount && engine_.IsRunning(); ++lineIndex_) {
+    for (lineIndex_ = 0; lineIndex_ < lineCount && engine_.ContinueRun(); ++lineIndex_) {
         ExecuteLine(lineIndex_);
     }
 }

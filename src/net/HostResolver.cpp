@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "net/LeavableCall.h"
 #include "net/StandardError.h"
 
 namespace gleanwork {
@@ -27,22 +28,37 @@ void ReportLookupFailure(int code, const std::string& host) {
     WriteStandardError("ERROR: gethostbyname() failed - " + diagnostic + ".");
 }
 
+// One name lookup's outcome, shared with the thread that looks it up.
+struct Lookup {
+    int code = EAI_NONAME;
+    std::unique_ptr<addrinfo, AddressListDeleter> list;
+};
+
 }  // namespace
 
-int ResolveHost(sockaddr_in& address, const std::string& host, int port) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
+int ResolveHost(sockaddr_in& address, const std::string& host, int port, const HttpLimits& limits) {
+    auto lookup = std::make_shared<Lookup>();
     // A name with a zero byte in it would be looked up cut short.
-    const bool plainName = host.find('\0') == std::string::npos;
-    const int code = plainName ? ::getaddrinfo(host.c_str(), nullptr, &hints, &found) : EAI_NONAME;
-    const std::unique_ptr<addrinfo, AddressListDeleter> list(found);
-    if (code != 0 || list == nullptr) {
-        ReportLookupFailure(code, host);
+    if (host.find('\0') == std::string::npos) {
+        const WaitResult waited = RunLeavable(
+            [lookup, host] {
+                addrinfo hints{};
+                hints.ai_family = AF_INET;
+                hints.ai_socktype = SOCK_STREAM;
+                addrinfo* found = nullptr;
+                lookup->code = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+                lookup->list.reset(found);
+            },
+            limits.fetchDeadline, limits.stop);
+        if (waited != WaitResult::Ready) {
+            return 0;  // the fetch reports a stop or its time running out
+        }
+    }
+    if (lookup->code != 0 || lookup->list == nullptr) {
+        ReportLookupFailure(lookup->code, host);
         return 0;
     }
-    std::memcpy(&address, list->ai_addr, sizeof address);
+    std::memcpy(&address, lookup->list->ai_addr, sizeof address);
     address.sin_port = NetworkPort(port);
     return 1;
 }

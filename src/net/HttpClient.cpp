@@ -9,6 +9,7 @@
 #include "net/ResponseHead.h"
 #include "net/SocketLibrary.h"
 #include "net/StandardError.h"
+#include "net/StopSignal.h"
 #include "net/TcpTransport.h"
 #include "net/UrlSplit.h"
 
@@ -40,9 +41,23 @@ void SendRequest(const SourceContext& context, StreamSocket& socket, std::string
     socket.Send("\n");
 }
 
+bool Stopped(const SourceContext& context) {
+    return context.limits.stop != nullptr && context.limits.stop->Raised();
+}
+
+bool PastFetchDeadline(const SourceContext& context) {
+    return HttpLimits::Clock::now() >= context.limits.fetchDeadline;
+}
+
+void ReportFetchTooLong(const SourceContext& context) {
+    const auto seconds = std::chrono::ceil<std::chrono::seconds>(context.limits.fetch).count();
+    context.LogLine("ERROR: The fetch took longer than " + std::to_string(seconds) + " seconds");
+}
+
 // Receives until the peer closes the connection; a failed receive is logged
-// and ends the reply with what had arrived.
-void ReceiveReply(const SourceContext& context, StreamSocket& socket, std::string& text) {
+// and ends the reply with what had arrived. False when the fetch must end:
+// stopped, out of time, or the reply outgrew the source limit.
+bool ReceiveReply(const SourceContext& context, StreamSocket& socket, std::string& text) {
     ReplyText reply(text);
     for (;;) {
         int error = 0;
@@ -50,7 +65,19 @@ void ReceiveReply(const SourceContext& context, StreamSocket& socket, std::strin
             socket.Receive(reply.Space(context.limits.receiveChunk), error);
         if (received > 0) {
             reply.Commit(static_cast<std::size_t>(received));
+            if (reply.Size() > context.limits.maxSourceBytes) {
+                context.LogLine("ERROR: The source is larger than " +
+                                std::to_string(context.limits.maxSourceBytes) + " bytes");
+                return false;
+            }
             continue;
+        }
+        if (received < 0 && Stopped(context)) {
+            return false;
+        }
+        if (received < 0 && PastFetchDeadline(context)) {
+            ReportFetchTooLong(context);
+            return false;
         }
         if (received < 0) {
             context.LogLine("ERROR: Socket read failed with code " + std::to_string(error));
@@ -58,6 +85,20 @@ void ReceiveReply(const SourceContext& context, StreamSocket& socket, std::strin
         break;
     }
     reply.Finish();
+    return true;
+}
+
+// Whether a failed step ended the fetch for a reason of its own (a stop, the
+// time limit, reported here); otherwise the caller reports the step's failure.
+bool EndedByLimits(const SourceContext& context) {
+    if (Stopped(context)) {
+        return true;
+    }
+    if (PastFetchDeadline(context)) {
+        ReportFetchTooLong(context);
+        return true;
+    }
+    return false;
 }
 
 void ReportFailure(const SourceContext& context, const std::string& logLine,
@@ -79,6 +120,7 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
         ReportFailure(context, message, message);
         return -1;
     }
+    context.limits.fetchDeadline = HttpLimits::Clock::now() + context.limits.fetch;
     const AgentDefinition& agent = context.agent;
     std::string host = agent.HOST;
     std::string target = agent.URL;
@@ -98,19 +140,28 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
             target = SplitUrl(target, host, port);
         }
         sockaddr_in address{};
-        if (ResolveHost(address, host, port) == 0) {
+        if (ResolveHost(address, host, port, context.limits) == 0) {
+            if (EndedByLimits(context)) {
+                return -1;
+            }
             context.LogLine("ERROR: Unable to resolve IP address for host: " + host);
             return -1;
         }
         context.LogLine("Contacting host: " + host + " (port " + std::to_string(port) + ")...");
         if (!socket->Connect(address)) {
+            if (EndedByLimits(context)) {
+                return -1;
+            }
             WriteStandardError("ERROR: connect() failed");
             context.LogLine("ERROR: Failed to connect");
             return -1;
         }
         context.LogLine("Accessing URL - " + target);
         SendRequest(context, *socket, target);
-        ReceiveReply(context, *socket, text);
+        if (!ReceiveReply(context, *socket, text)) {
+            text.clear();
+            return -1;
+        }
         socket.reset();
         if (!ParseResponseHead(context, text)) {
             break;

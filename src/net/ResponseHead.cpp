@@ -1,5 +1,7 @@
 #include "net/ResponseHead.h"
 
+#include <algorithm>
+
 namespace gleanwork {
 
 namespace {
@@ -14,6 +16,13 @@ std::string_view StatusCode(std::string_view statusLine) {
     }
     const std::string_view rest = statusLine.substr(space + 1);
     return rest.substr(0, rest.find(' '));
+}
+
+// A status of 400 or above: the server could not give what was asked for.
+bool IsFailureStatus(std::string_view status) {
+    return status.size() == 3 &&
+           std::all_of(status.begin(), status.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+           status[0] >= '4';
 }
 
 }  // namespace
@@ -45,7 +54,11 @@ bool ParseResponseHead(SourceContext& context, std::string& text) {
         lines.push_back(line);
     }
     const std::string_view statusLine = lines.empty() ? std::string_view() : lines.front();
-    const bool redirect = StatusCode(statusLine).starts_with('3');
+    const std::string_view status = StatusCode(statusLine);
+    const bool redirect = status.starts_with('3');
+    if (IsFailureStatus(status)) {
+        context.LogLine("ERROR: " + std::string(statusLine));
+    }
     if (redirect) {
         context.redirectUrl.assign(FindHeader("Location", lines));
     }

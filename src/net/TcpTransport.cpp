@@ -4,33 +4,23 @@
 #include <sys/socket.h>
 
 #include <cerrno>
-#include <chrono>
 
+#include "net/ReadyWait.h"
 #include "storage/FileDescriptor.h"
 
 namespace gleanwork {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Waits until `fd` is ready for `events` or `deadline` passes. False when
-// the time ran out or the wait itself failed.
-bool WaitUntil(int fd, short events, Clock::time_point deadline) {
-    for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            return false;
-        }
-        pollfd entry{fd, events, 0};
-        const int ready =
-            ::poll(&entry, 1, static_cast<int>(std::min<long long>(left.count(), 1 << 30)));
-        if (ready > 0) {
-            return true;
-        }
-        if (ready < 0 && errno != EINTR) {
-            return false;
-        }
+// The errno value that stands for a wait that did not end ready.
+int WaitError(WaitResult result) {
+    switch (result) {
+        case WaitResult::Stopped:
+            return ECANCELED;
+        case WaitResult::TimedOut:
+            return ETIMEDOUT;
+        default:
+            return errno;
     }
 }
 
@@ -43,8 +33,8 @@ public:
             0) {
             return true;
         }
-        if (errno != EINPROGRESS ||
-            !WaitUntil(fd_.Get(), POLLOUT, Clock::now() + limits_.connect)) {
+        if (errno != EINPROGRESS || WaitReady(fd_.Get(), POLLOUT, limits_.WaitEnd(limits_.connect),
+                                              limits_.stop) != WaitResult::Ready) {
             return false;
         }
         int error = 0;
@@ -60,7 +50,8 @@ public:
             } else if (sent < 0 && errno == EINTR) {
                 continue;
             } else if (sent < 0 && errno == EAGAIN &&
-                       WaitUntil(fd_.Get(), POLLOUT, Clock::now() + limits_.receive)) {
+                       WaitReady(fd_.Get(), POLLOUT, limits_.WaitEnd(limits_.receive),
+                                 limits_.stop) == WaitResult::Ready) {
                 continue;
             } else {
                 return;
@@ -69,7 +60,7 @@ public:
     }
 
     std::ptrdiff_t Receive(std::span<char> buffer, int& error) override {
-        const Clock::time_point deadline = Clock::now() + limits_.receive;
+        const auto deadline = limits_.WaitEnd(limits_.receive);
         for (;;) {
             const ssize_t received = ::recv(fd_.Get(), buffer.data(), buffer.size(), 0);
             if (received >= 0) {
@@ -78,8 +69,13 @@ public:
             if (errno == EINTR) {
                 continue;
             }
-            if (errno != EAGAIN || !WaitUntil(fd_.Get(), POLLIN, deadline)) {
-                error = errno == EAGAIN ? ETIMEDOUT : errno;
+            if (errno != EAGAIN) {
+                error = errno;
+                return -1;
+            }
+            if (const WaitResult waited = WaitReady(fd_.Get(), POLLIN, deadline, limits_.stop);
+                waited != WaitResult::Ready) {
+                error = WaitError(waited);
                 return -1;
             }
         }
