@@ -96,11 +96,13 @@ TEST_F(RunnerProcessTest, RunsACatalogueAgentByExactNameWithTheLogOnStandardErro
     WriteFile(folder_ / "AGENTS.INI", "News\n");
     WriteFile(folder_ / "Agents/News.agt", "URL=missing.html\n");
     const Outcome outcome = RunRunner("News");
-    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.err,
               "Engine started.\nSetting variables...\nReading file: missing.html\n"
-              "ERROR: Unable to read specified URL or file\nStarting script...\n\n"
-              "Agent completed.\n");
+              "ERROR: Cannot read " +
+                  folder_ / "missing.html: No such file or directory\n" +
+                  "ERROR: Unable to read specified URL or file\nStarting script...\n\n"
+                  "Agent completed.\n");
     ExpectOneLineError(RunRunner("news"));
 }
 

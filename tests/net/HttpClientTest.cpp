@@ -165,14 +165,14 @@ TEST(HttpClient, LengthNamedInTheHeadNeitherCutsNorPadsTheBody) {
     EXPECT_EQ(fetch.Run(), 3);
 }
 
-TEST(HttpClient, ErrorStatusIsNoFailure) {
+TEST(HttpClient, ErrorStatusIsAnErrorLineAndKeepsTheBody) {
     LoopbackServer server({Reply("HTTP/1.0 404 Not Found\r\n\r\nmissing")});
     Fetch fetch(server.Url("/gone"));
 
     EXPECT_EQ(fetch.Run(), 7);
     EXPECT_EQ(fetch.text, "missing");
-    EXPECT_THAT(fetch.log.lines,
-                ElementsAre(ContactingLine(server.Port()), "Accessing URL - /gone"));
+    EXPECT_THAT(fetch.log.lines, ElementsAre(ContactingLine(server.Port()), "Accessing URL - /gone",
+                                             "ERROR: HTTP/1.0 404 Not Found"));
 }
 
 TEST(HttpClient, FollowsARedirectToAnotherServer) {

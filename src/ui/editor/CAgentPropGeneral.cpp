@@ -1,6 +1,5 @@
 #include "ui/editor/CAgentPropGeneral.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -14,7 +13,6 @@
 #include "ui/editor/CPreviewSourceDlg.h"
 #include "ui/editor/ComboText.h"
 #include "ui/editor/EditorText.h"
-#include "ui/editor/SourcePreview.h"
 #include "ui/editor/TextField.h"
 
 namespace gleanwork {
@@ -28,15 +26,6 @@ const char* const kUserAgents[] = {
     "Mozilla/3.0",
     "Mozilla/2.0 (compatible)",
     "Mozilla/3.0 (compatible)",
-};
-
-// Shows the busy cursor for as long as it lives.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 }  // namespace
@@ -159,16 +148,11 @@ AgentDefinition CAgentPropGeneral::PreviewDefinition() const {
     return agent;
 }
 
-// The fetch runs here, on the user-interface thread, as a run would do it;
-// the client's connect and receive limits bound how long it can take.
+// The preview window reads the source on a thread of its own, so the editor
+// stays responsive; its Cancel stops the read.
 void CAgentPropGeneral::OnPreviewSource() {
     SavePage();
-    std::string text;
-    {
-        const BusyCursor busy;
-        text = AddCarriageReturns(ReadPreviewSource(PreviewDefinition(), HttpLimits{}));
-    }
-    new CPreviewSourceDlg(ToDisplayText(text));
+    new CPreviewSourceDlg(PreviewDefinition(), HttpLimits{});
 }
 
 }  // namespace gleanwork

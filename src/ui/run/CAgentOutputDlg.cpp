@@ -1,13 +1,17 @@
 #include "ui/run/CAgentOutputDlg.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QHBoxLayout>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 #include "engine/AgentEngine.h"
+#include "storage/SystemReason.h"
 #include "ui/run/RunLogModel.h"
 #include "ui/run/RunLogView.h"
 
@@ -36,9 +40,14 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent)
     close->setObjectName("Close");
     close->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, &CAgentOutputDlg::reject);
+    auto* saveLog = new QPushButton("Save Log...", this);
+    saveLog->setObjectName("SaveLog");
+    saveLog->setAutoDefault(false);
+    connect(saveLog, &QPushButton::clicked, this, &CAgentOutputDlg::SaveLogAs);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
     buttonRow->addWidget(close);
+    buttonRow->addWidget(saveLog);
     buttonRow->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list_, 1);
@@ -80,21 +89,41 @@ void CAgentOutputDlg::ShowNewLines() {
 }
 
 void CAgentOutputDlg::RunThreadProc() {
-    {
-        AgentEngine engine(agent_, this);
-        {
-            const std::lock_guard lock(engineMutex_);
-            engine_ = &engine;
-            if (stopRequested_) {
-                engine.Stop();
-            }
-        }
-        engine.Run();
-        const std::lock_guard lock(engineMutex_);
-        engine_ = nullptr;
+    try {
+        RunEngine();
+    } catch (const std::exception& error) {
+        LogLine("ERROR: The run ends on an unexpected failure: " + std::string(error.what()));
+        LogLine("Agent completed.");
     }
     runFinished_.store(true);
     QMetaObject::invokeMethod(this, &CAgentOutputDlg::OnRunFinished, Qt::QueuedConnection);
+}
+
+void CAgentOutputDlg::RunEngine() {
+    AgentEngine engine(agent_, this);
+    {
+        const std::lock_guard lock(engineMutex_);
+        engine_ = &engine;
+        if (stopRequested_) {
+            engine.Stop();
+        }
+    }
+    engine.Run();
+    const std::lock_guard lock(engineMutex_);
+    engine_ = nullptr;
+}
+
+void CAgentOutputDlg::SaveLogAs() {
+    const QString path = QFileDialog::getSaveFileName(this, "Save Log");
+    if (path.isEmpty()) {
+        return;
+    }
+    int error = 0;
+    if (!lines_->SaveAll(path.toStdString(), error)) {
+        QMessageBox::warning(this, "Save Log",
+                             "The log could not be saved to " + path + ": " +
+                                 QString::fromStdString(SystemReason(error)));
+    }
 }
 
 void CAgentOutputDlg::StopRun() {

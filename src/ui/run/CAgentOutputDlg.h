@@ -54,6 +54,8 @@ public:
 public slots:
     // Close (the button, Escape or the close box).
     void reject() override;
+    // Asks for a file and writes the whole run log to it, every line.
+    void SaveLogAs();
 
 signals:
     // The run has ended and all of its lines are in the list.
@@ -61,6 +63,7 @@ signals:
 
 private:
     void RunThreadProc();
+    void RunEngine();
     void StopRun();
     void OnRunFinished();
 

@@ -39,7 +39,8 @@ private:
         editor.Find<QPushButton>("previewSource")->click();
         for (CPreviewSourceDlg* window : PreviewWindows()) {
             if (!before.contains(window)) {
-                return window;
+                return QTest::qWaitFor([window] { return !window->IsReading(); }, 10000) ? window
+                                                                                         : nullptr;
             }
         }
         return nullptr;
@@ -139,7 +140,7 @@ private slots:
                              "User-agent: Mozilla/3.0\n\n"));
     }
 
-    void unreadableSourcesOpenEmptyPreviewsThatOutliveTheEditor() {
+    void unreadableSourcesShowTheirErrorLinesAndOutliveTheEditor() {
         QPointer<CPreviewSourceDlg> empty;
         QPointer<CPreviewSourceDlg> capitals;
         {
@@ -150,8 +151,8 @@ private slots:
         QVERIFY(empty && capitals);
         QVERIFY(empty != capitals);
         QVERIFY(empty->isVisible() && capitals->isVisible());
-        QVERIFY(empty->text().isEmpty());
-        QVERIFY(capitals->text().isEmpty());
+        QVERIFY(empty->text().contains(QStringLiteral("ERROR: Cannot read ")));
+        QVERIFY(capitals->text().contains(QStringLiteral("ERROR: Cannot read ")));
     }
 };
 

@@ -12,7 +12,7 @@ namespace {
 
 // A shown view over `rows` numbered lines.
 struct ShownLog {
-    explicit ShownLog(int rows) : lines(std::make_shared<RunLogLines>()), model(lines) {
+    explicit ShownLog(int rows) : lines(std::make_shared<RunLogLines>(0, 2000000)), model(lines) {
         Add(rows);
         view.setModel(&model);
         view.resize(400, 300);
