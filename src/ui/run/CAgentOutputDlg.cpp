@@ -119,7 +119,7 @@ void CAgentOutputDlg::SaveLogAs() {
         return;
     }
     int error = 0;
-    if (!lines_->SaveAll(path.toStdString(), error)) {
+    if (!SaveLog(path.toStdString(), error)) {
         QMessageBox::warning(this, "Save Log",
                              "The log could not be saved to " + path + ": " +
                                  QString::fromStdString(SystemReason(error)));
