@@ -83,34 +83,32 @@ private:
     std::size_t next_ = 0;
 };
 
-bool ApplyTimeout(ArgumentReader& reader, const std::string& option,
-                  std::chrono::milliseconds& limit, std::string& error) {
+// Sets `target` from the value that follows `option`, read by `parse`;
+// `expected` says what the value must be when it cannot be read.
+template <typename Value, typename Parse>
+bool ApplyParsed(ArgumentReader& reader, const std::string& option, Value& target, Parse parse,
+                 const char* expected, std::string& error) {
     const std::optional<std::string> value = reader.ValueOf(option);
     if (!value) {
         return false;
     }
-    const auto parsed = ParseSeconds(*value);
+    const auto parsed = parse(*value);
     if (!parsed) {
-        error = "option " + option + " needs a positive number of seconds, not '" + *value + "'";
+        error = "option " + option + " needs " + expected + ", not '" + *value + "'";
         return false;
     }
-    limit = *parsed;
+    target = *parsed;
     return true;
+}
+
+bool ApplyTimeout(ArgumentReader& reader, const std::string& option,
+                  std::chrono::milliseconds& limit, std::string& error) {
+    return ApplyParsed(reader, option, limit, ParseSeconds, "a positive number of seconds", error);
 }
 
 bool ApplyCount(ArgumentReader& reader, const std::string& option, std::uint64_t& limit,
                 std::string& error) {
-    const std::optional<std::string> value = reader.ValueOf(option);
-    if (!value) {
-        return false;
-    }
-    const auto parsed = ParseCount(*value);
-    if (!parsed) {
-        error = "option " + option + " needs a positive whole number, not '" + *value + "'";
-        return false;
-    }
-    limit = *parsed;
-    return true;
+    return ApplyParsed(reader, option, limit, ParseCount, "a positive whole number", error);
 }
 
 bool ApplyText(ArgumentReader& reader, const std::string& option, std::string& target) {

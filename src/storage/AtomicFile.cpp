@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "storage/FileDescriptor.h"
+#include "storage/FileWriting.h"
 
 namespace gleanwork {
 
@@ -28,20 +29,6 @@ bool InjectedFailureDue() {
     return false;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 // New files get the usual permissions of a user's document.
 bool GiveUsualPermissions(int fd) {
     const mode_t mask = ::umask(0);
@@ -55,16 +42,6 @@ bool FillTemporaryFile(int fd, std::string_view content) {
         return false;
     }
     return GiveUsualPermissions(fd) && WriteAll(fd, content) && ::fsync(fd) == 0;
-}
-
-// Makes a rename inside `path`'s folder durable.
-void SyncFolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (handle.IsOpen()) {
-        ::fsync(handle.Get());
-    }
 }
 
 }  // namespace

@@ -25,11 +25,6 @@ struct FolderCloser {
     void operator()(DIR* folder) const { ::closedir(folder); }
 };
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-}
-
 std::string NameOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -74,52 +69,12 @@ void RemoveLeftTemporaries(const std::string& path) {
     }
 }
 
-void SyncFolderOf(const std::string& path) {
-    const FileDescriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.IsOpen()) {
-        ::fsync(folder.Get());
-    }
-}
-
 bool Failed(int& error) {
     error = errno;
     return false;
 }
 
 }  // namespace
-
-FileDescriptor OpenForWriting(const std::string& path, int flags) {
-    FileDescriptor fd(::open(path.c_str(), flags | O_WRONLY | O_CLOEXEC | O_NONBLOCK, 0666));
-    struct stat info {};
-    if (!fd.IsOpen() || ::fstat(fd.Get(), &info) != 0) {
-        return FileDescriptor();
-    }
-    if (S_ISDIR(info.st_mode)) {
-        errno = EISDIR;
-        return FileDescriptor();
-    }
-    if (::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK) != 0) {
-        return FileDescriptor();
-    }
-    return fd;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            if (written == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 bool OutputFile::Open(const std::string& path, bool append, int& error) {
     Discard();

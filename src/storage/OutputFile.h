@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "storage/FileDescriptor.h"
+#include "storage/FileWriting.h"
 
 namespace gleanwork {
 
@@ -54,13 +55,5 @@ private:
     std::string tempName_;  // the temporary file's name, once it has one
     off_t appendStart_ = 0;
 };
-
-// Opens `path` for writing without blocking on a pipe that nobody reads, then
-// sets the descriptor to block like any file. None (errno set) on failure or
-// for a folder.
-FileDescriptor OpenForWriting(const std::string& path, int flags);
-
-// Writes all of `bytes` to `fd`. False (errno set) when not all got there.
-bool WriteAll(int fd, std::string_view bytes);
 
 }  // namespace gleanwork
