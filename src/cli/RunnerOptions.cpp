@@ -8,7 +8,7 @@
 namespace gleanwork {
 
 const char* const kRunnerUsage =
-    "usage: gleanwork-run [OPTION]... NAME\n"
+    "usage: gleanwork-run [OPTION]... [--] NAME\n"
     "       gleanwork-run [OPTION]... --agent-file PATH\n"
     "\n"
     "Runs one agent without windows: the agent NAME of the catalogue in the\n"
@@ -24,6 +24,10 @@ const char* const kRunnerUsage =
     "  --max-seconds S        end the run after S seconds (default: no limit)\n"
     "  --agent-file PATH      run the agent file PATH instead of a catalogue agent\n"
     "  --help                 print this help\n"
+    "  --                     end of options: NAME may begin with \"-\"\n"
+    "\n"
+    "In the run log, one line is one entry: a line break inside an entry is\n"
+    "written as \\n (a carriage return as \\r, a backslash as \\\\).\n"
     "\n"
     "SIGINT, SIGTERM and SIGHUP stop the run as Close does in the window: the\n"
     "log ends with \"Agent completed.\" and the output keeps what was printed.\n"
@@ -68,6 +72,10 @@ public:
     bool Done() const { return next_ >= args_.size(); }
     const std::string& Next() { return args_[next_++]; }
 
+    // After "--", every argument is a name, even one that begins with "-".
+    bool OptionsEnded() const { return optionsEnded_; }
+    void EndOptions() { optionsEnded_ = true; }
+
     // The value that follows option `option`, or nothing (with the error set).
     std::optional<std::string> ValueOf(const std::string& option) {
         if (Done()) {
@@ -81,6 +89,7 @@ private:
     const std::vector<std::string>& args_;
     std::string& error_;
     std::size_t next_ = 0;
+    bool optionsEnded_ = false;
 };
 
 // Sets `target` from the value that follows `option`, read by `parse`;
@@ -119,8 +128,24 @@ bool ApplyText(ArgumentReader& reader, const std::string& option, std::string& t
     return value.has_value();
 }
 
+bool ApplyName(const std::string& arg, RunnerOptions& options, std::string& error) {
+    if (!options.agentName.empty()) {
+        error = "only one agent name may be given";
+        return false;
+    }
+    options.agentName = arg;
+    return true;
+}
+
 bool ApplyArgument(ArgumentReader& reader, RunnerOptions& options, std::string& error) {
     const std::string& arg = reader.Next();
+    if (reader.OptionsEnded()) {
+        return ApplyName(arg, options, error);
+    }
+    if (arg == "--") {
+        reader.EndOptions();
+        return true;
+    }
     if (arg == "--help" || arg == "-h") {
         options.help = true;
         return true;
@@ -150,15 +175,10 @@ bool ApplyArgument(ArgumentReader& reader, RunnerOptions& options, std::string& 
         return ApplyCount(reader, arg, options.runLimits.maxSteps, error);
     }
     if (arg.size() > 1 && arg.starts_with("-")) {
-        error = "unknown option " + arg;
+        error = "unknown option " + arg + " (an agent name that begins with \"-\" follows \"--\")";
         return false;
     }
-    if (!options.agentName.empty()) {
-        error = "only one agent name may be given";
-        return false;
-    }
-    options.agentName = arg;
-    return true;
+    return ApplyName(arg, options, error);
 }
 
 }  // namespace

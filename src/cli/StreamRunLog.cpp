@@ -7,16 +7,13 @@
 namespace gleanwork {
 
 void StreamRunLog::Write(std::string_view line) {
-    if (!gather_) {
-        Put(line);
-        Put("\n");
-        return;
-    }
     if (pending_.size() + line.size() >= kBlock) {
         Flush();
     }
-    pending_.append(line);
-    pending_.push_back('\n');
+    AppendLogEntry(pending_, line);
+    if (!gather_) {
+        Flush();
+    }
 }
 
 bool StreamRunLog::Flush() {

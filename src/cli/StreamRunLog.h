@@ -4,11 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "cli/LogEntryText.h"
 #include "engine/RunLog.h"
 
 namespace gleanwork {
 
-// A run log that writes each line, ended by a line feed, to a stream. With
+// A run log that writes each line, ended by a line feed, to a stream; a line
+// break inside a line is written escaped (see AppendLogEntry). With
 // `gather`, lines are collected in blocks of about a megabyte before they go
 // to the stream, since a run can log millions of lines; the rest goes when
 // the log is destroyed. Without it each line goes to the stream at once.
