@@ -73,8 +73,6 @@ bool FillTemporaryFile(int fd, const std::string& path, std::string_view content
     return WriteAll(fd, content) && ::fsync(fd) == 0;
 }
 
-}
-
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view content) {
