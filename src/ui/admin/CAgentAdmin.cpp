@@ -10,6 +10,8 @@
 #include "storage/AgentCatalogue.h"
 #include "storage/InstallFolder.h"
 #include "ui/admin/DuplicateName.h"
+#include "ui/common/Buttons.h"
+#include "ui/common/DisplayText.h"
 #include "ui/editor/AgentEditor.h"
 #include "ui/run/CAgentOutputDlg.h"
 
@@ -31,13 +33,6 @@ AgentDefinition* RecordOf(const QListWidgetItem* item) {
                            : static_cast<AgentDefinition*>(item->data(kRecordRole).value<void*>());
 }
 
-QPushButton* MakeButton(const QString& caption, const QString& name, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 QString SaveFailureText() {
     const std::string folder = GetInstallFolder();
     if (folder.empty()) {
@@ -56,11 +51,11 @@ CAgentAdmin::CAgentAdmin()
     : PropertyPage("Agents"),
       agentList_(new QListWidget(this)),
       description_(new QLabel(this)),
-      newButton_(MakeButton("New Agent...", "NewAgent", this)),
-      editButton_(MakeButton("Edit Agent...", "EditAgent", this)),
-      removeButton_(MakeButton("Remove Agent", "RemoveAgent", this)),
-      duplicateButton_(MakeButton("Duplicate", "Duplicate", this)),
-      runButton_(MakeButton("Run Agent...", "RunAgent", this)) {
+      newButton_(MakeButton(this, "New Agent...", "NewAgent")),
+      editButton_(MakeButton(this, "Edit Agent...", "EditAgent")),
+      removeButton_(MakeButton(this, "Remove Agent", "RemoveAgent")),
+      duplicateButton_(MakeButton(this, "Duplicate", "Duplicate")),
+      runButton_(MakeButton(this, "Run Agent...", "RunAgent")) {
     agentList_->setObjectName("AgentList");
     agentList_->setSelectionMode(QAbstractItemView::SingleSelection);
     agentList_->setMinimumSize(260, 170);
@@ -123,12 +118,12 @@ AgentDefinition* CAgentAdmin::SelectedAgent() const {
 
 void CAgentAdmin::ShowDescription() {
     if (const AgentDefinition* agent = SelectedAgent()) {
-        description_->setText(QString::fromStdString(agent->DESCRIPTION));
+        description_->setText(ToDisplayText(agent->DESCRIPTION));
     }
 }
 
 void CAgentAdmin::AddEntry(AgentDefinition& agent) {
-    const QString name = QString::fromStdString(agent.name);
+    const QString name = ToDisplayText(agent.name);
     int row = 0;
     while (row < agentList_->count() && !ListsBefore(name, agentList_->item(row)->text())) {
         ++row;

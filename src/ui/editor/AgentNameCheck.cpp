@@ -1,7 +1,7 @@
 #include "ui/editor/AgentNameCheck.h"
 
 #include "storage/AgentCatalogue.h"
-#include "ui/editor/EditorText.h"
+#include "ui/common/DisplayText.h"
 
 namespace gleanwork {
 
