@@ -60,7 +60,7 @@ CAgentAdmin::CAgentAdmin()
     agentList_->setSelectionMode(QAbstractItemView::SingleSelection);
     agentList_->setMinimumSize(260, 170);
     description_->setObjectName("Description");
-    description_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    description_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     description_->setTextFormat(Qt::PlainText);
     description_->setWordWrap(true);
     description_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -84,7 +84,9 @@ CAgentAdmin::CAgentAdmin()
     connect(newButton_, &QPushButton::clicked, this, &CAgentAdmin::NewAgent);
     connect(editButton_, &QPushButton::clicked, this, &CAgentAdmin::EditAgent);
     connect(removeButton_, &QPushButton::clicked, this, &CAgentAdmin::RemoveAgent);
-    connect(agentList_, &QListWidget::currentItemChanged, this, &CAgentAdmin::ShowDescription);
+    // The selection, not the current entry: a click makes the entry current
+    // before it selects it.
+    connect(agentList_, &QListWidget::itemSelectionChanged, this, &CAgentAdmin::ShowDescription);
     connect(duplicateButton_, &QPushButton::clicked, this, &CAgentAdmin::DuplicateAgent);
     connect(agentList_, &QListWidget::itemDoubleClicked, this, &CAgentAdmin::EditAgent);
     connect(runButton_, &QPushButton::clicked, this, &CAgentAdmin::RunAgent);
