@@ -12,76 +12,53 @@
 
 using namespace gleanwork;
 
-// How the Administrator sheet and the agent editor answer the mouse and the
-// keyboard, and where the editor opens.
+// The Administrator sheet and the agent editor worked with mouse and keys.
 class SheetHandlingTest : public QObject {
     Q_OBJECT
 
-private:
-    std::unique_ptr<test::TempInstallFolder> folder_;
-    std::unique_ptr<CGleanworkSheet> sheet_;
-
-    CAgentAdmin& page() { return sheet_->agentsPage(); }
-
 private slots:
-    void init() {
-        folder_ = std::make_unique<test::TempInstallFolder>();
-        QVERIFY(
-            test::SaveAgents({test::MakeAgent("Alpha", "first"), test::MakeAgent("Beta", "second"),
-                              test::MakeAgent("Gamma", "third")}));
-        sheet_ = std::make_unique<CGleanworkSheet>("Gleanwork 1.0 Administrator");
-        sheet_->show();
-        sheet_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(sheet_.get()));
-    }
+    void clickEditApplyAndEnter() {
+        test::TempInstallFolder folder;
+        QVERIFY(test::SaveAgents(
+            {test::MakeAgent("Alpha", "first"), test::MakeAgent("Beta", "second")}));
+        CGleanworkSheet sheet("Gleanwork 1.0 Administrator");
+        sheet.show();
+        sheet.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
 
-    void cleanup() {
-        sheet_.reset();
-        folder_.reset();
-    }
+        // The description follows the click, though the list makes the
+        // entry current before it selects it.
+        QListWidget* list = sheet.agentsPage().agentList();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(1)).center());
+        QCOMPARE(sheet.agentsPage().descriptionArea()->text(), QString("second"));
 
-    void aClickShowsTheDescriptionOfTheClickedAgent() {
-        QListWidget* list = page().agentList();
-        for (const auto& [row, description] : {std::pair{2, "third"}, std::pair{1, "second"}}) {
-            const QRect entry = list->visualItemRect(list->item(row));
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
-            QCOMPARE(page().descriptionArea()->text(), QString(description));
-        }
-    }
-
-    // Apply disables itself; the focus it loses must not make Help the
-    // button that Enter presses.
-    void enterAfterApplyPressesOk() {
-        page().SetModified(true);
-        QTest::mouseClick(sheet_->applyButton(), Qt::LeftButton);
-        QVERIFY(!sheet_->applyButton()->isEnabled());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            QVERIFY2(widget->objectName() != "HelpWindow" || !widget->isVisible(), "Help opened");
-        }
-        QCOMPARE(sheet_->result(), int(QDialog::Accepted));
-    }
-
-    // The editor is centred on the Administrator sheet at the size it keeps
-    // on every page.
-    void theEditorOpensCentredAtItsFinalSize() {
-        QRect opened;
-        QList<QSize> pageSizes;
+        // The editor opens centred on the sheet at the size it keeps on
+        // every page.
+        QList<QRect> shown;
         const auto seen = test::WhenModalWindow<PropertySheet>([&](PropertySheet& editor) {
-            opened = editor.geometry();
             for (int index = 0; index < editor.PageCount(); ++index) {
                 editor.tabs()->setCurrentIndex(index);
                 QCoreApplication::processEvents();
-                pageSizes << editor.size();
+                shown << editor.geometry();
             }
             editor.cancelButton()->click();
         });
-        page().editButton()->click();
+        sheet.agentsPage().editButton()->click();
         QVERIFY(seen->acted);
-        QCOMPARE(pageSizes, QList<QSize>(3, opened.size()));
-        const QPoint offset = opened.center() - sheet_->geometry().center();
+        QCOMPARE(shown, QList<QRect>(3, shown.first()));
+        const QPoint offset = shown.first().center() - sheet.geometry().center();
         QVERIFY2(offset.manhattanLength() <= 2,
                  qPrintable(QString("off centre by %1, %2").arg(offset.x()).arg(offset.y())));
+
+        // Apply disables itself; Enter then presses OK, not Help.
+        sheet.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        sheet.agentsPage().SetModified(true);
+        QTest::mouseClick(sheet.applyButton(), Qt::LeftButton);
+        QTest::keyClick(sheet.focusWidget(), Qt::Key_Return);
+        QVERIFY(sheet.findChild<QWidget*>("HelpWindow") == nullptr);
+        QCOMPARE(sheet.result(), int(QDialog::Accepted));
     }
 };
 
