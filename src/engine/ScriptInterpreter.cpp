@@ -1,8 +1,8 @@
 #include "engine/ScriptInterpreter.h"
 
+#include "base/TextScan.h"
 #include "engine/AgentEngine.h"
 #include "engine/ArgumentExpansion.h"
-#include "storage/TextLines.h"
 
 namespace gleanwork {
 
