@@ -36,8 +36,6 @@ public:
 
     void SetHttpLimits(const HttpLimits& limits) { httpLimits_ = limits; }
 
-    const AgentDefinition& agent() const { return agent_; }
-
 private:
     void OpenOutput();
 
