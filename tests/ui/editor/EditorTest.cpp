@@ -259,9 +259,14 @@ private slots:
             const QStringList urls{QString::fromStdString(folder / "page.txt"), httpUrl,
                                    QStringLiteral("HTTP://127.0.0.1:1/")};
             for (int index = 0; index < 3; ++index) {
+                const QList<CPreviewSourceDlg*> before = test::TopLevel<CPreviewSourceDlg>();
                 editor.Find<QLineEdit>("urlOrFile")->setText(urls[index]);
                 editor.Find<QPushButton>("previewSource")->click();
-                shown[index] = test::TopLevel<CPreviewSourceDlg>().last();
+                for (CPreviewSourceDlg* window : test::TopLevel<CPreviewSourceDlg>()) {
+                    if (!before.contains(window)) {
+                        shown[index] = window;
+                    }
+                }
             }
         }
         QCOMPARE(shown[0]->text(), QStringLiteral("a\r\nb\r\nc\r\nd"));
