@@ -83,7 +83,8 @@ private slots:
             page().duplicateButton()->click();
         }
         weather.name = "Weather3";
-        QVERIFY(*sheet_->catalogue().FindAgent("Weather3") == weather);
+        const AgentDefinition* copy = sheet_->catalogue().FindAgent("Weather3");
+        QVERIFY(copy != nullptr && *copy == weather);
         QCOMPARE(Listed(), QStringList({"news", "NEWS2", "news2", "Weather", "Weather2",
                                         "Weather22", "Weather3", "zeta"}));
 
