@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "storage/AtomicFile.h"
 #include "storage/InstallFolder.h"
 #include "support/AgentSamples.h"
 #include "support/TempFolder.h"
+#include "support/WriteFailure.h"
 
 namespace gleanwork::test {
 namespace {
@@ -56,6 +56,7 @@ TEST(AgentCatalogue, SavesFindsRemovesAndReportsFilesNotWritten) {
     }
     catalogue.AddAgent(MakeAgent("bad/name", ""));
     EXPECT_EQ(catalogue.SaveCatalogue(), -1);
+    EXPECT_FALSE(std::filesystem::exists(folder / "AGENTS.INI")) << "no list without every file";
     WriteFile(folder / "file", "");
     const ScopedEnvironment notAFolder("GLEANWORK_INSTALLDIR", (folder / "file").c_str());
     EXPECT_EQ(catalogue.SaveCatalogue(), -1);

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "storage/AtomicFile.h"
 #include "support/AgentSamples.h"
 #include "support/TempFolder.h"
+#include "support/WriteFailure.h"
 
 namespace gleanwork::test {
 namespace {
