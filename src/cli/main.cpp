@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <exception>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/FileCloser.h"
 #include "cli/AgentLookup.h"
 #include "cli/RunnerOptions.h"
 #include "cli/StreamRunLog.h"
@@ -30,10 +30,6 @@ int Fail(const std::string& message) {
     std::fprintf(stderr, "gleanwork-run: %s\n", message.c_str());
     return kCannotRun;
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 extern "C" void StopOnSignal(int) {
     if (gleanwork::AgentEngine* engine = runningEngine.load()) {
@@ -57,7 +53,7 @@ void HandleSignals() {
 
 int Run(const gleanwork::RunnerOptions& options, const gleanwork::AgentDefinition& agent) {
     using namespace gleanwork;
-    std::unique_ptr<std::FILE, FileCloser> logFile;
+    FileStream logFile;
     if (!options.logFile.empty()) {
         FileDescriptor fd = OpenForWriting(options.logFile, O_CREAT | O_TRUNC);
         if (fd.IsOpen()) {

@@ -11,7 +11,7 @@
 #include <system_error>
 #include <thread>
 
-#include "storage/FileDescriptor.h"
+#include "base/FileDescriptor.h"
 
 namespace gleanwork {
 

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "storage/FileDescriptor.h"
+#include "base/FileDescriptor.h"
 
 namespace gleanwork {
 

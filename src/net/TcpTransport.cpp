@@ -5,8 +5,8 @@
 
 #include <cerrno>
 
+#include "base/FileDescriptor.h"
 #include "net/ReadyWait.h"
-#include "storage/FileDescriptor.h"
 
 namespace gleanwork {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "storage/FileDescriptor.h"
+#include "base/FileDescriptor.h"
 
 namespace gleanwork {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "storage/FileDescriptor.h"
+#include "base/FileDescriptor.h"
 #include "storage/FileWriting.h"
 
 namespace gleanwork {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/AgentEngine.h"
-#include "ui/editor/EditorText.h"
+#include "ui/common/DisplayText.h"
 #include "ui/editor/SourcePreview.h"
 
 namespace gleanwork {

@@ -12,6 +12,7 @@
 
 #include "engine/AgentEngine.h"
 #include "storage/SystemReason.h"
+#include "ui/common/Buttons.h"
 #include "ui/run/RunLogModel.h"
 #include "ui/run/RunLogView.h"
 
@@ -36,13 +37,9 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent)
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    auto* close = new QPushButton("Close", this);
-    close->setObjectName("Close");
-    close->setAutoDefault(false);
+    QPushButton* close = MakeButton(this, "Close", "Close");
     connect(close, &QPushButton::clicked, this, &CAgentOutputDlg::reject);
-    auto* saveLog = new QPushButton("Save Log...", this);
-    saveLog->setObjectName("SaveLog");
-    saveLog->setAutoDefault(false);
+    QPushButton* saveLog = MakeButton(this, "Save Log...", "SaveLog");
     connect(saveLog, &QPushButton::clicked, this, &CAgentOutputDlg::SaveLogAs);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);

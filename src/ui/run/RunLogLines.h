@@ -2,13 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <deque>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/FileCloser.h"
 
 namespace gleanwork {
 
@@ -43,10 +43,6 @@ public:
     bool SaveAll(const std::string& path, int& error) const;
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-
     std::string LineAt(std::size_t index) const;
 
     const std::size_t keepFirst_;
@@ -58,7 +54,7 @@ private:
     std::size_t latestBytes_ = 0;
     std::uint64_t leftOut_ = 0;
     std::size_t longest_ = 0;
-    std::unique_ptr<std::FILE, FileCloser> whole_;
+    FileStream whole_;
     bool wholeFailed_ = false;
 };
 

@@ -5,9 +5,7 @@
 #include <memory>
 
 #include "net/LoopbackServer.h"
-#include "support/AgentFixtures.h"
-#include "support/FinishedRun.h"
-#include "support/TempFolder.h"
+#include "support/RunWindows.h"
 #include "ui/editor/CPreviewSourceDlg.h"
 #include "ui/run/RunLogModel.h"
 
@@ -56,8 +54,10 @@ private slots:
         QPointer<CAgentOutputDlg> window = new CAgentOutputDlg(agent);
         test::FinishedRun run(window);
         if (closeWhileWaiting) {
-            QTRY_VERIFY_WITH_TIMEOUT(test::ShownLines(*window).contains("Accessing URL - /"),
-                                     test::kRunTimeoutMs);
+            const RunLogModel& model = *window->model();
+            QTRY_VERIFY_WITH_TIMEOUT(
+                !model.match(model.index(0), Qt::DisplayRole, "Accessing URL - /").isEmpty(),
+                test::kRunTimeoutMs);
             window->reject();
             QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), kCloseMs);
         }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string_view>
+
+#include "engine/RunControl.h"
+#include "engine/RunLogWriter.h"
+#include "engine/RunOutput.h"
+#include "engine/VariableTable.h"
+#include "storage/AgentDefinition.h"
+
+namespace gleanwork {
+
+// What the engine hands its interpreter for one run of the script: the agent
+// (its script and statements), the source text, the run's variables and
+// output, its log, and the control that says whether the next line may run.
+// Everything referred to outlives the interpreter.
+struct ScriptRun {
+    const AgentDefinition& agent;
+    std::string_view sourceText;
+    VariableTable& variables;
+    RunOutput& output;
+    RunLogWriter& log;
+    RunControl& control;
+};
+
+}  // namespace gleanwork
