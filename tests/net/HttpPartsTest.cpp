@@ -75,9 +75,9 @@ TEST(HttpResponseHead, ReadsCrLfLinesOnly) {
     EXPECT_EQ(text, "second\nthird");
 }
 
-TEST(HttpResponseHead, FindsTheFirstExactName) {
-    const std::vector<std::string_view> lines = {"HTTP/1.0 302 Found", "location: lower",
-                                                 "Location:x",         "Location: first",
+TEST(HttpResponseHead, FindsTheFirstNameInAnyCase) {
+    const std::vector<std::string_view> lines = {"HTTP/1.0 302 Found", "Locatio: no",
+                                                 "Location:x",         "location: first",
                                                  "Location: second",   "Empty:"};
     EXPECT_EQ(FindHeader("Location", lines), "");
     EXPECT_EQ(FindHeader("Missing", lines), "");
