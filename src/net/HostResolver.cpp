@@ -29,7 +29,8 @@ void ReportLookupFailure(int code, const std::string& host) {
 
 SocketAddress WithPort(const addrinfo& entry, int port) {
     SocketAddress address;
-    address.size = static_cast<socklen_t>(std::min<std::size_t>(entry.ai_addrlen, sizeof address.storage));
+    address.size =
+        static_cast<socklen_t>(std::min<std::size_t>(entry.ai_addrlen, sizeof address.storage));
     std::memcpy(&address.storage, entry.ai_addr, address.size);
     if (entry.ai_family == AF_INET6) {
         reinterpret_cast<sockaddr_in6*>(&address.storage)->sin6_port = NetworkPort(port);

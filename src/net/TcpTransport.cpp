@@ -43,7 +43,8 @@ public:
     bool Connect(std::span<const SocketAddress> addresses) override {
         const Clock::time_point deadline = Clock::now() + limits_.connect;
         for (std::size_t at = 0; at < addresses.size(); ++at) {
-            const auto share = (deadline - Clock::now()) / static_cast<Clock::rep>(addresses.size() - at);
+            const auto share =
+                (deadline - Clock::now()) / static_cast<Clock::rep>(addresses.size() - at);
             if (ConnectTo(addresses[at], Clock::now() + share, at > 0)) {
                 return true;
             }

@@ -42,8 +42,9 @@ TEST(HttpClient, SendsBareRequestAndKeepsTheBody) {
     EXPECT_EQ(fetch.Run(), 5);
     EXPECT_EQ(fetch.text, "hello");
     EXPECT_EQ(hostOnly.Run(), 0);
-    EXPECT_THAT(WithoutHost(server.Requests()), ElementsAre("GET /a/b?x=1 HTTP/1.0\nUser-agent: Probe/1.0\n\n",
-                                               "GET / HTTP/1.0\nUser-agent: \n\n"));
+    EXPECT_THAT(WithoutHost(server.Requests()),
+                ElementsAre("GET /a/b?x=1 HTTP/1.0\nUser-agent: Probe/1.0\n\n",
+                            "GET / HTTP/1.0\nUser-agent: \n\n"));
     EXPECT_THAT(fetch.log.lines,
                 ElementsAre(ContactingLine(server.Port()), "Accessing URL - /a/b?x=1"));
 }
@@ -101,11 +102,10 @@ TEST(HttpClient, ProxyGetsTheWholeUrlAsTarget) {
     EXPECT_THAT(WithoutHost(proxy.Requests()),
                 ElementsAre("GET http://origin.invalid/x?y=1 HTTP/1.0\nUser-agent: \n\n",
                             "GET http://origin.invalid/relative HTTP/1.0\nUser-agent: \n\n"));
-    EXPECT_THAT(
-        fetch.log.lines,
-        ElementsAre(ContactingLine(proxy.Port()), "Accessing URL - http://origin.invalid/x?y=1",
-                    ContactingLine(proxy.Port()),
-                    "Accessing URL - http://origin.invalid/relative"));
+    EXPECT_THAT(fetch.log.lines, ElementsAre(ContactingLine(proxy.Port()),
+                                             "Accessing URL - http://origin.invalid/x?y=1",
+                                             ContactingLine(proxy.Port()),
+                                             "Accessing URL - http://origin.invalid/relative"));
 }
 
 TEST(HttpClient, PortFieldAppliesUnlessTheUrlNamesOne) {
@@ -200,8 +200,10 @@ TEST(HttpClient, FollowsARedirectToAnotherServer) {
     EXPECT_EQ(fetch.Run(), 4);
     EXPECT_EQ(fetch.text, "done");
     EXPECT_EQ(fetch.redirectUrl, second.Url("/next"));
-    EXPECT_THAT(WithoutHost(first.Requests()), ElementsAre("GET /start HTTP/1.0\nUser-agent: \n\n"));
-    EXPECT_THAT(WithoutHost(second.Requests()), ElementsAre("GET /next HTTP/1.0\nUser-agent: \n\n"));
+    EXPECT_THAT(WithoutHost(first.Requests()),
+                ElementsAre("GET /start HTTP/1.0\nUser-agent: \n\n"));
+    EXPECT_THAT(WithoutHost(second.Requests()),
+                ElementsAre("GET /next HTTP/1.0\nUser-agent: \n\n"));
     EXPECT_THAT(fetch.log.lines,
                 ElementsAre(ContactingLine(first.Port()), "Accessing URL - /start",
                             ContactingLine(second.Port()), "Accessing URL - /next"));
@@ -215,7 +217,8 @@ TEST(HttpClient, RedirectTargetWithoutPortGoesToTheStartingPort) {
     fetch.agent.URL = first.Url("/start");
 
     EXPECT_EQ(fetch.Run(), 6);
-    EXPECT_THAT(WithoutHost(second.Requests()), ElementsAre("GET /next HTTP/1.0\nUser-agent: \n\n"));
+    EXPECT_THAT(WithoutHost(second.Requests()),
+                ElementsAre("GET /next HTTP/1.0\nUser-agent: \n\n"));
 }
 
 TEST(HttpClient, StopsAfterFiveAttemptsOfARedirectLoop) {
@@ -255,7 +258,8 @@ TEST(HttpClient, LineBreaksOfARedirectTargetForgeNoRequestLine) {
     Fetch fetch(first.Url());
 
     EXPECT_EQ(fetch.Run(), 0);
-    EXPECT_THAT(WithoutHost(second.Requests()), ElementsAre("GET /a X-Forged: 1 HTTP/1.0\nUser-agent: \n\n"));
+    EXPECT_THAT(WithoutHost(second.Requests()),
+                ElementsAre("GET /a X-Forged: 1 HTTP/1.0\nUser-agent: \n\n"));
 }
 
 TEST(HttpClient, SurvivesHugeHeadLines) {
