@@ -40,23 +40,27 @@ public:
     TlsServer(const std::string& folder, const std::string& address, const std::string& options) {
         const std::string script = "cd '" + folder + "' && exec openssl s_server -HTTP -accept '" +
                                    address + ":0' " + options + " 2>&1";
-        FILE* output = ::popen(("echo $$; " + script).c_str(), "r");
+        output_ = ::popen(("echo $$; " + script).c_str(), "r");
         char line[256];
         // The shell's process id, then "ACCEPT 127.0.0.1:PORT" once it listens.
-        for (int at = 0; std::fgets(line, sizeof line, output) != nullptr; ++at) {
+        for (int at = 0; output_ != nullptr && std::fgets(line, sizeof line, output_) != nullptr;
+             ++at) {
             const std::string text = line;
             if (at == 0) {
-                pid_ = std::stoi(text);
+                pid_ = std::atoi(text.c_str());
             } else if (text.starts_with("ACCEPT ")) {
-                port_ = std::stoi(text.substr(text.rfind(':') + 1));
+                port_ = std::atoi(text.substr(text.rfind(':') + 1).c_str());
                 break;
             }
         }
-        output_ = output;
     }
     ~TlsServer() {
-        ::kill(pid_, SIGTERM);
-        ::pclose(output_);
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+        }
+        if (output_ != nullptr) {
+            ::pclose(output_);
+        }
     }
     int Port() const { return port_; }
 
