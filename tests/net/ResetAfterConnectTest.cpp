@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/FileDescriptor.h"
 #include "net/TcpTransport.h"
-#include "storage/FileDescriptor.h"
 
 namespace gleanwork::test {
 namespace {
