@@ -7,16 +7,11 @@
 #include "engine/ScriptInterpreter.h"
 #include "net/FileSource.h"
 #include "net/HttpClient.h"
+#include "net/UrlSplit.h"
 #include "storage/InstallFolder.h"
 #include "storage/SystemReason.h"
 
 namespace gleanwork {
-
-namespace {
-
-constexpr std::string_view kHttpPrefix = "http://";
-
-}  // namespace
 
 AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
     : agent_(agent), log_(log), control_(log_), output_(log_) {}
@@ -63,7 +58,7 @@ std::int64_t AgentEngine::ReadSource(std::string& text) {
         limits.fetch = std::min(limits.fetch, runLimits.maxDuration);
     }
     SourceContext context{agent_, &log_, redirectUrl_, limits};
-    if (std::string_view(agent_.URL).starts_with(kHttpPrefix)) {
+    if (IsWebUrl(agent_.URL)) {
         return FetchHttp(context, text);
     }
     return ReadFileSource(context, text);

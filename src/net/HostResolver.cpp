@@ -1,7 +1,7 @@
 #include "net/HostResolver.h"
 
 #include <netdb.h>
-#include <sys/socket.h>
+#include <netinet/in.h>
 
 #include <cstring>
 #include <memory>
@@ -28,6 +28,19 @@ void ReportLookupFailure(int code, const std::string& host) {
     WriteStandardError("ERROR: gethostbyname() failed - " + diagnostic + ".");
 }
 
+SocketAddress WithPort(const addrinfo& entry, int port) {
+    SocketAddress address;
+    address.size =
+        static_cast<socklen_t>(std::min<std::size_t>(entry.ai_addrlen, sizeof address.storage));
+    std::memcpy(&address.storage, entry.ai_addr, address.size);
+    if (entry.ai_family == AF_INET6) {
+        reinterpret_cast<sockaddr_in6*>(&address.storage)->sin6_port = NetworkPort(port);
+    } else {
+        reinterpret_cast<sockaddr_in*>(&address.storage)->sin_port = NetworkPort(port);
+    }
+    return address;
+}
+
 // One name lookup's outcome, shared with the thread that looks it up.
 struct Lookup {
     int code = EAI_NONAME;
@@ -36,14 +49,16 @@ struct Lookup {
 
 }  // namespace
 
-int ResolveHost(sockaddr_in& address, const std::string& host, int port, const HttpLimits& limits) {
+int ResolveHost(std::vector<SocketAddress>& addresses, const std::string& host, int port,
+                const HttpLimits& limits) {
+    addresses.clear();
     auto lookup = std::make_shared<Lookup>();
     // A name with a zero byte in it would be looked up cut short.
     if (host.find('\0') == std::string::npos) {
         const WaitResult waited = RunLeavable(
             [lookup, host] {
                 addrinfo hints{};
-                hints.ai_family = AF_INET;
+                hints.ai_family = AF_UNSPEC;
                 hints.ai_socktype = SOCK_STREAM;
                 addrinfo* found = nullptr;
                 lookup->code = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
@@ -54,12 +69,16 @@ int ResolveHost(sockaddr_in& address, const std::string& host, int port, const H
             return 0;  // the fetch reports a stop or its time running out
         }
     }
-    if (lookup->code != 0 || lookup->list == nullptr) {
+    for (const addrinfo* entry = lookup->list.get(); lookup->code == 0 && entry != nullptr;
+         entry = entry->ai_next) {
+        if (entry->ai_family == AF_INET || entry->ai_family == AF_INET6) {
+            addresses.push_back(WithPort(*entry, port));
+        }
+    }
+    if (addresses.empty()) {
         ReportLookupFailure(lookup->code, host);
         return 0;
     }
-    std::memcpy(&address, lookup->list->ai_addr, sizeof address);
-    address.sin_port = NetworkPort(port);
     return 1;
 }
 

@@ -7,6 +7,7 @@
 
 #include "base/FileDescriptor.h"
 #include "net/ReadyWait.h"
+#include "net/StopSignal.h"
 
 namespace gleanwork {
 
@@ -38,25 +39,19 @@ class TcpStream final : public StreamSocket {
 public:
     TcpStream(FileDescriptor fd, const HttpLimits& limits) : fd_(std::move(fd)), limits_(limits) {}
 
-    bool Connect(const sockaddr_in& address) override {
-        if (::connect(fd_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
-            0) {
-            return true;
+    // Each address gets an equal share of the time left, so that one that
+    // never answers leaves time for the next. A stop or the end of the
+    // fetch's time ends the attempts.
+    bool Connect(std::span<const SocketAddress> addresses) override {
+        const Clock::time_point deadline = limits_.WaitEnd(limits_.connect);
+        for (std::size_t at = 0; at < addresses.size() && !Stopped(); ++at) {
+            const auto share =
+                (deadline - Clock::now()) / static_cast<Clock::rep>(addresses.size() - at);
+            if (ConnectTo(addresses[at], Clock::now() + share, at > 0)) {
+                return true;
+            }
         }
-        if (errno != EINPROGRESS || WaitReady(fd_.Get(), POLLOUT, limits_.WaitEnd(limits_.connect),
-                                              limits_.stop) != WaitResult::Ready) {
-            return false;
-        }
-        int error = 0;
-        socklen_t size = sizeof error;
-        if (::getsockopt(fd_.Get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
-            return false;
-        }
-        if (IsResetOfMadeConnection(error)) {
-            connectionError_ = error;
-            return true;
-        }
-        return error == 0;
+        return false;
     }
 
     void Send(std::string_view bytes) override {
@@ -103,8 +98,42 @@ public:
     }
 
 private:
+    using Clock = HttpLimits::Clock;
+
+    bool Stopped() const { return limits_.stop != nullptr && limits_.stop->Raised(); }
+
+    // Connects to `address` on the socket made when the stream opened, or on
+    // a new one after an attempt that failed or for another family.
+    bool ConnectTo(const SocketAddress& address, Clock::time_point deadline, bool fresh) {
+        if (fresh || family_ != address.Family()) {
+            family_ = address.Family();
+            fd_.Reset(::socket(family_, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+            if (!fd_.IsOpen()) {
+                return false;
+            }
+        }
+        if (::connect(fd_.Get(), address.Get(), address.size) == 0) {
+            return true;
+        }
+        if (errno != EINPROGRESS ||
+            WaitReady(fd_.Get(), POLLOUT, deadline, limits_.stop) != WaitResult::Ready) {
+            return false;
+        }
+        int error = 0;
+        socklen_t size = sizeof error;
+        if (::getsockopt(fd_.Get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
+            return false;
+        }
+        if (IsResetOfMadeConnection(error)) {
+            connectionError_ = error;
+            return true;
+        }
+        return error == 0;
+    }
+
     FileDescriptor fd_;
     HttpLimits limits_;
+    int family_ = AF_INET;
     int connectionError_ = 0;
 };
 
