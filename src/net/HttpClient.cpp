@@ -11,7 +11,6 @@
 #include "net/SecureChannel.h"
 #include "net/SocketLibrary.h"
 #include "net/StandardError.h"
-#include "net/StopSignal.h"
 #include "net/TcpTransport.h"
 #include "net/UrlResolve.h"
 #include "net/UrlSplit.h"
@@ -35,10 +34,6 @@ void SendRequest(const SourceContext& context, StreamSocket& socket, std::string
     }
     socket.Send("User-agent: " + OnOneLine(agent.USERAGENT) + "\r\n");
     socket.Send("\r\n");
-}
-
-bool Stopped(const SourceContext& context) {
-    return context.limits.stop != nullptr && context.limits.stop->Raised();
 }
 
 bool PastFetchDeadline(const SourceContext& context) {
@@ -68,7 +63,7 @@ bool ReceiveReply(const SourceContext& context, StreamSocket& socket, std::strin
             }
             continue;
         }
-        if (received < 0 && Stopped(context)) {
+        if (received < 0 && context.limits.Stopped()) {
             return false;
         }
         if (received < 0 && PastFetchDeadline(context)) {
@@ -87,7 +82,7 @@ bool ReceiveReply(const SourceContext& context, StreamSocket& socket, std::strin
 // Whether a failed step ended the fetch for a reason of its own (a stop, the
 // time limit, reported here); otherwise the caller reports the step's failure.
 bool EndedByLimits(const SourceContext& context) {
-    if (Stopped(context)) {
+    if (context.limits.Stopped()) {
         return true;
     }
     if (PastFetchDeadline(context)) {

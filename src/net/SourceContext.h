@@ -36,6 +36,8 @@ struct HttpLimits {
     const StopSignal* stop = nullptr;
     Clock::time_point fetchDeadline = Clock::time_point::max();
 
+    // Whether `stop` has been raised.
+    bool Stopped() const;
     // The end of a wait of `wait` from now, kept within the fetch's deadline.
     Clock::time_point WaitEnd(std::chrono::milliseconds wait) const {
         const Clock::time_point now = Clock::now();

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "net/SourceContext.h"
+
 namespace gleanwork {
 
 StopSignal::StopSignal() : event_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
@@ -14,6 +16,10 @@ void StopSignal::Raise() noexcept {
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t written = ::write(event_.Get(), &one, sizeof one);
     }
+}
+
+bool HttpLimits::Stopped() const {
+    return stop != nullptr && stop->Raised();
 }
 
 }  // namespace gleanwork

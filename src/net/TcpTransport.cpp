@@ -7,7 +7,6 @@
 
 #include "base/FileDescriptor.h"
 #include "net/ReadyWait.h"
-#include "net/StopSignal.h"
 
 namespace gleanwork {
 
@@ -44,7 +43,7 @@ public:
     // fetch's time ends the attempts.
     bool Connect(std::span<const SocketAddress> addresses) override {
         const Clock::time_point deadline = limits_.WaitEnd(limits_.connect);
-        for (std::size_t at = 0; at < addresses.size() && !Stopped(); ++at) {
+        for (std::size_t at = 0; at < addresses.size() && !limits_.Stopped(); ++at) {
             const auto share =
                 (deadline - Clock::now()) / static_cast<Clock::rep>(addresses.size() - at);
             if (ConnectTo(addresses[at], Clock::now() + share, at > 0)) {
@@ -99,8 +98,6 @@ public:
 
 private:
     using Clock = HttpLimits::Clock;
-
-    bool Stopped() const { return limits_.stop != nullptr && limits_.stop->Raised(); }
 
     // Connects to `address` on the socket made when the stream opened, or on
     // a new one after an attempt that failed or for another family.

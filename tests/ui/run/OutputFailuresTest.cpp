@@ -31,16 +31,22 @@ class OutputFailuresTest : public QObject {
 private slots:
     void failedOrStoppedRunsKeepTheOutput_data() {
         QTest::addColumn<Replies>("replies");
-        QTest::addColumn<bool>("closeWhileWaiting");
+        QTest::addColumn<QString>("scheme");
+        QTest::addColumn<QString>("closeAfter");  // the line after which Close is clicked
         QTest::addColumn<QString>("errorLine");
         QTest::newRow("status 404") << Replies{test::Reply("HTTP/1.0 404 Not Found\r\n\r\nx")}
-                                    << false << "ERROR: HTTP/1.0 404 Not Found";
-        QTest::newRow("refused connect") << Replies{} << false << "ERROR: Failed to connect";
-        QTest::newRow("Close during a stalled receive") << Replies{kStall} << true << QString();
+                                    << "http" << QString() << "ERROR: HTTP/1.0 404 Not Found";
+        QTest::newRow("refused connect")
+            << Replies{} << "http" << QString() << "ERROR: Failed to connect";
+        QTest::newRow("Close during a stalled receive") << Replies{kStall} << "http"
+                                                        << "Accessing URL - /" << QString();
+        QTest::newRow("Close during a stalled handshake") << Replies{kStall} << "https"
+                                                          << "Contacting host: " << QString();
     }
     void failedOrStoppedRunsKeepTheOutput() {
         QFETCH(Replies, replies);
-        QFETCH(bool, closeWhileWaiting);
+        QFETCH(QString, scheme);
+        QFETCH(QString, closeAfter);
         QFETCH(QString, errorLine);
         const test::TempFolder folder;
         test::WriteFile(folder / "out.txt", "old");
@@ -48,15 +54,16 @@ private slots:
         AgentDefinition agent = test::MakeAgent("Failing");
         agent.URL = replies.empty()
                         ? "http://127.0.0.1:" + std::to_string(test::RefusingPort().Port()) + "/"
-                        : server.Url();
+                        : scheme.toStdString() + server.Url().substr(4);
         agent.FILE = folder / "out.txt";
         agent.SCRIPT = {"PRINTLN \"new\""};
         QPointer<CAgentOutputDlg> window = new CAgentOutputDlg(agent);
         test::FinishedRun run(window);
-        if (closeWhileWaiting) {
+        if (!closeAfter.isEmpty()) {
             const RunLogModel& model = *window->model();
             QTRY_VERIFY_WITH_TIMEOUT(
-                !model.match(model.index(0), Qt::DisplayRole, "Accessing URL - /").isEmpty(),
+                !model.match(model.index(0), Qt::DisplayRole, closeAfter, 1, Qt::MatchStartsWith)
+                     .isEmpty(),
                 test::kRunTimeoutMs);
             window->reject();
             QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), kCloseMs);
