@@ -25,7 +25,8 @@ void AgentEngine::Run() {
         log_.LogLine("ERROR: Unable to read specified URL or file");
     }
     OpenOutput();
-    ScriptInterpreter({agent_, sourceText_, variables_, output_, log_, running_}).RunScript();
+    ScriptInterpreter({agent_, sourceText_, variables_, output_, log_, running_, stepControl_})
+        .RunScript();
     output_.Close();
     log_.LogLine("Agent completed.");
 }
@@ -41,6 +42,9 @@ std::int64_t AgentEngine::ReadSource(std::string& text) {
 void AgentEngine::Stop() {
     stopRequested_.store(true);
     running_.store(false);
+    if (stepControl_ != nullptr) {
+        stepControl_->Release();
+    }
 }
 
 void AgentEngine::OpenOutput() {

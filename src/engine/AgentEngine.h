@@ -34,6 +34,10 @@ public:
     void Stop();
     bool IsRunning() const { return running_.load(std::memory_order_relaxed); }
 
+    // Lets `control` pause the script between lines; it must outlive the run.
+    // Stop releases a paused run.
+    void SetStepControl(StepControl* control) { stepControl_ = control; }
+
     void SetHttpLimits(const HttpLimits& limits) { httpLimits_ = limits; }
 
 private:
@@ -48,6 +52,7 @@ private:
     std::string redirectUrl_;
     RunLogWriter log_;
     HttpLimits httpLimits_;
+    StepControl* stepControl_ = nullptr;
 };
 
 }  // namespace gleanwork

@@ -5,6 +5,7 @@
 
 #include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
+#include "engine/StepControl.h"
 #include "engine/VariableTable.h"
 #include "storage/AgentDefinition.h"
 
@@ -12,7 +13,8 @@ namespace gleanwork {
 
 // What the engine hands its interpreter for one run of the script: the agent
 // (its script and statements), the source text, the run's variables and
-// output, its log, and the flag that is cleared to stop the run. Everything
+// output, its log, the flag that is cleared to stop the run, and the control
+// that pauses it between lines (null: the run never pauses). Everything
 // referred to outlives the interpreter.
 struct ScriptRun {
     const AgentDefinition& agent;
@@ -21,6 +23,7 @@ struct ScriptRun {
     RunOutput& output;
     RunLogWriter& log;
     const std::atomic<bool>& running;
+    StepControl* step;
 };
 
 }  // namespace gleanwork

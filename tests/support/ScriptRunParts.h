@@ -13,7 +13,7 @@ struct ScriptRunParts {
     explicit ScriptRunParts(RunLog* log = nullptr) : writer(log) {}
 
     ScriptRun For(const AgentDefinition& agent, std::string_view text) {
-        return {agent, text, variables, output, writer, running};
+        return {agent, text, variables, output, writer, running, nullptr};
     }
 
     VariableTable variables;
