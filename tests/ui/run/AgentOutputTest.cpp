@@ -110,7 +110,7 @@ private slots:
         QPointer<CAgentOutputDlg> window = new CAgentOutputDlg(agent);
         FinishedRun run(window);
         QVERIFY(window->isVisible());
-        QCOMPARE(window->windowTitle(), QString("Agent Output"));
+        QCOMPARE(window->windowTitle(), QString("Agent Output - Links"));
         QTRY_VERIFY_WITH_TIMEOUT(run.finished, kRunTimeoutMs);
         QCOMPARE(run.lines, ToStringList(expected.lines));
         QCOMPARE(run.lines.last(), QString("Agent completed."));
