@@ -1,10 +1,14 @@
 #include "ui/editor/CAgentPropActions.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <memory>
@@ -15,6 +19,8 @@
 #include "ui/editor/ComboText.h"
 #include "ui/editor/CommandTemplates.h"
 #include "ui/editor/EditorText.h"
+#include "ui/editor/ScriptCheckView.h"
+#include "ui/editor/ScriptLineDelegate.h"
 
 namespace gleanwork {
 
@@ -25,6 +31,12 @@ QPushButton* MakeButton(QWidget* parent, const char* caption, const char* object
     button->setObjectName(QLatin1String(objectName));
     button->setAutoDefault(false);
     return button;
+}
+
+QListWidgetItem* MakeLineItem(const std::string& line) {
+    auto* item = new QListWidgetItem(ToDisplayText(line));
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    return item;
 }
 
 }  // namespace
@@ -44,21 +56,37 @@ void CAgentPropActions::OnInitPage() {
     command_ = MakeEditableCombo(this, "command");
     command_->addItems(SortedCommandTemplates());
     command_->setCurrentIndex(-1);
+    auto* completer = new QCompleter(SortedCommandTemplates(), command_);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    command_->setCompleter(completer);
+    command_->lineEdit()->installEventFilter(this);
 
     script_ = new QListWidget(this);
     script_->setObjectName(QStringLiteral("script"));
     script_->setSelectionMode(QAbstractItemView::SingleSelection);
     script_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    script_->setItemDelegate(new ScriptLineDelegate(script_));
+    script_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     for (const std::string& line : scriptLines_) {
-        script_->addItem(ToDisplayText(line));
+        script_->addItem(MakeLineItem(line));
     }
     connect(script_, &QListWidget::itemSelectionChanged, this,
             &CAgentPropActions::OnSelectionChanged);
+    connect(script_, &QListWidget::itemChanged, this, &CAgentPropActions::OnLineEdited);
+    check_ = new ScriptCheckView(*script_, this);
+    connect(command_, &QComboBox::editTextChanged, this, [this] { ScriptChanged(); });
+    AddShortcuts();
 
     QPushButton* add = MakeButton(this, "Add", "add");
     QPushButton* moveUp = MakeButton(this, "Move up", "moveUp");
     QPushButton* moveDown = MakeButton(this, "Move down", "moveDown");
     QPushButton* remove = MakeButton(this, "Remove", "remove");
+    QPushButton* testRun = MakeButton(this, "Test run", "testRun");
+    testRun->setToolTip(QStringLiteral(
+        "Runs the script as it stands on the General page's source, pausing before its first "
+        "line; nothing is written to the output file"));
+    connect(testRun, &QPushButton::clicked, this, &CAgentPropActions::testRunRequested);
     connect(add, &QPushButton::clicked, this, &CAgentPropActions::OnAdd);
     connect(moveUp, &QPushButton::clicked, this, &CAgentPropActions::OnMoveUp);
     connect(moveDown, &QPushButton::clicked, this, &CAgentPropActions::OnMoveDown);
@@ -80,8 +108,11 @@ void CAgentPropActions::OnInitPage() {
     layout->addWidget(moveUp, 2, 1);
     layout->addWidget(moveDown, 3, 1);
     layout->addWidget(remove, 4, 1);
-    layout->addWidget(scriptEndNotice_, 6, 0, 1, 2);
+    layout->addWidget(testRun, 5, 1, Qt::AlignBottom);
+    layout->addWidget(check_, 6, 0, 1, 2);
+    layout->addWidget(scriptEndNotice_, 7, 0, 1, 2);
     layout->setRowStretch(5, 1);
+    ScriptChanged();
     layout->setColumnStretch(0, 1);
 }
 
@@ -104,12 +135,95 @@ void CAgentPropActions::SavePage() {
 void CAgentPropActions::OnAdd() {
     const QSignalBlocker blocker(script_);
     SavePage();
+    undo_.Record(scriptLines_);
     const int selected = SelectedLine();
     const int line = selected >= 0 ? selected + 1 : script_->count();
-    script_->insertItem(line, ToDisplayText(commandText_));
+    script_->insertItem(line, MakeLineItem(commandText_));
     scriptLines_.insert(scriptLines_.begin() + line, commandText_);
     SelectLine(line);
+    editingRow_ = -1;
+    ScriptChanged();
+}
+
+// Enter in the command field replaces the line copied into it, or adds it,
+// and empties the field for the next line.
+void CAgentPropActions::OnEnter() {
+    if (editingRow_ < 0 || editingRow_ >= script_->count()) {
+        OnAdd();
+    } else {
+        SavePage();
+        if (commandText_ != scriptLines_[static_cast<std::size_t>(editingRow_)]) {
+            undo_.Record(scriptLines_);
+            scriptLines_[static_cast<std::size_t>(editingRow_)] = commandText_;
+            const QSignalBlocker blocker(script_);
+            script_->item(editingRow_)->setText(ToDisplayText(commandText_));
+        }
+        editingRow_ = -1;
+    }
+    command_->setEditText(QString());
+}
+
+void CAgentPropActions::OnLineEdited(QListWidgetItem* item) {
+    const auto row = static_cast<std::size_t>(script_->row(item));
+    if (row >= scriptLines_.size()) {
+        return;
+    }
+    const std::string edited = ToStoredText(item->text(), scriptLines_[row]);
+    if (edited != scriptLines_[row]) {
+        undo_.Record(scriptLines_);
+        scriptLines_[row] = edited;
+        ScriptChanged();
+    }
+}
+
+void CAgentPropActions::OnUndo(bool redo) {
+    std::optional<std::vector<std::string>> script =
+        redo ? undo_.Redo(scriptLines_) : undo_.Undo(scriptLines_);
+    if (script) {
+        SetScript(std::move(*script));
+    }
+}
+
+void CAgentPropActions::SetScript(std::vector<std::string> lines) {
+    const QSignalBlocker blocker(script_);
+    scriptLines_ = std::move(lines);
+    script_->clear();
+    for (const std::string& line : scriptLines_) {
+        script_->addItem(MakeLineItem(line));
+    }
+    editingRow_ = -1;
+    ScriptChanged();
+}
+
+void CAgentPropActions::ScriptChanged() {
     UpdateScriptEndNotice();
+    check_->Check(scriptLines_,
+                  editingRow_ >= 0 ? std::string() : command_->currentText().toStdString());
+}
+
+// Delete removes the selected line; Ctrl+Z and Ctrl+Shift+Z undo and redo
+// changes to the list (in the command field they undo its typing).
+void CAgentPropActions::AddShortcuts() {
+    auto* remove = new QShortcut(QKeySequence::Delete, script_);
+    remove->setContext(Qt::WidgetShortcut);
+    connect(remove, &QShortcut::activated, this, &CAgentPropActions::OnRemove);
+    auto* undo = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+    undo->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(undo, &QShortcut::activated, this, [this] { OnUndo(false); });
+    auto* redo = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), this);
+    redo->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(redo, &QShortcut::activated, this, [this] { OnUndo(true); });
+}
+
+bool CAgentPropActions::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            OnEnter();
+            return true;
+        }
+    }
+    return AgentPage::eventFilter(watched, event);
 }
 
 void CAgentPropActions::OnRemove() {
@@ -118,10 +232,12 @@ void CAgentPropActions::OnRemove() {
     if (selected < 0) {
         return;
     }
+    undo_.Record(scriptLines_);
     const std::unique_ptr<QListWidgetItem> removed(script_->takeItem(selected));
     scriptLines_.erase(scriptLines_.begin() + selected);
     SelectLine(std::min(selected, script_->count() - 1));
-    UpdateScriptEndNotice();
+    editingRow_ = -1;
+    ScriptChanged();
 }
 
 void CAgentPropActions::OnMoveUp() {
@@ -150,6 +266,8 @@ void CAgentPropActions::OnSelectionChanged() {
     const int selected = SelectedLine();
     if (selected >= 0) {
         command_->setEditText(script_->item(selected)->text());
+        editingRow_ = selected;
+        ScriptChanged();
     }
 }
 
@@ -173,10 +291,13 @@ void CAgentPropActions::SelectLine(int line) {
 }
 
 void CAgentPropActions::SwapLines(int first, int second) {
+    undo_.Record(scriptLines_);
     QListWidgetItem* lower = script_->takeItem(second);
     script_->insertItem(first, lower);
     std::swap(scriptLines_[static_cast<std::size_t>(first)],
               scriptLines_[static_cast<std::size_t>(second)]);
+    editingRow_ = -1;
+    ScriptChanged();
 }
 
 }  // namespace gleanwork

@@ -4,19 +4,25 @@
 #include <vector>
 
 #include "ui/editor/AgentPage.h"
+#include "ui/editor/ScriptUndo.h"
 
 class QComboBox;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 
 namespace gleanwork {
 
 struct AgentDefinition;
+class ScriptCheckView;
 
 // The Actions page of the agent editor: the agent's script as an ordered list
 // of lines, written from command templates. The visible list and the script
-// lines always agree line for line; only the four buttons change them.
+// lines always agree line for line. The buttons, Enter in the command field,
+// editing a line in place (F2 or a double-click) and Delete change them;
+// Ctrl+Z and Ctrl+Shift+Z undo and redo those changes. The script checker's
+// warnings are shown as the script changes and as a command is typed.
 class CAgentPropActions : public AgentPage {
     Q_OBJECT
 
@@ -30,7 +36,12 @@ public:
     void ReadFrom(const AgentDefinition& agent) override;
     void WriteTo(AgentDefinition& agent) const override;
 
+signals:
+    // "Test run": run the script as it stands, step by step.
+    void testRunRequested();
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void OnInitPage() override;
     void LoadPage() override;
     void SavePage() override;
@@ -41,6 +52,12 @@ private:
     void OnMoveUp();
     void OnMoveDown();
     void OnSelectionChanged();
+    void OnEnter();
+    void OnLineEdited(QListWidgetItem* item);
+    void OnUndo(bool redo);
+    void SetScript(std::vector<std::string> lines);
+    void ScriptChanged();
+    void AddShortcuts();
 
     int SelectedLine() const;
     void SelectLine(int line);
@@ -52,6 +69,9 @@ private:
     QComboBox* command_ = nullptr;
     QListWidget* script_ = nullptr;
     QLabel* scriptEndNotice_ = nullptr;
+    ScriptCheckView* check_ = nullptr;
+    ScriptUndo undo_;
+    int editingRow_ = -1;  // the line copied into the command field
 };
 
 }  // namespace gleanwork
