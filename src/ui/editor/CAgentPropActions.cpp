@@ -11,14 +11,16 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <utility>
 
 #include "storage/AgentDefinition.h"
 #include "storage/AgentFile.h"
+#include "ui/common/Buttons.h"
+#include "ui/common/DisplayText.h"
 #include "ui/editor/ComboText.h"
 #include "ui/editor/CommandTemplates.h"
-#include "ui/editor/EditorText.h"
 #include "ui/editor/ScriptCheckView.h"
 #include "ui/editor/ScriptLineDelegate.h"
 
@@ -26,12 +28,10 @@ namespace gleanwork {
 
 namespace {
 
-QPushButton* MakeButton(QWidget* parent, const char* caption, const char* objectName) {
-    auto* button = new QPushButton(QLatin1String(caption), parent);
-    button->setObjectName(QLatin1String(objectName));
-    button->setAutoDefault(false);
-    return button;
-}
+// The command text is the page's own: it maps no field of the agent.
+constexpr std::array<PageField, 1> kFields{
+    LinesRow(&AgentDefinition::SCRIPT, "script"),
+};
 
 QListWidgetItem* MakeLineItem(const std::string& line) {
     auto* item = new QListWidgetItem(ToDisplayText(line));
@@ -42,18 +42,9 @@ QListWidgetItem* MakeLineItem(const std::string& line) {
 }  // namespace
 
 CAgentPropActions::CAgentPropActions(QWidget* parent)
-    : AgentPage(QStringLiteral("Actions"), parent) {}
-
-void CAgentPropActions::ReadFrom(const AgentDefinition& agent) {
-    scriptLines_ = agent.SCRIPT;
-}
-
-void CAgentPropActions::WriteTo(AgentDefinition& agent) const {
-    agent.SCRIPT = scriptLines_;
-}
-
-void CAgentPropActions::OnInitPage() {
-    command_ = MakeEditableCombo(this, "command");
+    : AgentPage(QStringLiteral("Actions"), kFields, parent),
+      command_(MakeEditableCombo(this, "command")),
+      script_(fields().Control<QListWidget>(&AgentDefinition::SCRIPT)) {
     command_->addItems(SortedCommandTemplates());
     command_->setCurrentIndex(-1);
     auto* completer = new QCompleter(SortedCommandTemplates(), command_);
@@ -62,15 +53,8 @@ void CAgentPropActions::OnInitPage() {
     command_->setCompleter(completer);
     command_->lineEdit()->installEventFilter(this);
 
-    script_ = new QListWidget(this);
-    script_->setObjectName(QStringLiteral("script"));
-    script_->setSelectionMode(QAbstractItemView::SingleSelection);
-    script_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     script_->setItemDelegate(new ScriptLineDelegate(script_));
     script_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
-    for (const std::string& line : scriptLines_) {
-        script_->addItem(MakeLineItem(line));
-    }
     connect(script_, &QListWidget::itemSelectionChanged, this,
             &CAgentPropActions::OnSelectionChanged);
     connect(script_, &QListWidget::itemChanged, this, &CAgentPropActions::OnLineEdited);
@@ -78,11 +62,11 @@ void CAgentPropActions::OnInitPage() {
     connect(command_, &QComboBox::editTextChanged, this, [this] { ScriptChanged(); });
     AddShortcuts();
 
-    QPushButton* add = MakeButton(this, "Add", "add");
-    QPushButton* moveUp = MakeButton(this, "Move up", "moveUp");
-    QPushButton* moveDown = MakeButton(this, "Move down", "moveDown");
-    QPushButton* remove = MakeButton(this, "Remove", "remove");
-    QPushButton* testRun = MakeButton(this, "Test run", "testRun");
+    QPushButton* add = MakeButton(this, QStringLiteral("Add"), "add");
+    QPushButton* moveUp = MakeButton(this, QStringLiteral("Move up"), "moveUp");
+    QPushButton* moveDown = MakeButton(this, QStringLiteral("Move down"), "moveDown");
+    QPushButton* remove = MakeButton(this, QStringLiteral("Remove"), "remove");
+    QPushButton* testRun = MakeButton(this, QStringLiteral("Test run"), "testRun");
     testRun->setToolTip(QStringLiteral(
         "Runs the script as it stands on the General page's source, pausing before its first "
         "line; nothing is written to the output file"));
@@ -112,13 +96,23 @@ void CAgentPropActions::OnInitPage() {
     layout->addWidget(check_, 6, 0, 1, 2);
     layout->addWidget(scriptEndNotice_, 7, 0, 1, 2);
     layout->setRowStretch(5, 1);
-    ScriptChanged();
     layout->setColumnStretch(0, 1);
+}
+
+// The list shows the script lines the sheet put into the page values; from
+// here on the page changes both together.
+void CAgentPropActions::OnInitPage() {
+    const QSignalBlocker blocker(script_);
+    for (const std::string& line : scriptLines()) {
+        script_->addItem(MakeLineItem(line));
+    }
+    ScriptChanged();
 }
 
 // A command text that the beginning of a template matches, ignoring case, is
 // replaced by that template; any other text, and an empty one, shows as it is.
 void CAgentPropActions::LoadPage() {
+    AgentPage::LoadPage();
     const QString text = ToDisplayText(commandText_);
     if (text.isEmpty()) {
         command_->setCurrentIndex(-1);
@@ -129,17 +123,18 @@ void CAgentPropActions::LoadPage() {
 }
 
 void CAgentPropActions::SavePage() {
+    AgentPage::SavePage();
     commandText_ = ToStoredText(command_->currentText(), commandText_);
 }
 
 void CAgentPropActions::OnAdd() {
     const QSignalBlocker blocker(script_);
     SavePage();
-    undo_.Record(scriptLines_);
+    undo_.Record(Script());
     const int selected = SelectedLine();
     const int line = selected >= 0 ? selected + 1 : script_->count();
     script_->insertItem(line, MakeLineItem(commandText_));
-    scriptLines_.insert(scriptLines_.begin() + line, commandText_);
+    Script().insert(Script().begin() + line, commandText_);
     SelectLine(line);
     editingRow_ = -1;
     ScriptChanged();
@@ -152,9 +147,9 @@ void CAgentPropActions::OnEnter() {
         OnAdd();
     } else {
         SavePage();
-        if (commandText_ != scriptLines_[static_cast<std::size_t>(editingRow_)]) {
-            undo_.Record(scriptLines_);
-            scriptLines_[static_cast<std::size_t>(editingRow_)] = commandText_;
+        if (commandText_ != Script()[static_cast<std::size_t>(editingRow_)]) {
+            undo_.Record(Script());
+            Script()[static_cast<std::size_t>(editingRow_)] = commandText_;
             const QSignalBlocker blocker(script_);
             script_->item(editingRow_)->setText(ToDisplayText(commandText_));
         }
@@ -165,20 +160,20 @@ void CAgentPropActions::OnEnter() {
 
 void CAgentPropActions::OnLineEdited(QListWidgetItem* item) {
     const auto row = static_cast<std::size_t>(script_->row(item));
-    if (row >= scriptLines_.size()) {
+    if (row >= Script().size()) {
         return;
     }
-    const std::string edited = ToStoredText(item->text(), scriptLines_[row]);
-    if (edited != scriptLines_[row]) {
-        undo_.Record(scriptLines_);
-        scriptLines_[row] = edited;
+    const std::string edited = ToStoredText(item->text(), Script()[row]);
+    if (edited != Script()[row]) {
+        undo_.Record(Script());
+        Script()[row] = edited;
         ScriptChanged();
     }
 }
 
 void CAgentPropActions::OnUndo(bool redo) {
     std::optional<std::vector<std::string>> script =
-        redo ? undo_.Redo(scriptLines_) : undo_.Undo(scriptLines_);
+        redo ? undo_.Redo(Script()) : undo_.Undo(Script());
     if (script) {
         SetScript(std::move(*script));
     }
@@ -186,9 +181,9 @@ void CAgentPropActions::OnUndo(bool redo) {
 
 void CAgentPropActions::SetScript(std::vector<std::string> lines) {
     const QSignalBlocker blocker(script_);
-    scriptLines_ = std::move(lines);
+    Script() = std::move(lines);
     script_->clear();
-    for (const std::string& line : scriptLines_) {
+    for (const std::string& line : Script()) {
         script_->addItem(MakeLineItem(line));
     }
     editingRow_ = -1;
@@ -197,7 +192,7 @@ void CAgentPropActions::SetScript(std::vector<std::string> lines) {
 
 void CAgentPropActions::ScriptChanged() {
     UpdateScriptEndNotice();
-    check_->Check(scriptLines_,
+    check_->Check(Script(),
                   editingRow_ >= 0 ? std::string() : command_->currentText().toStdString());
 }
 
@@ -232,9 +227,9 @@ void CAgentPropActions::OnRemove() {
     if (selected < 0) {
         return;
     }
-    undo_.Record(scriptLines_);
+    undo_.Record(Script());
     const std::unique_ptr<QListWidgetItem> removed(script_->takeItem(selected));
-    scriptLines_.erase(scriptLines_.begin() + selected);
+    Script().erase(Script().begin() + selected);
     SelectLine(std::min(selected, script_->count() - 1));
     editingRow_ = -1;
     ScriptChanged();
@@ -275,7 +270,7 @@ void CAgentPropActions::OnSelectionChanged() {
 // differently.
 void CAgentPropActions::UpdateScriptEndNotice() {
     scriptEndNotice_->setVisible(
-        std::any_of(scriptLines_.begin(), scriptLines_.end(), IsScriptEndLine));
+        std::any_of(scriptLines().begin(), scriptLines().end(), IsScriptEndLine));
 }
 
 int CAgentPropActions::SelectedLine() const {
@@ -291,11 +286,11 @@ void CAgentPropActions::SelectLine(int line) {
 }
 
 void CAgentPropActions::SwapLines(int first, int second) {
-    undo_.Record(scriptLines_);
+    undo_.Record(Script());
     QListWidgetItem* lower = script_->takeItem(second);
     script_->insertItem(first, lower);
-    std::swap(scriptLines_[static_cast<std::size_t>(first)],
-              scriptLines_[static_cast<std::size_t>(second)]);
+    std::swap(Script()[static_cast<std::size_t>(first)],
+              Script()[static_cast<std::size_t>(second)]);
     editingRow_ = -1;
     ScriptChanged();
 }

@@ -10,11 +10,9 @@ class QComboBox;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
-class QPushButton;
 
 namespace gleanwork {
 
-struct AgentDefinition;
 class ScriptCheckView;
 
 // The Actions page of the agent editor: the agent's script as an ordered list
@@ -30,11 +28,7 @@ public:
     explicit CAgentPropActions(QWidget* parent = nullptr);
 
     const std::string& commandText() const { return commandText_; }
-    const std::vector<std::string>& scriptLines() const { return scriptLines_; }
-
-    // Copies the script lines between an agent and the page.
-    void ReadFrom(const AgentDefinition& agent) override;
-    void WriteTo(AgentDefinition& agent) const override;
+    const std::vector<std::string>& scriptLines() const { return values().SCRIPT; }
 
 signals:
     // "Test run": run the script as it stands, step by step.
@@ -55,6 +49,7 @@ private:
     void OnEnter();
     void OnLineEdited(QListWidgetItem* item);
     void OnUndo(bool redo);
+    std::vector<std::string>& Script() { return pageValues().SCRIPT; }
     void SetScript(std::vector<std::string> lines);
     void ScriptChanged();
     void AddShortcuts();
@@ -65,9 +60,8 @@ private:
     void UpdateScriptEndNotice();
 
     std::string commandText_;
-    std::vector<std::string> scriptLines_;
-    QComboBox* command_ = nullptr;
-    QListWidget* script_ = nullptr;
+    QComboBox* command_;
+    QListWidget* script_;
     QLabel* scriptEndNotice_ = nullptr;
     ScriptCheckView* check_ = nullptr;
     ScriptUndo undo_;

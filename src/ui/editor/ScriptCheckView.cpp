@@ -5,7 +5,7 @@
 #include <QStyle>
 
 #include "engine/ScriptChecker.h"
-#include "ui/editor/EditorText.h"
+#include "ui/common/DisplayText.h"
 
 namespace gleanwork {
 

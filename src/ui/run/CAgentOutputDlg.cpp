@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/AgentEngine.h"
+#include "ui/common/Buttons.h"
 #include "ui/run/RunLogModel.h"
 #include "ui/run/RunLogView.h"
 #include "ui/run/RunStatusLine.h"
@@ -25,13 +26,6 @@ namespace {
 
 constexpr int kRefreshMilliseconds = 30;
 constexpr std::string_view kErrorPrefix = "ERROR: ";
-
-QPushButton* MakeButton(QWidget* parent, const char* caption, const char* objectName) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QLatin1String(objectName));
-    button->setAutoDefault(false);
-    return button;
-}
 
 }  // namespace
 

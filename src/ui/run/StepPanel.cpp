@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "ui/editor/EditorText.h"
+#include "ui/common/DisplayText.h"
 
 namespace gleanwork {
 

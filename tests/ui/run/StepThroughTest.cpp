@@ -6,7 +6,7 @@
 #include <QtTest>
 
 #include "support/AgentSamples.h"
-#include "support/FinishedRun.h"
+#include "support/RunWindows.h"
 #include "support/TempFolder.h"
 #include "ui/run/CAgentOutputDlg.h"
 #include "ui/run/RunStatusLine.h"
