@@ -56,7 +56,7 @@ int ScriptInterpreter::LogStatement(std::string_view statementTemplate) {
 }
 
 bool ScriptInterpreter::ReadyForLine() {
-    if (stepObserver_) {
+    if (stepObserver_ && stepObserver_->Wanted()) {
         stepObserver_->BeforeLine(lineIndex_, cursor_, dataBuffer_, statusOk_, run_.variables);
     }
     return run_.running.load(std::memory_order_relaxed);

@@ -7,12 +7,13 @@ namespace gleanwork {
 void StepObserver::BeforeLine(std::size_t lineIndex, const TextCursor& cursor,
                               const std::string& dataBuffer, bool statusOk,
                               const VariableTable& variables) {
-    NoteCollected(cursor, dataBuffer);
-    if (control_.IsArmed()) {
-        control_.WaitBeforeLine(StepSnapshot{lineIndex, std::string(cursor.Text()),
-                                             cursor.Position(), collectedBegin_, collectedEnd_,
-                                             dataBuffer, statusOk, variables});
+    if (noted_) {
+        NoteCollected(cursor, dataBuffer);
     }
+    control_.WaitBeforeLine(StepSnapshot{lineIndex, std::string(cursor.Text()), cursor.Position(),
+                                         collectedBegin_, collectedEnd_, dataBuffer, statusOk,
+                                         variables});
+    noted_ = true;
     cursorBefore_ = cursor.Position();
     bufferSizeBefore_ = dataBuffer.size();
 }

@@ -16,7 +16,16 @@ class StepObserver {
 public:
     explicit StepObserver(StepControl& control) : control_(control) {}
 
-    // Called before the line at `lineIndex` runs.
+    // Asked before each line: true when BeforeLine must be called, that is
+    // while the control is armed. Inline, so that an unarmed run pays one
+    // load and one store per line.
+    bool Wanted() {
+        const bool armed = control_.IsArmed();
+        noted_ = noted_ && armed;
+        return armed;
+    }
+
+    // Called before the line at `lineIndex` runs, when Wanted() says so.
     void BeforeLine(std::size_t lineIndex, const TextCursor& cursor, const std::string& dataBuffer,
                     bool statusOk, const VariableTable& variables);
 
@@ -24,6 +33,7 @@ private:
     void NoteCollected(const TextCursor& cursor, const std::string& dataBuffer);
 
     StepControl& control_;
+    bool noted_ = false;  // the state before the previous line was noted
     std::size_t cursorBefore_ = 0;
     std::size_t bufferSizeBefore_ = 0;
     std::size_t collectedBegin_ = 0;
