@@ -12,7 +12,8 @@ constexpr std::string_view kHttpPrefix = "http://";
 
 }  // namespace
 
-AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log) : agent_(agent), log_(log) {}
+AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
+    : agent_(agent), log_(log), database_(agent_, *this) {}
 
 void AgentEngine::Run() {
     LogLine("Engine started.");
@@ -26,6 +27,7 @@ void AgentEngine::Run() {
     }
     OpenOutput();
     ScriptInterpreter(*this).RunScript();
+    database_.Finish();
     output_.Close();
     LogLine("Agent completed.");
 }
@@ -41,6 +43,7 @@ std::int64_t AgentEngine::ReadSource(std::string& text) {
 void AgentEngine::Stop() {
     stopRequested_.store(true);
     running_.store(false);
+    database_.Interrupt();
 }
 
 void AgentEngine::LogLine(std::string_view line) {

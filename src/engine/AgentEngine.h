@@ -2,20 +2,17 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
-#include <map>
 #include <string>
 #include <string_view>
 
+#include "engine/DatabaseSession.h"
 #include "engine/RunLog.h"
 #include "engine/RunOutput.h"
+#include "engine/VariableTable.h"
 #include "net/SourceContext.h"
 #include "storage/AgentDefinition.h"
 
 namespace gleanwork {
-
-// Variables of a run, by exact name; looked up by string_view without copies.
-using VariableTable = std::map<std::string, std::string, std::less<>>;
 
 // Runs one agent once: reads its source, runs its script over the text,
 // writes what the script prints and reports every step to the run log.
@@ -47,6 +44,7 @@ public:
     const AgentDefinition& agent() const { return agent_; }
     RunOutput& output() { return output_; }
     VariableTable& variables() { return variables_; }
+    DatabaseSession& database() { return database_; }
     std::string& sourceText() { return sourceText_; }
     std::string& redirectUrl() { return redirectUrl_; }
 
@@ -61,6 +59,7 @@ private:
     std::string sourceText_;
     std::string redirectUrl_;
     RunLog* log_;
+    DatabaseSession database_;
     HttpLimits httpLimits_;
     std::string commandEcho_;
 };

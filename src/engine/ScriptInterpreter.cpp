@@ -50,7 +50,7 @@ int ScriptInterpreter::LogStatement(std::string_view statementTemplate) {
     trace_.assign("[SQL]: ");
     AppendExpansion(statementTemplate, engine_.variables(), trace_);
     engine_.LogLine(trace_);
-    return 0;
+    return engine_.database().Execute(statementTemplate, engine_.variables());
 }
 
 ScriptInterpreter::PreparedLine& ScriptInterpreter::Prepare(std::size_t index) {
@@ -123,8 +123,8 @@ void ScriptInterpreter::Execute(PreparedLine& line) {
             return Match(ArgumentOf(line));
         case ScriptCommand::kMatchAny:
             return MatchAny(ArgumentOf(line));
-        // The statement is only logged and cannot fail, so LogStatement gives
-        // 0 and the status becomes OK; a nonzero result would mean FAILED.
+        // OK when the statement ran, or was only logged for want of a data
+        // source; FAILED when it did not run.
         case ScriptCommand::kInsertData:
             statusOk_ = LogStatement(engine_.agent().DBINSERT) == 0;
             return;
