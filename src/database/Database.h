@@ -45,7 +45,8 @@ public:
     // Makes everything run since the connection opened permanent.
     virtual DatabaseResult Commit(std::string& error) = 0;
 
-    // Asks a statement that runs right now to give up soon.
+    // Asks a statement that runs right now, and any statement after this
+    // call, to give up rather than wait; what ran before stays as it was.
     virtual void Interrupt() = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <libpq-fe.h>
 
 #include <array>
+#include <mutex>
 #include <string_view>
 #include <vector>
 
@@ -47,11 +48,25 @@ std::string OneLine(std::string_view message) {
     return line;
 }
 
+// The server's message for a failed command, and its detail when it has one.
+std::string ResultMessage(const PGresult* result) {
+    const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+    if (primary == nullptr) {
+        return OneLine(PQresultErrorMessage(result));
+    }
+    std::string message = OneLine(primary);
+    if (const char* detail = PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL)) {
+        message += " (" + OneLine(detail) + ")";
+    }
+    return message;
+}
+
 void IgnoreNotice(void*, const char*) {}
 
 class PostgresConnection {
 public:
-    explicit PostgresConnection(Connection connection) : connection_(std::move(connection)) {}
+    PostgresConnection(Connection connection, CancelHandle cancel)
+        : connection_(std::move(connection)), cancel_(std::move(cancel)) {}
 
     PGconn* get() const { return connection_.get(); }
 
@@ -61,7 +76,7 @@ public:
         if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
             return DatabaseResult::kDone;
         }
-        error = OneLine(result ? PQresultErrorMessage(result.get()) : PQerrorMessage(get()));
+        error = result ? ResultMessage(result.get()) : OneLine(PQerrorMessage(get()));
         return PQstatus(get()) == CONNECTION_BAD ? DatabaseResult::kLost : DatabaseResult::kRefused;
     }
 
@@ -69,35 +84,73 @@ public:
         return Check(Result(PQexec(get(), sql)), error);
     }
 
-    // Runs `step` inside a savepoint, so that a refusal undoes only what
-    // the step did and the transaction goes on.
+    // Runs `step` inside the savepoint that is always open after Begin, so
+    // that a refusal undoes only what the step did and the transaction goes
+    // on. Only the step can be cancelled.
     template <typename Step>
-    DatabaseResult Guarded(Step step, std::string& error) const {
-        DatabaseResult result = Exec("SAVEPOINT gleanwork", error);
-        if (result == DatabaseResult::kDone) {
-            result = Check(step(), error);
-        }
+    DatabaseResult Guarded(Step step, std::string& error) {
+        DatabaseResult result = Interruptible(step, error);
         if (result == DatabaseResult::kLost) {
             return result;
         }
         std::string endError;
-        const char* end = result == DatabaseResult::kDone
-                              ? "RELEASE SAVEPOINT gleanwork"
-                              : "ROLLBACK TO SAVEPOINT gleanwork; RELEASE SAVEPOINT gleanwork";
-        if (Exec(end, endError) != DatabaseResult::kDone) {
+        if (result == DatabaseResult::kDone) {
+            if (Exec("RELEASE SAVEPOINT gleanwork; SAVEPOINT gleanwork", endError) ==
+                DatabaseResult::kDone) {
+                return result;
+            }
+            error = endError;  // the step is undone below
+            result = DatabaseResult::kRefused;
+        }
+        if (Exec("ROLLBACK TO SAVEPOINT gleanwork", endError) != DatabaseResult::kDone) {
             error = endError;
             return DatabaseResult::kLost;  // the transaction cannot go on
         }
         return result;
     }
 
+    // Cancels the step that runs right now, and any step after this call.
+    void Interrupt() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        interrupted_ = true;
+        if (stepRunning_) {
+            std::array<char, 256> ignored{};
+            PQcancel(cancel_.get(), ignored.data(), static_cast<int>(ignored.size()));
+        }
+    }
+
 private:
+    template <typename Step>
+    DatabaseResult Interruptible(Step step, std::string& error) {
+        if (!SetStepRunning(true)) {
+            error = "the run was stopped";
+            return DatabaseResult::kRefused;
+        }
+        const Result result = step();
+        SetStepRunning(false);
+        return Check(result, error);
+    }
+
+    // False, with nothing changed, once the connection was interrupted.
+    bool SetStepRunning(bool running) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (interrupted_ && running) {
+            return false;
+        }
+        stepRunning_ = running;
+        return true;
+    }
+
     Connection connection_;
+    CancelHandle cancel_;
+    std::mutex mutex_;  // between the cancel and the step's start and end
+    bool interrupted_ = false;
+    bool stepRunning_ = false;
 };
 
 class PostgresStatement final : public DatabaseStatement {
 public:
-    PostgresStatement(const PostgresConnection& connection, std::string name)
+    PostgresStatement(PostgresConnection& connection, std::string name)
         : connection_(connection), name_(std::move(name)) {}
 
     DatabaseResult Execute(std::span<const std::string* const> values,
@@ -116,15 +169,19 @@ public:
     }
 
 private:
-    const PostgresConnection& connection_;
+    PostgresConnection& connection_;
     std::string name_;
     std::vector<const char*> texts_;
 };
 
 class PostgresDatabase final : public Database {
 public:
-    PostgresDatabase(PostgresConnection connection, CancelHandle cancel)
-        : connection_(std::move(connection)), cancel_(std::move(cancel)) {}
+    PostgresDatabase(Connection connection, CancelHandle cancel)
+        : connection_(std::move(connection), std::move(cancel)) {}
+
+    DatabaseResult Begin(std::string& error) {
+        return connection_.Exec("BEGIN; SAVEPOINT gleanwork", error);
+    }
 
     void AppendPlaceholder(std::size_t number, std::string& sql) const override {
         sql += '$';
@@ -158,14 +215,10 @@ public:
         return checked;
     }
 
-    void Interrupt() override {
-        std::array<char, 256> ignored{};
-        PQcancel(cancel_.get(), ignored.data(), static_cast<int>(ignored.size()));
-    }
+    void Interrupt() override { connection_.Interrupt(); }
 
 private:
     PostgresConnection connection_;
-    CancelHandle cancel_;
     unsigned statementCount_ = 0;
 };
 
@@ -198,11 +251,11 @@ std::unique_ptr<Database> OpenPostgresDatabase(const std::string& uri, const Dat
     }
     PQsetNoticeProcessor(connection.get(), IgnoreNotice, nullptr);
     CancelHandle cancel(PQgetCancel(connection.get()));
-    PostgresConnection opened(std::move(connection));
-    if (opened.Exec("BEGIN", error) != DatabaseResult::kDone) {
+    auto database = std::make_unique<PostgresDatabase>(std::move(connection), std::move(cancel));
+    if (database->Begin(error) != DatabaseResult::kDone) {
         return nullptr;
     }
-    return std::make_unique<PostgresDatabase>(std::move(opened), std::move(cancel));
+    return database;
 }
 
 }  // namespace gleanwork

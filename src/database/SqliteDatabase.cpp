@@ -133,7 +133,10 @@ public:
         return result;
     }
 
-    void Interrupt() override { sqlite3_interrupt(connection_.get()); }
+    // Nothing to do: an interrupted change would roll the whole transaction
+    // back, statements end on their own, and a wait for another program's
+    // lock ends after kBusyTimeoutMs.
+    void Interrupt() override {}
 
 private:
     Connection connection_;

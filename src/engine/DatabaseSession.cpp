@@ -48,9 +48,7 @@ int DatabaseSession::Execute(std::string_view statementTemplate, const VariableT
         values_.push_back(found == variables.end() ? &kNoValue : &found->second);
     }
     std::string error;
-    SetExecuting(true);
     const DatabaseResult result = prepared->statement->Execute(values_, error);
-    SetExecuting(false);
     return result == DatabaseResult::kDone ? 0 : Report(result, error);
 }
 
@@ -68,7 +66,8 @@ void DatabaseSession::Finish() {
 
 void DatabaseSession::Interrupt() {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (executing_) {
+    interrupted_ = true;
+    if (database_) {
         database_->Interrupt();
     }
 }
@@ -88,6 +87,9 @@ bool DatabaseSession::Open() {
     }
     const std::lock_guard<std::mutex> lock(mutex_);
     database_ = std::move(database);
+    if (interrupted_) {
+        database_->Interrupt();
+    }
     state_ = State::kOpen;
     return true;
 }
@@ -101,21 +103,14 @@ DatabaseSession::PreparedTemplate* DatabaseSession::Prepare(std::string_view sta
     PreparedTemplate prepared{std::string(statementTemplate),
                               ParameterizeStatement(statementTemplate, *database_), nullptr};
     std::string error;
-    SetExecuting(true);
     const DatabaseResult result =
         database_->Prepare(prepared.parameterized.sql, prepared.statement, error);
-    SetExecuting(false);
     if (result != DatabaseResult::kDone) {
         Report(result, error);
         return nullptr;
     }
     prepared_.push_back(std::move(prepared));
     return &prepared_.back();
-}
-
-void DatabaseSession::SetExecuting(bool executing) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    executing_ = executing;
 }
 
 int DatabaseSession::Report(DatabaseResult result, const std::string& error) {

@@ -34,7 +34,8 @@ public:
     // Commits the run's statements and closes the connection.
     void Finish();
 
-    // Makes a statement that runs right now give up soon. Safe from any thread.
+    // Makes a statement that runs right now, and any later one, give up.
+    // Safe from any thread.
     void Interrupt();
 
 private:
@@ -48,8 +49,6 @@ private:
     // The prepared statement of `statementTemplate`, or null when the
     // database refused it or the connection was lost.
     PreparedTemplate* Prepare(std::string_view statementTemplate);
-    // Bounds a statement's run, during which Interrupt reaches the database.
-    void SetExecuting(bool executing);
     // Logs a refusal or a lost connection; 1 for the statement's result.
     int Report(DatabaseResult result, const std::string& error);
     void Close();
@@ -61,8 +60,8 @@ private:
     SourceLog& log_;
     const DataSource source_;
     State state_ = State::kUnopened;
-    std::mutex mutex_;  // guards database_ and executing_ for Interrupt
-    bool executing_ = false;
+    std::mutex mutex_;  // guards database_ and interrupted_ for Interrupt
+    bool interrupted_ = false;
     std::unique_ptr<Database> database_;
     std::vector<PreparedTemplate> prepared_;  // goes before database_
     std::vector<const std::string*> values_;
