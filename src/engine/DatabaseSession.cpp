@@ -10,7 +10,9 @@ namespace {
 // its expansion gives, nothing.
 const std::string kNoValue;
 
-DataSource ReadDataSource(const AgentDefinition& agent) {
+}  // namespace
+
+DataSource AgentDataSource(const AgentDefinition& agent) {
     DataSource source = ParseDataSource(agent.DBSOURCE);
     if (source.engine == DatabaseEngine::kSqlite) {
         source.location = ResolveAgentPath(source.location);
@@ -18,10 +20,8 @@ DataSource ReadDataSource(const AgentDefinition& agent) {
     return source;
 }
 
-}  // namespace
-
 DatabaseSession::DatabaseSession(const AgentDefinition& agent, SourceLog& log)
-    : agent_(agent), log_(log), source_(ReadDataSource(agent)) {}
+    : agent_(agent), log_(log), source_(AgentDataSource(agent)) {}
 
 DatabaseSession::~DatabaseSession() {
     Close();

@@ -14,6 +14,10 @@
 
 namespace gleanwork {
 
+// The data source of `agent`, an SQLite file's path resolved as the agent's
+// other paths are.
+DataSource AgentDataSource(const AgentDefinition& agent);
+
 // The database work of one run, for an agent with a data source: the
 // connection opens at the run's first statement, each statement template is
 // prepared once, and everything the run's statements did is committed

@@ -2,7 +2,9 @@
 
 #include "database/DataSource.h"
 #include "database/SqliteDatabase.h"
+#include "engine/DatabaseCheck.h"
 #include "engine/StatementTemplate.h"
+#include "support/TempFolder.h"
 
 using namespace gleanwork;
 
@@ -50,4 +52,25 @@ TEST(StatementTemplateTest, ReadsTheFormsOfADataSource) {
         EXPECT_EQ(read.engine, source.engine) << text;
         EXPECT_EQ(read.location, source.location) << text;
     }
+}
+
+// Test connection says what it found, and creates no missing file.
+TEST(DatabaseCheckTest, SaysWhatHappened) {
+    const test::TempFolder folder;
+    AgentDefinition agent;
+    EXPECT_TRUE(CheckDatabaseSettings(agent).starts_with("No data source is set"));
+    agent.DBSOURCE = folder / "quotes.db";
+    EXPECT_NE(CheckDatabaseSettings(agent).find(" does not exist. "), std::string::npos);
+    std::string error;
+    std::unique_ptr<DatabaseStatement> create;
+    auto database = OpenSqliteDatabase(agent.DBSOURCE, error);
+    database->Prepare("CREATE TABLE t (v TEXT)", create, error);
+    create->Execute({}, error);
+    database->Commit(error);
+    agent.DBINSERT = "INSERT INTO t VALUES ('{v}')";
+    agent.DBUPDATE = "UPDATE nowhere SET v = 1";
+    EXPECT_EQ(CheckDatabaseSettings(agent),
+              "Connected to the SQLite file " + agent.DBSOURCE +
+                  ".\nThe SQL for INSERTDATA command is accepted."
+                  "\nThe SQL for UPDATEDATA command is refused: no such table: nowhere");
 }
