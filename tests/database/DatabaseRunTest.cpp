@@ -41,19 +41,11 @@ std::size_t CountStarting(const std::vector<std::string>& lines, std::string_vie
                          [&](const std::string& line) { return line.starts_with(prefix); });
 }
 
-std::string Joined(const std::vector<std::string>& values) {
-    std::string text;
-    for (const std::string& value : values) {
-        text += value + "|";
-    }
-    return text;
-}
-
 class DatabaseRunTest : public ::testing::TestWithParam<DatabaseEngine> {
 protected:
     void SetUp() override {
         if (GetParam() == DatabaseEngine::kPostgres) {
-            test::PostgresServer::StartOrSkip(server_);
+            server_.Start();
             if (IsSkipped() || HasFailure()) {
                 return;
             }
@@ -63,9 +55,12 @@ protected:
 
     AgentDefinition Agent(const std::vector<std::string>& values,
                           std::string insert = "INSERT INTO t (v) VALUES ('{v}')") {
-        test::WriteFile(folder_ / "values.txt", Joined(values));
+        std::string text;
+        for (const std::string& value : values) {
+            text += value + "|";
+        }
+        test::WriteFile(folder_ / "values.txt", text);
         AgentDefinition agent;
-        agent.name = "Values";
         agent.URL = folder_ / "values.txt";
         agent.FILE = folder_ / "not-run.txt";
         agent.SCRIPT = kInsertEachValue;
@@ -104,9 +99,7 @@ protected:
             sqlite3_close(db);
             return rows;
         }
-        const std::string uri = server_.Uri() + "&user=" + test::PostgresServer::kUser +
-                                "&password=right%20horse%20battery";
-        PGconn* connection = PQconnectdb(uri.c_str());
+        PGconn* connection = PQconnectdb(server_.LoginUri().c_str());
         PGresult* result = PQexec(connection, select.c_str());
         for (int row = 0; row < PQntuples(result); ++row) {
             rows.emplace_back(PQgetvalue(result, row, 0),
@@ -192,8 +185,7 @@ TEST_P(PostgresRunTest, ALostConnectionFailsTheRestCleanly) {
     EXPECT_EQ(NotRun(), "2\n3\n4\n");
     EXPECT_EQ(CountStarting(log_.lines, "ERROR: Lost the database connection"), 1u);
     EXPECT_EQ(CountStarting(log_.lines, "ERROR: Statement not run: "), 2u);
-    std::string error;
-    ASSERT_TRUE(server_.Start(error)) << error;
+    server_.Start();
     EXPECT_EQ(Query(), std::vector<std::string>{"kept"});
 }
 
@@ -213,9 +205,7 @@ TEST_P(PostgresRunTest, AWrongPasswordIsReportedWithoutIt) {
 // Stopping a run whose statement waits for a lock ends the wait: the run
 // ends and nothing of it is kept.
 TEST_P(PostgresRunTest, StoppingEndsAStatementThatWaits) {
-    const std::string uri = server_.Uri() + "&user=" + test::PostgresServer::kUser +
-                            "&password=right%20horse%20battery";
-    PGconn* locker = PQconnectdb(uri.c_str());
+    PGconn* locker = PQconnectdb(server_.LoginUri().c_str());
     PQclear(PQexec(locker, "BEGIN; LOCK TABLE t IN ACCESS EXCLUSIVE MODE"));
     std::promise<void> waiting;
     log_.hook = [&](const std::string& line) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "database/DataSource.h"
 #include "database/SqliteDatabase.h"
 #include "engine/DatabaseCheck.h"
 #include "engine/StatementTemplate.h"
@@ -38,39 +37,25 @@ TEST(StatementTemplateTest, PutsAPlaceholderForEveryReference) {
     }
 }
 
-TEST(StatementTemplateTest, ReadsTheFormsOfADataSource) {
-    const std::pair<const char*, DataSource> cases[] = {
-        {"", {}},
-        {" sqlite:data/x ", {DatabaseEngine::kSqlite, "data/x"}},
-        {"/var/q.sqlite3", {DatabaseEngine::kSqlite, "/var/q.sqlite3"}},
-        {"postgres://u@h/db", {DatabaseEngine::kPostgres, "postgres://u@h/db"}},
-        {"quotes", {DatabaseEngine::kUnknown, ""}},
-        {"sqlite:", {DatabaseEngine::kUnknown, ""}},
-    };
-    for (const auto& [text, source] : cases) {
-        const DataSource read = ParseDataSource(text);
-        EXPECT_EQ(read.engine, source.engine) << text;
-        EXPECT_EQ(read.location, source.location) << text;
-    }
-}
-
 // Test connection says what it found, and creates no missing file.
 TEST(DatabaseCheckTest, SaysWhatHappened) {
     const test::TempFolder folder;
     AgentDefinition agent;
     EXPECT_TRUE(CheckDatabaseSettings(agent).starts_with("No data source is set"));
-    agent.DBSOURCE = folder / "quotes.db";
+    agent.DBSOURCE = "quotes";
+    EXPECT_TRUE(CheckDatabaseSettings(agent).starts_with("The data source is not understood."));
+    agent.DBSOURCE = "sqlite:" + folder / "quotes";
     EXPECT_NE(CheckDatabaseSettings(agent).find(" does not exist. "), std::string::npos);
     std::string error;
     std::unique_ptr<DatabaseStatement> create;
-    auto database = OpenSqliteDatabase(agent.DBSOURCE, error);
+    auto database = OpenSqliteDatabase(folder / "quotes", error);
     database->Prepare("CREATE TABLE t (v TEXT)", create, error);
     create->Execute({}, error);
     database->Commit(error);
     agent.DBINSERT = "INSERT INTO t VALUES ('{v}')";
     agent.DBUPDATE = "UPDATE nowhere SET v = 1";
     EXPECT_EQ(CheckDatabaseSettings(agent),
-              "Connected to the SQLite file " + agent.DBSOURCE +
+              "Connected to the SQLite file " + folder / "quotes" +
                   ".\nThe SQL for INSERTDATA command is accepted."
                   "\nThe SQL for UPDATEDATA command is refused: no such table: nowhere");
 }

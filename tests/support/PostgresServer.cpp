@@ -1,80 +1,57 @@
 #include "support/PostgresServer.h"
 
-#include <fcntl.h>
+#include <glob.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
-#include <vector>
-
-extern char** environ;
 
 namespace gleanwork::test {
 
 namespace {
 
-// The bin folder of the newest PostgreSQL installed the Debian way.
+// The bin folder of a PostgreSQL installed the Debian way, or empty.
 std::string FindServerBin() {
-    std::string newest;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/usr/lib/postgresql", error)) {
-        const std::string bin = entry.path().string() + "/bin";
-        if (std::filesystem::exists(bin + "/initdb") && bin > newest) {
-            newest = bin;
-        }
+    glob_t found{};
+    std::string bin;
+    if (::glob("/usr/lib/postgresql/*/bin/initdb", 0, nullptr, &found) == 0) {
+        bin = found.gl_pathv[found.gl_pathc - 1];
+        bin.resize(bin.size() - std::string_view("/initdb").size());
     }
-    return newest;
+    ::globfree(&found);
+    return bin;
 }
 
 }  // namespace
 
-bool PostgresServer::Start(std::string& error) {
-    if (bin_.empty()) {
-        bin_ = FindServerBin();
-        if (bin_.empty()) {
-            error = "no PostgreSQL server under /usr/lib/postgresql/*/bin";
-            return false;
-        }
+// Why the server does not run, or empty when it runs.
+std::string PostgresServer::TryStart() {
+    if (bin_.empty() && (bin_ = FindServerBin()).empty()) {
+        return "no server programs under /usr/lib/postgresql/*/bin";
+    }
+    const passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() == 0 && (nobody == nullptr || ::chown(folder_.Path().c_str(), nobody->pw_uid,
+                                                          nobody->pw_gid) != 0)) {
+        return "cannot hand the server's folder to nobody";
+    }
+    const std::string data = folder_ / "data";
+    if (!std::filesystem::exists(data)) {
         WriteFile(folder_ / "password", kPassword);
-        const passwd* nobody = ::getpwnam("nobody");
-        if (::geteuid() == 0 &&
-            (nobody == nullptr ||
-             ::chown(folder_.Path().c_str(), nobody->pw_uid, nobody->pw_gid) != 0)) {
-            error = "cannot hand the server's folder to nobody";
-            return false;
-        }
-        if (Run({bin_ + "/initdb", "-D", folder_ / "data", "-U", kUser, "-E", "UTF8", "--locale=C",
-                 "-N", "--auth=scram-sha-256", "--pwfile=" + folder_ / "password"}) != 0) {
-            error = "initdb failed: " + ReadFile(folder_ / "log");
-            return false;
+        if (!Run("/initdb -N -E UTF8 --locale=C --auth=scram-sha-256 -U " + std::string(kUser) +
+                 " --pwfile=" + folder_ / "password" + " -D " + data)) {
+            return "initdb failed: " + ReadFile(folder_ / "log");
         }
     }
-    running_ = Run({bin_ + "/pg_ctl", "start", "-w", "-t", "30", "-D", folder_ / "data", "-l",
-                    folder_ / "server.log", "-o",
-                    "-c listen_addresses='' -c fsync=off -k " + folder_.Path()}) == 0;
-    if (!running_) {
-        error = "the server did not start: " + ReadFile(folder_ / "server.log");
-    }
-    return running_;
+    running_ = Run("/pg_ctl start -w -t 30 -D " + data + " -l " + folder_ / "server.log" +
+                   " -o \"-c listen_addresses='' -k " + folder_.Path() + "\"");
+    return running_ ? "" : "the server did not start: " + ReadFile(folder_ / "server.log");
 }
 
-void PostgresServer::Stop() {
-    if (running_) {
-        Run({bin_ + "/pg_ctl", "stop", "-w", "-m", "immediate", "-D", folder_ / "data"});
-        running_ = false;
-    }
-}
-
-std::string PostgresServer::Uri() const {
-    return "postgresql:///postgres?host=" + folder_.Path();
-}
-
-void PostgresServer::StartOrSkip(PostgresServer& server) {
-    std::string error;
-    if (server.Start(error)) {
+void PostgresServer::Start() {
+    const std::string error = TryStart();
+    if (error.empty()) {
         return;
     }
     if (std::getenv("CI") != nullptr) {
@@ -84,32 +61,18 @@ void PostgresServer::StartOrSkip(PostgresServer& server) {
                  << "; tools/install-deps installs what it needs (with CI set, this fails)";
 }
 
-// Runs `command` (as nobody when this process is root), its output appended
-// to the folder's log; its exit status, or -1.
-int PostgresServer::Run(std::initializer_list<std::string> command) const {
-    std::vector<std::string> words;
-    if (::geteuid() == 0) {
-        words = {"runuser", "-u", "nobody", "--"};
+void PostgresServer::Stop() {
+    if (running_) {
+        Run("/pg_ctl stop -w -m immediate -D " + folder_ / "data");
+        running_ = false;
     }
-    words.insert(words.end(), command);
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const std::string log = folder_ / "log";
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t child = 0;
-    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    if (spawned != 0 || ::waitpid(child, &status, 0) != child) {
-        return -1;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs a program of the server's bin folder (as nobody when this process is
+// root), its output added to the folder's log. True when it succeeds.
+bool PostgresServer::Run(const std::string& command) const {
+    const std::string user = ::geteuid() == 0 ? "runuser -u nobody -- " : "";
+    return std::system((user + bin_ + command + " >>" + folder_ / "log" + " 2>&1").c_str()) == 0;
 }
 
 }  // namespace gleanwork::test
