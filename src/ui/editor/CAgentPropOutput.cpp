@@ -1,19 +1,21 @@
 #include "ui/editor/CAgentPropOutput.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "engine/DatabaseCheck.h"
 #include "storage/AgentDefinition.h"
+#include "ui/editor/EditorText.h"
 #include "ui/editor/TextField.h"
 
 namespace gleanwork {
-
-namespace {}  // namespace
 
 CAgentPropOutput::CAgentPropOutput(QWidget* parent)
     : AgentPage(QStringLiteral("Output settings"), parent) {}
@@ -33,10 +35,8 @@ void CAgentPropOutput::WriteTo(AgentDefinition& agent) const {
     agent.DBUPDATE = values_.updateStatement;
 }
 
-// The database controls exist so that their values travel through the page
-// like the others, but the user never sees them: they are hidden and their
-// frame keeps its place with an empty caption. The two statements use
-// single-line fields too, which give back exactly the text they were given.
+// The two statements use single-line fields, which give back exactly the
+// text they were given.
 void CAgentPropOutput::OnInitPage() {
     outputFile_ = MakeTextField(this, "outputFile");
     append_ = new QCheckBox(QStringLiteral("Add to existing file"), this);
@@ -46,11 +46,20 @@ void CAgentPropOutput::OnInitPage() {
     database_ = new QGroupBox(QStringLiteral("Database Configuration"), this);
     database_->setObjectName(QStringLiteral("databaseFrame"));
     dataSource_ = MakeTextField(database_, "dataSource");
+    dataSource_->setPlaceholderText(
+        QStringLiteral("quotes.db, sqlite:PATH or postgresql://host/database"));
     databaseUser_ = MakeTextField(database_, "databaseUser");
     databasePassword_ = MakeTextField(database_, "databasePassword");
     databasePassword_->setEchoMode(QLineEdit::Password);
     insertStatement_ = MakeTextField(database_, "insertStatement");
     updateStatement_ = MakeTextField(database_, "updateStatement");
+    auto* testConnection = new QPushButton(QStringLiteral("Test connection"), database_);
+    testConnection->setObjectName(QStringLiteral("testConnection"));
+    connect(testConnection, &QPushButton::clicked, this, &CAgentPropOutput::OnTestConnection);
+    connectionResult_ = new QLabel(database_);
+    connectionResult_->setObjectName(QStringLiteral("connectionResult"));
+    connectionResult_->setWordWrap(true);
+    connectionResult_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* databaseLayout = new QGridLayout(database_);
     const auto addLabelled = [&](const char* caption, QWidget* field, int row, int column,
@@ -59,15 +68,15 @@ void CAgentPropOutput::OnInitPage() {
         label->setBuddy(field);
         databaseLayout->addWidget(label, row, column, 1, span);
         databaseLayout->addWidget(field, row + 1, column, 1, span);
-        label->hide();
-        field->hide();
     };
     addLabelled("Data Source:", dataSource_, 0, 0, 2);
     addLabelled("User ID:", databaseUser_, 2, 0, 1);
     addLabelled("Password:", databasePassword_, 2, 1, 1);
     addLabelled("SQL for INSERTDATA command:", insertStatement_, 4, 0, 2);
     addLabelled("SQL for UPDATEDATA command:", updateStatement_, 6, 0, 2);
-    database_->setTitle(QString());
+    databaseLayout->addWidget(testConnection, 8, 0, Qt::AlignLeft | Qt::AlignTop);
+    databaseLayout->addWidget(connectionResult_, 8, 1);
+    databaseLayout->setRowStretch(9, 1);
 
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(new QLabel(QStringLiteral("Output file:"), this));
@@ -124,6 +133,18 @@ void CAgentPropOutput::LoadAppendFlag() {
 
 void CAgentPropOutput::OnAppendClicked() {
     append_->setTristate(false);
+}
+
+// Tries the settings as the fields show them now; a connection can take a
+// while, so the busy cursor shows meanwhile.
+void CAgentPropOutput::OnTestConnection() {
+    SavePage();
+    AgentDefinition agent;
+    WriteTo(agent);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::string report = CheckDatabaseSettings(agent);
+    QApplication::restoreOverrideCursor();
+    connectionResult_->setText(ToDisplayText(report));
 }
 
 }  // namespace gleanwork

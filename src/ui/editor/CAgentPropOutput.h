@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 
 namespace gleanwork {
@@ -14,8 +15,8 @@ namespace gleanwork {
 struct AgentDefinition;
 
 // The Output settings page of the agent editor: the output file and whether a
-// run adds to it. It also carries the five database settings through the
-// editor in controls the user never sees.
+// run adds to it, and the database that INSERTDATA and UPDATEDATA write into,
+// with a button that tries it.
 class CAgentPropOutput : public AgentPage {
     Q_OBJECT
 
@@ -47,6 +48,7 @@ protected:
 private:
     void LoadAppendFlag();
     void OnAppendClicked();
+    void OnTestConnection();
 
     Values values_;
     QLineEdit* outputFile_ = nullptr;
@@ -57,6 +59,7 @@ private:
     QLineEdit* databasePassword_ = nullptr;
     QLineEdit* insertStatement_ = nullptr;
     QLineEdit* updateStatement_ = nullptr;
+    QLabel* connectionResult_ = nullptr;
 };
 
 }  // namespace gleanwork
