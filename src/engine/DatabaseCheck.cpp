@@ -4,6 +4,7 @@
 
 #include "database/DataSource.h"
 #include "engine/DatabaseSession.h"
+#include "engine/PasswordRedaction.h"
 #include "engine/StatementTemplate.h"
 
 namespace gleanwork {
@@ -26,9 +27,8 @@ std::string CheckStatement(Database& database, const char* command,
     return subject + "is refused: " + error;
 }
 
-}  // namespace
-
-std::string CheckDatabaseSettings(const AgentDefinition& agent) {
+// What CheckDatabaseSettings reports, before the passwords are hidden.
+std::string CheckSettings(const AgentDefinition& agent) {
     const DataSource source = AgentDataSource(agent);
     switch (source.engine) {
         case DatabaseEngine::kNone:
@@ -57,6 +57,14 @@ std::string CheckDatabaseSettings(const AgentDefinition& agent) {
                                       : std::string("Connected to the PostgreSQL server.");
     return connected + CheckStatement(*database, "INSERTDATA", agent.DBINSERT) +
            CheckStatement(*database, "UPDATEDATA", agent.DBUPDATE);
+}
+
+}  // namespace
+
+std::string CheckDatabaseSettings(const AgentDefinition& agent) {
+    std::string report = CheckSettings(agent);
+    RedactPasswords(agent, report);
+    return report;
 }
 
 }  // namespace gleanwork

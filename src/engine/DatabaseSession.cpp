@@ -1,5 +1,6 @@
 #include "engine/DatabaseSession.h"
 
+#include "engine/PasswordRedaction.h"
 #include "storage/AgentPath.h"
 
 namespace gleanwork {
@@ -135,6 +136,7 @@ void DatabaseSession::LogError(std::string_view what, const std::string& reason)
     line += what;
     line += ": ";
     line += reason;
+    RedactPasswords(agent_, line);
     log_.LogLine(line);
 }
 
