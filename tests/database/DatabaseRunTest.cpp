@@ -12,6 +12,7 @@
 
 #include "database/DataSource.h"
 #include "engine/AgentEngine.h"
+#include "engine/DatabaseCheck.h"
 #include "support/PostgresServer.h"
 #include "support/RecordingRunLog.h"
 
@@ -89,13 +90,13 @@ protected:
         if (GetParam() == DatabaseEngine::kSqlite) {
             sqlite3* db = nullptr;
             sqlite3_open((folder_ / "values.db").c_str(), &db);
-            sqlite3_stmt* statement = nullptr;
-            sqlite3_prepare_v2(db, select.c_str(), -1, &statement, nullptr);
-            while (sqlite3_step(statement) == SQLITE_ROW) {
-                rows.emplace_back(static_cast<const char*>(sqlite3_column_blob(statement, 0)),
-                                  static_cast<std::size_t>(sqlite3_column_bytes(statement, 0)));
-            }
-            sqlite3_finalize(statement);
+            sqlite3_exec(
+                db, select.c_str(),
+                [](void* out, int, char** row, char**) {
+                    static_cast<std::vector<std::string>*>(out)->emplace_back(row[0]);
+                    return 0;
+                },
+                &rows, nullptr);
             sqlite3_close(db);
             return rows;
         }
@@ -166,6 +167,18 @@ TEST_P(DatabaseRunTest, AStoppedRunCommitsWhatRan) {
     values.resize(50);
     EXPECT_EQ(Query(), values);
     EXPECT_EQ(CountStarting(log_.lines, "ERROR: "), 0u);
+}
+
+// Test connection connects, prepares both statements and says how it went.
+TEST_P(DatabaseRunTest, TestConnectionTriesBothStatements) {
+    AgentDefinition agent = Agent({});
+    agent.DBUPDATE = "UPDATE nowhere SET v = '{v}'";
+    const std::string report = CheckDatabaseSettings(agent);
+    EXPECT_NE(report.find(".\nThe SQL for INSERTDATA command is accepted.\nThe SQL for UPDATEDATA "
+                          "command is refused: "),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("nowhere"), std::string::npos) << report;
 }
 
 using PostgresRunTest = DatabaseRunTest;
