@@ -271,7 +271,8 @@ void ScriptInterpreter::PrintLine(std::string_view text) {
 }
 
 void ScriptInterpreter::SaveTo(std::string_view name) {
-    trace_.assign("{");
+    trace_.clear();
+    trace_.push_back('{');
     trace_.append(name);
     trace_.append("} = ");
     trace_.append(dataBuffer_);

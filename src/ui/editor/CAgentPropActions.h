@@ -6,12 +6,10 @@
 #include "ui/editor/AgentPage.h"
 
 class QComboBox;
+class QLabel;
 class QListWidget;
-class QPushButton;
 
 namespace gleanwork {
-
-struct AgentDefinition;
 
 // The Actions page of the agent editor: the agent's script as an ordered list
 // of lines, written from command templates. The visible list and the script
@@ -23,11 +21,7 @@ public:
     explicit CAgentPropActions(QWidget* parent = nullptr);
 
     const std::string& commandText() const { return commandText_; }
-    const std::vector<std::string>& scriptLines() const { return scriptLines_; }
-
-    // Copies the script lines between an agent and the page.
-    void ReadFrom(const AgentDefinition& agent) override;
-    void WriteTo(AgentDefinition& agent) const override;
+    const std::vector<std::string>& scriptLines() const { return values().SCRIPT; }
 
 protected:
     void OnInitPage() override;
@@ -44,11 +38,12 @@ private:
     int SelectedLine() const;
     void SelectLine(int line);
     void SwapLines(int first, int second);
+    void UpdateScriptEndNotice();
 
     std::string commandText_;
-    std::vector<std::string> scriptLines_;
-    QComboBox* command_ = nullptr;
-    QListWidget* script_ = nullptr;
+    QComboBox* command_;
+    QListWidget* script_;
+    QLabel* scriptEndNotice_ = nullptr;
 };
 
 }  // namespace gleanwork

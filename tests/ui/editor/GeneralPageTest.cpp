@@ -119,7 +119,7 @@ private slots:
         QVERIFY(window != nullptr);
         QVERIFY(window->isVisible());
         QCOMPARE(window->text(), QStringLiteral("a\r\nb\r\nc\r\n"));
-        QCOMPARE(editor.general->values().url, path);
+        QCOMPARE(editor.general->values().URL, path);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
