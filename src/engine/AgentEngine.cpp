@@ -13,27 +13,28 @@ constexpr std::string_view kHttpPrefix = "http://";
 }  // namespace
 
 AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
-    : agent_(agent), log_(log), database_(agent_, *this) {}
+    : agent_(agent), log_(log), database_(agent_, log_) {}
 
 void AgentEngine::Run() {
-    LogLine("Engine started.");
+    log_.LogLine("Engine started.");
     running_.store(true);
     if (stopRequested_.load()) {
         running_.store(false);
     }
-    LogLine("Setting variables...");
+    log_.LogLine("Setting variables...");
     if (ReadSource(sourceText_) == 0) {
-        LogLine("ERROR: Unable to read specified URL or file");
+        log_.LogLine("ERROR: Unable to read specified URL or file");
     }
     OpenOutput();
-    ScriptInterpreter(*this).RunScript();
+    ScriptInterpreter({agent_, sourceText_, variables_, output_, log_, database_, running_})
+        .RunScript();
     database_.Finish();
     output_.Close();
-    LogLine("Agent completed.");
+    log_.LogLine("Agent completed.");
 }
 
 std::int64_t AgentEngine::ReadSource(std::string& text) {
-    SourceContext context{agent_, this, redirectUrl_, httpLimits_};
+    SourceContext context{agent_, &log_, redirectUrl_, httpLimits_};
     if (std::string_view(agent_.URL).starts_with(kHttpPrefix)) {
         return FetchHttp(context, text);
     }
@@ -46,29 +47,14 @@ void AgentEngine::Stop() {
     database_.Interrupt();
 }
 
-void AgentEngine::LogLine(std::string_view line) {
-    if (log_ != nullptr) {
-        log_->LogLine(line);
-    }
-}
-
-void AgentEngine::LogCommand(std::string_view scriptLine) {
-    if (log_ == nullptr) {
-        return;
-    }
-    commandEcho_.assign("# ");
-    commandEcho_.append(scriptLine);
-    log_->LogCommand(commandEcho_);
-}
-
 void AgentEngine::OpenOutput() {
     if (agent_.FILE.empty()) {
         output_.UseStandardOutput();
         return;
     }
-    LogLine("Opening output file: " + agent_.FILE);
+    log_.LogLine("Opening output file: " + agent_.FILE);
     if (!output_.OpenFile(agent_.FILE, agent_.APPEND != 0)) {
-        LogLine("Error opening output file!");
+        log_.LogLine("Error opening output file!");
         output_.UseStandardOutput();
     }
 }

@@ -3,12 +3,12 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "engine/DatabaseSession.h"
 #include "engine/RunLog.h"
+#include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
-#include "engine/VariableTable.h"
+#include "engine/ScriptRun.h"
 #include "net/SourceContext.h"
 #include "storage/AgentDefinition.h"
 
@@ -18,7 +18,7 @@ namespace gleanwork {
 // writes what the script prints and reports every step to the run log.
 // The engine keeps its own copy of the agent, so the caller's record may
 // change or go while the run lasts.
-class AgentEngine : private SourceLog {
+class AgentEngine {
 public:
     // `log` may be null: the run is then silent. It must outlive the engine.
     AgentEngine(const AgentDefinition& agent, RunLog* log);
@@ -35,18 +35,7 @@ public:
     void Stop();
     bool IsRunning() const { return running_.load(std::memory_order_relaxed); }
 
-    void LogLine(std::string_view line) override;
-    // Logs the echo of `scriptLine`: "# " followed by the line as stored.
-    void LogCommand(std::string_view scriptLine);
-
     void SetHttpLimits(const HttpLimits& limits) { httpLimits_ = limits; }
-
-    const AgentDefinition& agent() const { return agent_; }
-    RunOutput& output() { return output_; }
-    VariableTable& variables() { return variables_; }
-    DatabaseSession& database() { return database_; }
-    std::string& sourceText() { return sourceText_; }
-    std::string& redirectUrl() { return redirectUrl_; }
 
 private:
     void OpenOutput();
@@ -58,10 +47,9 @@ private:
     VariableTable variables_;
     std::string sourceText_;
     std::string redirectUrl_;
-    RunLog* log_;
+    RunLogWriter log_;
     DatabaseSession database_;
     HttpLimits httpLimits_;
-    std::string commandEcho_;
 };
 
 }  // namespace gleanwork

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/ScriptLine.h"
+#include "base/TextScan.h"
 
 namespace gleanwork {
 

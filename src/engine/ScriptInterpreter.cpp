@@ -1,8 +1,7 @@
 #include "engine/ScriptInterpreter.h"
 
-#include "engine/AgentEngine.h"
+#include "base/TextScan.h"
 #include "engine/ArgumentExpansion.h"
-#include "storage/TextLines.h"
 
 namespace gleanwork {
 
@@ -13,29 +12,29 @@ namespace {
 constexpr std::size_t kTraceCut = 255;
 
 // The source text as the script sees it: up to its first zero byte.
-std::string_view TextBeforeZero(const std::string& source) {
-    return std::string_view(source).substr(0, source.find('\0'));
+std::string_view TextBeforeZero(std::string_view source) {
+    return source.substr(0, source.find('\0'));
 }
 
 }  // namespace
 
-ScriptInterpreter::ScriptInterpreter(AgentEngine& engine)
-    : engine_(engine), script_(engine.agent().SCRIPT) {}
+ScriptInterpreter::ScriptInterpreter(const ScriptRun& run) : run_(run), script_(run.agent.SCRIPT) {}
 
 void ScriptInterpreter::RunScript() {
-    engine_.LogLine("Starting script...");
-    engine_.LogLine("");
+    run_.log.LogLine("Starting script...");
+    run_.log.LogLine("");
     const std::size_t lineCount = script_.size();
     lines_.assign(lineCount, PreparedLine());
-    cursor_ = TextCursor(TextBeforeZero(engine_.sourceText()));
-    for (lineIndex_ = 0; lineIndex_ < lineCount && engine_.IsRunning(); ++lineIndex_) {
+    cursor_ = TextCursor(TextBeforeZero(run_.sourceText));
+    for (lineIndex_ = 0; lineIndex_ < lineCount && run_.running.load(std::memory_order_relaxed);
+         ++lineIndex_) {
         ExecuteLine(lineIndex_);
     }
 }
 
 std::string ScriptInterpreter::ExpandArgument(std::string_view text) const {
     std::string result;
-    AppendExpansion(text, engine_.variables(), result);
+    AppendExpansion(text, run_.variables, result);
     return result;
 }
 
@@ -48,9 +47,9 @@ std::int64_t ScriptInterpreter::FindBookmark(std::string_view name) {
 
 int ScriptInterpreter::LogStatement(std::string_view statementTemplate) {
     trace_.assign("[SQL]: ");
-    AppendExpansion(statementTemplate, engine_.variables(), trace_);
-    engine_.LogLine(trace_);
-    return engine_.database().Execute(statementTemplate, engine_.variables());
+    AppendExpansion(statementTemplate, run_.variables, trace_);
+    run_.log.LogLine(trace_);
+    return run_.database.Execute(statementTemplate, run_.variables);
 }
 
 ScriptInterpreter::PreparedLine& ScriptInterpreter::Prepare(std::size_t index) {
@@ -67,7 +66,7 @@ std::string_view ScriptInterpreter::ArgumentOf(PreparedLine& line) {
         return line.expansionDiffers ? std::string_view(line.expansion) : line.line.argument;
     }
     expansion_.clear();
-    if (AppendExpansion(line.line.argument, engine_.variables(), expansion_)) {
+    if (AppendExpansion(line.line.argument, run_.variables, expansion_)) {
         return expansion_;
     }
     line.constantArgument = true;
@@ -80,96 +79,60 @@ std::string_view ScriptInterpreter::ArgumentOf(PreparedLine& line) {
 
 void ScriptInterpreter::ExecuteLine(std::size_t index) {
     PreparedLine& line = Prepare(index);
-    if (line.line.command == ScriptCommand::kBookmark) {
-        return;
+    // A bookmark only marks a place: it writes not even its echo.
+    if (line.line.command != ScriptCommand::kBookmark) {
+        run_.log.LogCommand(script_[index]);
     }
-    engine_.LogCommand(script_[index]);
     Execute(line);
 }
 
 void ScriptInterpreter::Execute(PreparedLine& line) {
     switch (line.line.command) {
-        case ScriptCommand::kFind:
-            return Find(ArgumentOf(line));
-        case ScriptCommand::kGet:
-            return Get(ArgumentOf(line));
-        case ScriptCommand::kGetToken:
-            return GetToken(ArgumentOf(line));
-        case ScriptCommand::kGetUntil:
-            return GetUntil(ArgumentOf(line));
-        case ScriptCommand::kSkip:
-            return Skip(ArgumentOf(line));
-        case ScriptCommand::kSkipAny:
-            return SkipAny(ArgumentOf(line));
-        case ScriptCommand::kSkipUntil:
-            return SkipUntil(ArgumentOf(line));
-        case ScriptCommand::kSkipToken:
-            return SkipToken(ArgumentOf(line));
-        case ScriptCommand::kSaveTo:
-            return SaveTo(ArgumentOf(line));
-        case ScriptCommand::kPrint:
-            return Print(ArgumentOf(line));
-        case ScriptCommand::kPrintLn:
-            return PrintLine(ArgumentOf(line));
-        case ScriptCommand::kClear:
-            return dataBuffer_.clear();
-        case ScriptCommand::kJumpIfOk:
-            return JumpIf(statusOk_, line);
-        case ScriptCommand::kJumpIfFailed:
-            return JumpIf(!statusOk_, line);
-        case ScriptCommand::kRewind:
-            return Rewind(ArgumentOf(line));
-        case ScriptCommand::kMatch:
-            return Match(ArgumentOf(line));
-        case ScriptCommand::kMatchAny:
-            return MatchAny(ArgumentOf(line));
-        // OK when the statement ran, or was only logged for want of a data
-        // source; FAILED when it did not run.
-        case ScriptCommand::kInsertData:
-            statusOk_ = LogStatement(engine_.agent().DBINSERT) == 0;
-            return;
-        case ScriptCommand::kUpdateData:
-            statusOk_ = LogStatement(engine_.agent().DBUPDATE) == 0;
-            return;
-        case ScriptCommand::kBookmark:
-            return;
+#define GLEANWORK_COMMAND_CASE(name, ...) \
+    case ScriptCommand::k##name:          \
+        return name(line);
+        GLEANWORK_SCRIPT_COMMANDS(GLEANWORK_COMMAND_CASE)
+#undef GLEANWORK_COMMAND_CASE
         case ScriptCommand::kUnknown:
-            return engine_.LogLine("[Unknown command!]");
+            return run_.log.LogLine("[Unknown command!]");
     }
 }
 
-void ScriptInterpreter::Find(std::string_view target) {
+void ScriptInterpreter::Find(PreparedLine& line) {
+    const std::string_view target = ArgumentOf(line);
     const std::size_t found = cursor_.Search(target);
     statusOk_ = found != std::string_view::npos;
     if (statusOk_) {
         cursor_.MoveTo(found + target.size());
     } else {
-        engine_.LogLine("[Not found]");
+        run_.log.LogLine("[Not found]");
     }
 }
 
-void ScriptInterpreter::Get(std::string_view count) {
+void ScriptInterpreter::Get(PreparedLine& line) {
+    const std::string_view count = ArgumentOf(line);
     dataBuffer_.append(cursor_.Advance(ReadDecimal(count)));
     LogTrace("<< ", dataBuffer_);
     statusOk_ = !cursor_.AtEnd();
     if (!statusOk_) {
-        engine_.LogLine("[End of file]");
+        run_.log.LogLine("[End of file]");
     }
 }
 
-void ScriptInterpreter::GetUntil(std::string_view target) {
+void ScriptInterpreter::GetUntil(PreparedLine& line) {
+    const std::string_view target = ArgumentOf(line);
     const std::size_t found = cursor_.Search(target);
     statusOk_ = found != std::string_view::npos;
     if (statusOk_) {
         dataBuffer_.append(cursor_.MoveTo(found));
         LogTrace("<< ", dataBuffer_);
     } else {
-        engine_.LogLine("[Not found]");
+        run_.log.LogLine("[Not found]");
     }
 }
 
-void ScriptInterpreter::GetToken(std::string_view delimiters) {
-    const CharacterSet set(delimiters);
+void ScriptInterpreter::GetToken(PreparedLine& line) {
+    const CharacterSet set(ArgumentOf(line));
     const bool movedOverDelimiters = !cursor_.SkipIn(set).empty();
     const std::string_view token = cursor_.SkipNotIn(set);
     dataBuffer_.append(token);
@@ -180,33 +143,35 @@ void ScriptInterpreter::GetToken(std::string_view delimiters) {
     CheckEndOfToken(moved);
 }
 
-void ScriptInterpreter::Skip(std::string_view count) {
-    statusOk_ = !cursor_.Advance(ReadDecimal(count)).empty();
+void ScriptInterpreter::Skip(PreparedLine& line) {
+    statusOk_ = !cursor_.Advance(ReadDecimal(ArgumentOf(line))).empty();
 }
 
-void ScriptInterpreter::SkipUntil(std::string_view target) {
+void ScriptInterpreter::SkipUntil(PreparedLine& line) {
+    const std::string_view target = ArgumentOf(line);
     const std::size_t found = cursor_.Search(target);
     statusOk_ = found != std::string_view::npos;
     if (statusOk_) {
         cursor_.MoveTo(found);
     } else {
-        engine_.LogLine("[Not found]");
+        run_.log.LogLine("[Not found]");
     }
 }
 
-void ScriptInterpreter::SkipAny(std::string_view characters) {
+void ScriptInterpreter::SkipAny(PreparedLine& line) {
+    const std::string_view characters = ArgumentOf(line);
     if (characters.empty()) {
         statusOk_ = false;
         return;
     }
     statusOk_ = !cursor_.SkipIn(CharacterSet(characters)).empty();
     if (cursor_.AtEnd()) {
-        engine_.LogLine("[End of file]");
+        run_.log.LogLine("[End of file]");
     }
 }
 
-void ScriptInterpreter::SkipToken(std::string_view delimiters) {
-    const CharacterSet set(delimiters);
+void ScriptInterpreter::SkipToken(PreparedLine& line) {
+    const CharacterSet set(ArgumentOf(line));
     const bool movedOverDelimiters = !cursor_.SkipIn(set).empty();
     const bool moved = !cursor_.SkipNotIn(set).empty() || movedOverDelimiters;
     CheckEndOfToken(moved);
@@ -215,16 +180,16 @@ void ScriptInterpreter::SkipToken(std::string_view delimiters) {
 void ScriptInterpreter::CheckEndOfToken(bool moved) {
     statusOk_ = moved;
     if (!moved) {
-        engine_.LogLine("[Not found]");
+        run_.log.LogLine("[Not found]");
     }
     if (cursor_.AtEnd()) {
         statusOk_ = false;
-        engine_.LogLine("[End of file]");
+        run_.log.LogLine("[End of file]");
     }
 }
 
-void ScriptInterpreter::Rewind(std::string_view count) {
-    const std::int64_t steps = ReadDecimal(count);
+void ScriptInterpreter::Rewind(PreparedLine& line) {
+    const std::int64_t steps = ReadDecimal(ArgumentOf(line));
     if (steps == 0) {
         cursor_.MoveToStart();
     } else {
@@ -233,14 +198,16 @@ void ScriptInterpreter::Rewind(std::string_view count) {
     statusOk_ = true;
 }
 
-void ScriptInterpreter::Match(std::string_view prefix) {
+void ScriptInterpreter::Match(PreparedLine& line) {
+    const std::string_view prefix = ArgumentOf(line);
     statusOk_ = cursor_.LooksAt(prefix);
     if (!statusOk_) {
-        engine_.LogLine("[No match]");
+        run_.log.LogLine("[No match]");
     }
 }
 
-void ScriptInterpreter::MatchAny(std::string_view characters) {
+void ScriptInterpreter::MatchAny(PreparedLine& line) {
+    const std::string_view characters = ArgumentOf(line);
     const std::string_view rest = cursor_.Rest();
     if (characters.empty() || rest.empty()) {
         return;
@@ -249,41 +216,69 @@ void ScriptInterpreter::MatchAny(std::string_view characters) {
     // character there is none, and that counts as a match.
     statusOk_ = rest.size() < 2 || characters.find(rest[1]) != std::string_view::npos;
     if (!statusOk_) {
-        engine_.LogLine("[No match]");
+        run_.log.LogLine("[No match]");
     }
 }
 
-void ScriptInterpreter::Print(std::string_view text) {
+void ScriptInterpreter::Print(PreparedLine& line) {
+    const std::string_view text = ArgumentOf(line);
     if (!text.empty()) {
-        engine_.output().Write(text);
+        run_.output.Write(text);
         LogCutTrace(">> ", text);
         return;
     }
-    engine_.output().Write(dataBuffer_);
+    run_.output.Write(dataBuffer_);
     LogCutTrace(">> ", dataBuffer_);
     dataBuffer_.clear();
 }
 
-void ScriptInterpreter::PrintLine(std::string_view text) {
-    engine_.output().Write(text);
-    engine_.output().Write("\n");
+void ScriptInterpreter::PrintLn(PreparedLine& line) {
+    const std::string_view text = ArgumentOf(line);
+    run_.output.Write(text);
+    run_.output.Write("\n");
     LogCutTrace(">> ", text);
 }
 
-void ScriptInterpreter::SaveTo(std::string_view name) {
+void ScriptInterpreter::SaveTo(PreparedLine& line) {
+    const std::string_view name = ArgumentOf(line);
     trace_.clear();
     trace_.push_back('{');
     trace_.append(name);
     trace_.append("} = ");
     trace_.append(dataBuffer_);
-    engine_.LogLine(trace_);
-    VariableTable& variables = engine_.variables();
+    run_.log.LogLine(trace_);
+    VariableTable& variables = run_.variables;
     auto found = variables.find(name);
     if (found == variables.end()) {
         found = variables.emplace(std::string(name), std::string()).first;
     }
     found->second.swap(dataBuffer_);
     dataBuffer_.clear();
+}
+
+void ScriptInterpreter::Clear(PreparedLine& /*line*/) {
+    dataBuffer_.clear();
+}
+
+void ScriptInterpreter::JumpIfOk(PreparedLine& line) {
+    JumpIf(statusOk_, line);
+}
+
+void ScriptInterpreter::JumpIfFailed(PreparedLine& line) {
+    JumpIf(!statusOk_, line);
+}
+
+// A bookmark is only a place that jumps go to.
+void ScriptInterpreter::Bookmark(PreparedLine& /*line*/) {}
+
+// OK when the statement ran, or was only logged for want of a data source;
+// FAILED when it did not run.
+void ScriptInterpreter::InsertData(PreparedLine& /*line*/) {
+    statusOk_ = LogStatement(run_.agent.DBINSERT) == 0;
+}
+
+void ScriptInterpreter::UpdateData(PreparedLine& /*line*/) {
+    statusOk_ = LogStatement(run_.agent.DBUPDATE) == 0;
 }
 
 void ScriptInterpreter::JumpIf(bool condition, PreparedLine& line) {
@@ -306,13 +301,13 @@ void ScriptInterpreter::JumpIf(bool condition, PreparedLine& line) {
     trace_.assign("[Jumped to: ");
     trace_.append(name);
     trace_.append("]");
-    engine_.LogLine(trace_);
+    run_.log.LogLine(trace_);
 }
 
 void ScriptInterpreter::LogTrace(std::string_view prefix, std::string_view text) {
     trace_.assign(prefix);
     trace_.append(text);
-    engine_.LogLine(trace_);
+    run_.log.LogLine(trace_);
 }
 
 void ScriptInterpreter::LogCutTrace(std::string_view prefix, std::string_view text) {

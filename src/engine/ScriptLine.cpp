@@ -1,39 +1,12 @@
 #include "engine/ScriptLine.h"
 
 #include <algorithm>
-#include <array>
-#include <utility>
+
+#include "base/TextScan.h"
 
 namespace gleanwork {
 
 namespace {
-
-constexpr std::array<std::pair<std::string_view, ScriptCommand>, 20> kKeywords{{
-    {"FIND", ScriptCommand::kFind},
-    {"GET", ScriptCommand::kGet},
-    {"GETTOKEN", ScriptCommand::kGetToken},
-    {"GETUNTIL", ScriptCommand::kGetUntil},
-    {"SKIP", ScriptCommand::kSkip},
-    {"SKIPANY", ScriptCommand::kSkipAny},
-    {"SKIPUNTIL", ScriptCommand::kSkipUntil},
-    {"SKIPTOKEN", ScriptCommand::kSkipToken},
-    {"SAVETO", ScriptCommand::kSaveTo},
-    {"PRINT", ScriptCommand::kPrint},
-    {"PRINTLN", ScriptCommand::kPrintLn},
-    {"CLEAR", ScriptCommand::kClear},
-    {"JUMPIFOK", ScriptCommand::kJumpIfOk},
-    {"JUMPIFFAILED", ScriptCommand::kJumpIfFailed},
-    {"BOOKMARK", ScriptCommand::kBookmark},
-    {"REWIND", ScriptCommand::kRewind},
-    {"MATCH", ScriptCommand::kMatch},
-    {"MATCHANY", ScriptCommand::kMatchAny},
-    {"INSERTDATA", ScriptCommand::kInsertData},
-    {"UPDATEDATA", ScriptCommand::kUpdateData},
-}};
-
-bool IsWhitespace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 char ToUpperAscii(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -46,9 +19,9 @@ bool EqualsKeyword(std::string_view word, std::string_view keyword) {
 }
 
 ScriptCommand CommandNamed(std::string_view word) {
-    for (const auto& [keyword, command] : kKeywords) {
-        if (EqualsKeyword(word, keyword)) {
-            return command;
+    for (const CommandInfo& info : kScriptCommands) {
+        if (EqualsKeyword(word, info.keyword)) {
+            return info.command;
         }
     }
     return ScriptCommand::kUnknown;
@@ -63,12 +36,6 @@ std::string_view Unquoted(std::string_view argument) {
 }
 
 }  // namespace
-
-std::string_view TrimWhitespace(std::string_view text) {
-    const auto first = std::find_if_not(text.begin(), text.end(), IsWhitespace);
-    const auto last = std::find_if_not(text.rbegin(), text.rend(), IsWhitespace).base();
-    return first < last ? std::string_view(first, last) : std::string_view();
-}
 
 ScriptLine ParseScriptLine(std::string_view line) {
     const std::size_t space = line.find(' ');

@@ -2,33 +2,9 @@
 
 #include <string_view>
 
-namespace gleanwork {
+#include "engine/CommandTable.h"
 
-// The commands of the script language; kUnknown stands for every keyword
-// that names none of them, the empty keyword included.
-enum class ScriptCommand {
-    kFind,
-    kGet,
-    kGetToken,
-    kGetUntil,
-    kSkip,
-    kSkipAny,
-    kSkipUntil,
-    kSkipToken,
-    kSaveTo,
-    kPrint,
-    kPrintLn,
-    kClear,
-    kJumpIfOk,
-    kJumpIfFailed,
-    kBookmark,
-    kRewind,
-    kMatch,
-    kMatchAny,
-    kInsertData,
-    kUpdateData,
-    kUnknown,
-};
+namespace gleanwork {
 
 // One script line split into its command and its argument. The argument is
 // a view into the line: trimmed and, when it began with a double quote,
@@ -46,9 +22,5 @@ ScriptLine ParseScriptLine(std::string_view line);
 // The name that a BOOKMARK line sets: the rest of the line after its first
 // space, trimmed, neither unquoted nor expanded. False for any other line.
 bool ReadBookmarkName(std::string_view line, std::string_view& name);
-
-// `text` without leading and trailing space, tab, line feed, vertical tab,
-// form feed and carriage return.
-std::string_view TrimWhitespace(std::string_view text);
 
 }  // namespace gleanwork

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/TextScan.h"
 #include "net/ResponseHead.h"
-#include "storage/TextLines.h"
 
 namespace gleanwork {
 

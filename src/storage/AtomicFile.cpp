@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <random>
 
-#include "storage/FileDescriptor.h"
+#include "base/FileDescriptor.h"
 #include "storage/WriteInterruption.h"
 
 namespace gleanwork {

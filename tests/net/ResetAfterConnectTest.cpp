@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "net/TcpTransport.h"
-#include "storage/FileDescriptor.h"
+#include "base/FileDescriptor.h"
 
 namespace gleanwork::test {
 namespace {

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <atomic>
+#include <string_view>
+
+#include "engine/DatabaseSession.h"
+#include "engine/RunLogWriter.h"
+#include "engine/RunOutput.h"
+#include "engine/VariableTable.h"
+#include "storage/AgentDefinition.h"
+
+namespace gleanwork {
+
+// What the engine hands its interpreter for one run of the script: the agent
+// (its script and statements), the source text, the run's variables and
+// output, its log, its database session, and the flag that is cleared to
+// stop the run. Everything
+// referred to outlives the interpreter.
+struct ScriptRun {
+    const AgentDefinition& agent;
+    std::string_view sourceText;
+    VariableTable& variables;
+    RunOutput& output;
+    RunLogWriter& log;
+    DatabaseSession& database;
+    const std::atomic<bool>& running;
+};
+
+}  // namespace gleanwork
