@@ -5,7 +5,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
-#include "support/AgentFixtures.h"
+#include "support/RunWindows.h"
 #include "support/ModalDriver.h"
 #include "support/TempFolder.h"
 #include "ui/admin/CGleanworkSheet.h"
