@@ -3,16 +3,12 @@
 #include "engine/ScriptInterpreter.h"
 #include "net/FileSource.h"
 #include "net/HttpClient.h"
+#include "net/UrlSplit.h"
 
 namespace gleanwork {
 
-namespace {
-
-constexpr std::string_view kHttpPrefix = "http://";
-
-}  // namespace
-
-AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log) : agent_(agent), log_(log) {}
+AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
+    : agent_(agent), log_(log), database_(agent_, log_) {}
 
 void AgentEngine::Run() {
     log_.LogLine("Engine started.");
@@ -25,15 +21,17 @@ void AgentEngine::Run() {
         log_.LogLine("ERROR: Unable to read specified URL or file");
     }
     OpenOutput();
-    ScriptInterpreter({agent_, sourceText_, variables_, output_, log_, running_, stepControl_})
+    ScriptInterpreter(
+        {agent_, sourceText_, variables_, output_, log_, database_, running_, stepControl_})
         .RunScript();
+    database_.Finish();
     output_.Close();
     log_.LogLine("Agent completed.");
 }
 
 std::int64_t AgentEngine::ReadSource(std::string& text) {
     SourceContext context{agent_, &log_, redirectUrl_, httpLimits_};
-    if (std::string_view(agent_.URL).starts_with(kHttpPrefix)) {
+    if (IsWebUrl(agent_.URL)) {
         return FetchHttp(context, text);
     }
     return ReadFileSource(context, text);
@@ -42,6 +40,7 @@ std::int64_t AgentEngine::ReadSource(std::string& text) {
 void AgentEngine::Stop() {
     stopRequested_.store(true);
     running_.store(false);
+    database_.Interrupt();
     if (stepControl_ != nullptr) {
         stepControl_->Release();
     }

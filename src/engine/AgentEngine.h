@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/DatabaseSession.h"
 #include "engine/RunLog.h"
 #include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
@@ -26,7 +27,7 @@ public:
     void Run();
 
     // Reads the agent's source into `text`: FetchHttp for a URL that begins
-    // with "http://", else ReadFileSource. Returns the reader's result.
+    // with "http://" or "https://", else ReadFileSource. Returns the reader's result.
     std::int64_t ReadSource(std::string& text);
 
     // Asks the run to stop before its next script line. Safe from any thread,
@@ -51,6 +52,7 @@ private:
     std::string sourceText_;
     std::string redirectUrl_;
     RunLogWriter log_;
+    DatabaseSession database_;
     HttpLimits httpLimits_;
     StepControl* stepControl_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <string_view>
 
+#include "engine/DatabaseSession.h"
 #include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
 #include "engine/StepControl.h"
@@ -13,15 +14,16 @@ namespace gleanwork {
 
 // What the engine hands its interpreter for one run of the script: the agent
 // (its script and statements), the source text, the run's variables and
-// output, its log, the flag that is cleared to stop the run, and the control
-// that pauses it between lines (null: the run never pauses). Everything
-// referred to outlives the interpreter.
+// output, its log, its database session, the flag that is cleared to stop
+// the run, and the control that pauses it between lines (null: the run never
+// pauses). Everything referred to outlives the interpreter.
 struct ScriptRun {
     const AgentDefinition& agent;
     std::string_view sourceText;
     VariableTable& variables;
     RunOutput& output;
     RunLogWriter& log;
+    DatabaseSession& database;
     const std::atomic<bool>& running;
     StepControl* step;
 };
