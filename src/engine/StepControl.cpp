@@ -16,16 +16,16 @@ void StepControl::RequestPause() {
 }
 
 void StepControl::Step() {
-    const std::lock_guard lock(mutex_);
-    pauseRequested_ = true;
-    ++resumeCount_;
-    UpdateArmed();
-    resumed_.notify_all();
+    Resume(true);
 }
 
 void StepControl::Continue() {
+    Resume(false);
+}
+
+void StepControl::Resume(bool pauseAgain) {
     const std::lock_guard lock(mutex_);
-    pauseRequested_ = false;
+    pauseRequested_ = pauseAgain;
     ++resumeCount_;
     UpdateArmed();
     resumed_.notify_all();

@@ -62,6 +62,7 @@ public:
     void WaitBeforeLine(StepSnapshot snapshot);
 
 private:
+    void Resume(bool pauseAgain);
     void UpdateArmed();  // with mutex_ held
 
     mutable std::mutex mutex_;
