@@ -121,12 +121,12 @@ private slots:
             ChangeEverything(sheet);
             sheet.cancelButton()->click();
         }));
-        QCOMPARE(agent, test::SampleAgent());
+        QVERIFY(agent == test::SampleAgent());
         QVERIFY(RunEditor(AgentEditorMode::Edit, agent, catalogue, [](PropertySheet& sheet) {
             ChangeEverything(sheet);
             sheet.okButton()->click();
         }));
-        QCOMPARE(agent, ChangedAgent(test::SampleAgent()));
+        QVERIFY(agent == ChangedAgent(test::SampleAgent()));
 
         AgentDefinition fresh;
         QVERIFY(RunEditor(AgentEditorMode::New, fresh, catalogue, [](PropertySheet& sheet) {
