@@ -1,15 +1,18 @@
 #include "net/HttpClient.h"
 
-#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "net/Base64.h"
 #include "net/HostResolver.h"
 #include "net/ReplyText.h"
+#include "net/RequestRoute.h"
 #include "net/ResponseHead.h"
+#include "net/SecureChannel.h"
 #include "net/SocketLibrary.h"
 #include "net/StandardError.h"
 #include "net/TcpTransport.h"
+#include "net/UrlResolve.h"
 #include "net/UrlSplit.h"
 
 namespace gleanwork {
@@ -18,26 +21,19 @@ namespace {
 
 constexpr int kMostAttempts = 5;
 
-// A request field as it goes on its line: a line break in it (a redirect
-// target can carry one) would start a line of its own, so it goes as a space.
-std::string OnOneLine(std::string_view field) {
-    std::string line(field);
-    std::replace_if(
-        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    return line;
-}
-
-// Sends the request head, one line per send, each ended by a bare line feed.
-void SendRequest(const SourceContext& context, StreamSocket& socket, std::string_view target) {
+// Sends the request head, one line per send, each ended by CR LF.
+void SendRequest(const SourceContext& context, StreamSocket& socket, std::string_view target,
+                 std::string_view hostField) {
     const AgentDefinition& agent = context.agent;
-    socket.Send("GET " + OnOneLine(target) + " HTTP/1.0\n");
+    socket.Send("GET " + OnOneLine(target) + " HTTP/1.0\r\n");
+    socket.Send("Host: " + std::string(hostField) + "\r\n");
     if (!agent.WEBUSER.empty()) {
         context.LogLine("Sending authentication information...");
         const std::string credentials = agent.WEBUSER + ":" + agent.WEBPASS;
-        socket.Send("Authorization: Basic " + EncodeBase64(credentials) + "\n");
+        socket.Send("Authorization: Basic " + EncodeBase64(credentials) + "\r\n");
     }
-    socket.Send("User-agent: " + OnOneLine(agent.USERAGENT) + "\n");
-    socket.Send("\n");
+    socket.Send("User-agent: " + OnOneLine(agent.USERAGENT) + "\r\n");
+    socket.Send("\r\n");
 }
 
 // Receives until the peer closes the connection; a failed receive is logged
@@ -80,10 +76,7 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
         return -1;
     }
     const AgentDefinition& agent = context.agent;
-    std::string host = agent.HOST;
-    std::string target = agent.URL;
-    const int startingPort = agent.PORT.empty() ? kHttpPort : ReadPort(agent.PORT);
-    int port = startingPort;
+    std::string url = agent.URL;
     for (int attempt = 0; attempt < kMostAttempts; ++attempt) {
         text.clear();
         std::unique_ptr<StreamSocket> socket = transport.OpenStream(context.limits);
@@ -91,31 +84,34 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
             ReportFailure(context, "ERROR: socket() failed", "ERROR: socket() failed\n");
             return -1;
         }
-        if (agent.HOST.empty()) {
-            // A URL that names no port means the starting one, also after a
-            // redirect from a URL that named another.
-            port = startingPort;
-            target = SplitUrl(target, host, port);
-        }
-        sockaddr_in address{};
-        if (ResolveHost(address, host, port) == 0) {
-            context.LogLine("ERROR: Unable to resolve IP address for host: " + host);
+        const RequestRoute route = RouteRequest(agent, url);
+        std::vector<SocketAddress> addresses;
+        if (ResolveHost(addresses, route.host, route.port) == 0) {
+            context.LogLine("ERROR: Unable to resolve IP address for host: " + route.host);
             return -1;
         }
-        context.LogLine("Contacting host: " + host + " (port " + std::to_string(port) + ")...");
-        if (!socket->Connect(address)) {
+        context.LogLine("Contacting host: " + route.host + " (port " + std::to_string(route.port) +
+                        ")...");
+        if (!socket->Connect(addresses)) {
             WriteStandardError("ERROR: connect() failed");
             context.LogLine("ERROR: Failed to connect");
             return -1;
         }
-        context.LogLine("Accessing URL - " + target);
-        SendRequest(context, *socket, target);
+        if (route.secure && !OpenSecureChannel(context, socket, route.originHost, route.originPort,
+                                               route.proxied)) {
+            return -1;
+        }
+        context.LogLine("Accessing URL - " + route.target);
+        SendRequest(context, *socket, route.target, route.hostField);
         ReceiveReply(context, *socket, text);
         socket.reset();
         if (!ParseResponseHead(context, text)) {
             break;
         }
-        target = context.redirectUrl;
+        if (!context.redirectUrl.empty()) {
+            context.redirectUrl = ResolveUrl(url, context.redirectUrl);
+        }
+        url = context.redirectUrl;
     }
     return static_cast<std::int64_t>(text.size());
 }

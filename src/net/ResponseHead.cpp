@@ -1,12 +1,24 @@
 #include "net/ResponseHead.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace gleanwork {
 
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-// The second space-separated word of a status line.
+// Header names are the same whatever the case of their letters.
+bool SameHeaderName(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+}  // namespace
+
 std::string_view StatusCode(std::string_view statusLine) {
     const std::size_t space = statusLine.find(' ');
     if (space == std::string_view::npos) {
@@ -15,8 +27,6 @@ std::string_view StatusCode(std::string_view statusLine) {
     const std::string_view rest = statusLine.substr(space + 1);
     return rest.substr(0, rest.find(' '));
 }
-
-}  // namespace
 
 std::string_view ReadHeaderLine(std::string_view& text) {
     const std::size_t end = text.find(kLineEnd);
@@ -31,7 +41,7 @@ std::string_view ReadHeaderLine(std::string_view& text) {
 std::string_view FindHeader(std::string_view name, const std::vector<std::string_view>& lines) {
     for (const std::string_view line : lines) {
         const std::size_t nameEnd = std::min(line.find(':'), line.size());
-        if (line.substr(0, nameEnd) == name) {
+        if (SameHeaderName(line.substr(0, nameEnd), name)) {
             return line.substr(std::min(nameEnd + 2, line.size()));
         }
     }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 
 #include "net/Base64.h"
 #include "net/HostResolver.h"
@@ -42,14 +43,18 @@ TEST(HttpBase64, EncodesEveryPaddingCase) {
 }
 
 TEST(HttpResolver, TakesDottedAddressesAndRefusesUnknownNames) {
-    sockaddr_in address{};
-    EXPECT_EQ(ResolveHost(address, "127.0.0.1", 8080), 1);
-    EXPECT_EQ(ntohl(address.sin_addr.s_addr), 0x7F000001U);
-    EXPECT_EQ(ntohs(address.sin_port), 8080);
-    EXPECT_EQ(ResolveHost(address, "127.0.0.1", 65536), 1);
-    EXPECT_EQ(address.sin_port, 0);
+    std::vector<SocketAddress> addresses;
+    const auto first = [&addresses] {
+        return *reinterpret_cast<const sockaddr_in*>(&addresses.at(0).storage);
+    };
+    EXPECT_EQ(ResolveHost(addresses, "127.0.0.1", 8080), 1);
+    EXPECT_EQ(first().sin_family, AF_INET);
+    EXPECT_EQ(ntohl(first().sin_addr.s_addr), 0x7F000001U);
+    EXPECT_EQ(ntohs(first().sin_port), 8080);
+    EXPECT_EQ(ResolveHost(addresses, "127.0.0.1", 65536), 1);
+    EXPECT_EQ(first().sin_port, 0);
     testing::internal::CaptureStderr();
-    EXPECT_EQ(ResolveHost(address, std::string("127.0.0.1\0.invalid", 18), 80), 0);
+    EXPECT_EQ(ResolveHost(addresses, std::string("127.0.0.1\0.invalid", 18), 80), 0);
     testing::internal::GetCapturedStderr();
 }
 

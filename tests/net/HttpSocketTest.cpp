@@ -24,9 +24,10 @@ TEST(HttpSocket, LongRequestsGoOutWholeAndSlowRepliesComeInWhole) {
     EXPECT_EQ(fetch.Run(), 4);
     EXPECT_EQ(fetch.text, "body");
     ASSERT_EQ(server.Requests().size(), 1U);
-    EXPECT_TRUE(server.Requests()[0] == "GET " + path + " HTTP/1.0\nAuthorization: Basic " +
-                                            EncodeBase64(fetch.agent.WEBUSER + ":") +
-                                            "\nUser-agent: " + fetch.agent.USERAGENT + "\n\n");
+    EXPECT_TRUE(server.Requests()[0] ==
+                "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) +
+                    "\r\nAuthorization: Basic " + EncodeBase64(fetch.agent.WEBUSER + ":") +
+                    "\r\nUser-agent: " + fetch.agent.USERAGENT + "\r\n\r\n");
 }
 
 TEST(HttpSocket, AReceiveThatTimesOutOrIsResetKeepsWhatCame) {

@@ -95,7 +95,8 @@ void LoopbackServer::Serve() {
 void LoopbackServer::Answer(int connection, const ScriptedReply& reply) {
     std::string request;
     std::vector<char> buffer(1 << 16);
-    for (ssize_t got = 1; got > 0 && request.find("\n\n") == std::string::npos;) {
+    for (ssize_t got = 1; got > 0 && request.find("\n\n") == std::string::npos &&
+                          request.find("\r\n\r\n") == std::string::npos;) {
         got = ::recv(connection, buffer.data(), buffer.size(), 0);
         request.append(buffer.data(), static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
     }

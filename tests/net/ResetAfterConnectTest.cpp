@@ -3,9 +3,10 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 
-#include "net/TcpTransport.h"
 #include "base/FileDescriptor.h"
+#include "net/TcpTransport.h"
 
 namespace gleanwork::test {
 namespace {
@@ -22,7 +23,10 @@ TEST(TcpTransport, ResetRightAfterConnectIsAFailedReceive) {
     ASSERT_EQ(::getsockname(listener.Get(), generic, &size), 0);
     TcpTransport transport;
     const auto stream = transport.OpenStream(HttpLimits{});
-    ASSERT_TRUE(stream && stream->Connect(address));
+    SocketAddress target;
+    std::memcpy(&target.storage, &address, sizeof address);
+    target.size = sizeof address;
+    ASSERT_TRUE(stream && stream->Connect({&target, 1}));
 
     FileDescriptor peer(::accept(listener.Get(), nullptr, nullptr));
     const linger abort{1, 0};

@@ -33,7 +33,7 @@ public:
     ScriptedStream(ScriptedTransport& transport, std::string reply)
         : transport_(transport), reply_(std::move(reply)) {}
 
-    bool Connect(const sockaddr_in&) override { return true; }
+    bool Connect(std::span<const SocketAddress>) override { return true; }
     void Send(std::string_view bytes) override { transport_.requests.back().append(bytes); }
 
     std::ptrdiff_t Receive(std::span<char> buffer, int& error) override {

@@ -249,8 +249,10 @@ private slots:
         QCOMPARE(shown[1]->text(), QStringLiteral("one\r\ntwo"));
         QVERIFY(shown[2]->isVisible() && shown[2]->text().isEmpty());
         QCOMPARE(server.Requests(),
-                 std::vector<std::string>{"GET /data HTTP/1.0\nAuthorization: Basic "
-                                          "YWxpY2U6\nUser-agent: Mozilla/3.0\n\n"});
+                 std::vector<std::string>{
+                     "GET /data HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) +
+                     "\r\nAuthorization: Basic YWxpY2U6\r\nUser-agent: "
+                     "Mozilla/3.0\r\n\r\n"});
     }
 };
 
