@@ -10,6 +10,10 @@
 
 namespace gleanwork::fuzz {
 
+void PrintTo(const FuzzTarget& target, std::ostream* out) {
+    *out << target.name;
+}
+
 namespace {
 
 class FuzzReplay : public ::testing::TestWithParam<FuzzTarget> {};
