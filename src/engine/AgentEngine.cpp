@@ -7,7 +7,8 @@
 
 namespace gleanwork {
 
-AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log) : agent_(agent), log_(log) {}
+AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
+    : agent_(agent), log_(log), database_(agent_, log_) {}
 
 void AgentEngine::Run() {
     log_.LogLine("Engine started.");
@@ -20,7 +21,9 @@ void AgentEngine::Run() {
         log_.LogLine("ERROR: Unable to read specified URL or file");
     }
     OpenOutput();
-    ScriptInterpreter({agent_, sourceText_, variables_, output_, log_, running_}).RunScript();
+    ScriptInterpreter({agent_, sourceText_, variables_, output_, log_, database_, running_})
+        .RunScript();
+    database_.Finish();
     output_.Close();
     log_.LogLine("Agent completed.");
 }
@@ -36,6 +39,7 @@ std::int64_t AgentEngine::ReadSource(std::string& text) {
 void AgentEngine::Stop() {
     stopRequested_.store(true);
     running_.store(false);
+    database_.Interrupt();
 }
 
 void AgentEngine::OpenOutput() {

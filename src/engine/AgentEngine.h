@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/DatabaseSession.h"
 #include "engine/RunLog.h"
 #include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
@@ -47,6 +48,7 @@ private:
     std::string sourceText_;
     std::string redirectUrl_;
     RunLogWriter log_;
+    DatabaseSession database_;
     HttpLimits httpLimits_;
 };
 

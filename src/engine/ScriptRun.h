@@ -3,6 +3,7 @@
 #include <atomic>
 #include <string_view>
 
+#include "engine/DatabaseSession.h"
 #include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
 #include "engine/VariableTable.h"
@@ -12,7 +13,8 @@ namespace gleanwork {
 
 // What the engine hands its interpreter for one run of the script: the agent
 // (its script and statements), the source text, the run's variables and
-// output, its log, and the flag that is cleared to stop the run. Everything
+// output, its log, its database session, and the flag that is cleared to
+// stop the run. Everything
 // referred to outlives the interpreter.
 struct ScriptRun {
     const AgentDefinition& agent;
@@ -20,6 +22,7 @@ struct ScriptRun {
     VariableTable& variables;
     RunOutput& output;
     RunLogWriter& log;
+    DatabaseSession& database;
     const std::atomic<bool>& running;
 };
 
