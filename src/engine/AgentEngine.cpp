@@ -21,7 +21,8 @@ void AgentEngine::Run() {
         log_.LogLine("ERROR: Unable to read specified URL or file");
     }
     OpenOutput();
-    ScriptInterpreter({agent_, sourceText_, variables_, output_, log_, database_, running_})
+    ScriptInterpreter(
+        {agent_, sourceText_, variables_, output_, log_, database_, running_, stepControl_})
         .RunScript();
     database_.Finish();
     output_.Close();
@@ -40,6 +41,9 @@ void AgentEngine::Stop() {
     stopRequested_.store(true);
     running_.store(false);
     database_.Interrupt();
+    if (stepControl_ != nullptr) {
+        stepControl_->Release();
+    }
 }
 
 void AgentEngine::OpenOutput() {

@@ -35,6 +35,10 @@ public:
     void Stop();
     bool IsRunning() const { return running_.load(std::memory_order_relaxed); }
 
+    // Lets `control` pause the script between lines; it must outlive the run.
+    // Stop releases a paused run.
+    void SetStepControl(StepControl* control) { stepControl_ = control; }
+
     void SetHttpLimits(const HttpLimits& limits) { httpLimits_ = limits; }
 
 private:
@@ -50,6 +54,7 @@ private:
     RunLogWriter log_;
     DatabaseSession database_;
     HttpLimits httpLimits_;
+    StepControl* stepControl_ = nullptr;
 };
 
 }  // namespace gleanwork

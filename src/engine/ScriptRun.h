@@ -6,6 +6,7 @@
 #include "engine/DatabaseSession.h"
 #include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
+#include "engine/StepControl.h"
 #include "engine/VariableTable.h"
 #include "storage/AgentDefinition.h"
 
@@ -13,9 +14,9 @@ namespace gleanwork {
 
 // What the engine hands its interpreter for one run of the script: the agent
 // (its script and statements), the source text, the run's variables and
-// output, its log, its database session, and the flag that is cleared to
-// stop the run. Everything
-// referred to outlives the interpreter.
+// output, its log, its database session, the flag that is cleared to stop
+// the run, and the control that pauses it between lines (null: the run never
+// pauses). Everything referred to outlives the interpreter.
 struct ScriptRun {
     const AgentDefinition& agent;
     std::string_view sourceText;
@@ -24,6 +25,7 @@ struct ScriptRun {
     RunLogWriter& log;
     DatabaseSession& database;
     const std::atomic<bool>& running;
+    StepControl* step;
 };
 
 }  // namespace gleanwork

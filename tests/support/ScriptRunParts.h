@@ -16,7 +16,7 @@ struct ScriptRunParts {
 
     ScriptRun For(const AgentDefinition& agent, std::string_view text) {
         database.emplace(agent, writer);
-        return {agent, text, variables, output, writer, *database, running};
+        return {agent, text, variables, output, writer, *database, running, nullptr};
     }
 
     VariableTable variables;
