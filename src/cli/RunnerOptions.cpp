@@ -10,10 +10,10 @@ namespace gleanwork {
 const char* const kRunnerUsage =
     "usage: gleanwork-run [OPTION]... [--] NAME\n"
     "       gleanwork-run [OPTION]... --agent-file PATH\n"
+    "       gleanwork-run --check NAME | --check --agent-file PATH\n"
     "\n"
     "Runs one agent without windows: the agent NAME of the catalogue in the\n"
-    "installation folder, or the agent stored in the file PATH. Relative paths\n"
-    "in the agent are relative to the installation folder.\n"
+    "installation folder, or the agent stored in the file PATH.\n"
     "\n"
     "  --log FILE             write the run log to FILE instead of standard error\n"
     "  --connect-timeout S    give up a connection after S seconds (default 30)\n"
@@ -23,6 +23,8 @@ const char* const kRunnerUsage =
     "  --max-steps N          end the run after N script lines (default: no limit)\n"
     "  --max-seconds S        end the run after S seconds (default: no limit)\n"
     "  --agent-file PATH      run the agent file PATH instead of a catalogue agent\n"
+    "  --check                check the agent's script instead of running it: each\n"
+    "                         warning is printed as FILE:LINE: message\n"
     "  --help                 print this help\n"
     "  --                     end of options: NAME may begin with \"-\"\n"
     "\n"
@@ -34,7 +36,7 @@ const char* const kRunnerUsage =
     "\n"
     "Exit status: 0 after a run without an \"ERROR: \" line; 1 after a run that\n"
     "logged one; 2 for a usage error, an unknown agent or an agent file that\n"
-    "cannot be read.\n";
+    "cannot be read. With --check: 0 without warnings, 1 with warnings.\n";
 
 namespace {
 
@@ -148,6 +150,10 @@ bool ApplyArgument(ArgumentReader& reader, RunnerOptions& options, std::string& 
     }
     if (arg == "--help" || arg == "-h") {
         options.help = true;
+        return true;
+    }
+    if (arg == "--check") {
+        options.check = true;
         return true;
     }
     if (arg == "--log") {

@@ -16,6 +16,7 @@ struct RunnerOptions {
     std::string agentFile;  // the agent file to run
     HttpLimits limits;
     RunLimits runLimits;
+    bool check = false;  // check the script instead of running it
     bool help = false;
 };
 

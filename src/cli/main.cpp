@@ -13,6 +13,7 @@
 #include "base/FileCloser.h"
 #include "cli/AgentLookup.h"
 #include "cli/RunnerOptions.h"
+#include "cli/ScriptCheckReport.h"
 #include "cli/StreamRunLog.h"
 #include "engine/AgentEngine.h"
 #include "storage/OutputFile.h"
@@ -22,6 +23,7 @@ namespace {
 
 constexpr int kRunClean = 0;
 constexpr int kRunHadErrors = 1;
+constexpr int kScriptWarnings = 1;
 constexpr int kCannotRun = 2;
 
 std::atomic<gleanwork::AgentEngine*> runningEngine{nullptr};
@@ -33,7 +35,7 @@ int Fail(const std::string& message) {
 
 extern "C" void StopOnSignal(int) {
     if (gleanwork::AgentEngine* engine = runningEngine.load()) {
-        engine->Stop();
+        engine->StopFromSignal();
     }
 }
 
@@ -95,6 +97,10 @@ int main(int argc, char** argv) {
         const std::optional<AgentDefinition> agent = LookUpAgent(*options, error);
         if (!agent) {
             return Fail(error);
+        }
+        if (options->check) {
+            return ReportScriptCheck(*agent, AgentFileOf(*options), stdout) == 0 ? kRunClean
+                                                                                 : kScriptWarnings;
         }
         return Run(*options, *agent);
     } catch (const std::exception& failure) {

@@ -14,7 +14,7 @@
 namespace gleanwork {
 
 AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
-    : agent_(agent), log_(log), control_(log_), output_(log_) {}
+    : agent_(agent), log_(log), control_(log_), output_(log_), database_(agent_, log_) {}
 
 void AgentEngine::Run() {
     log_.LogLine("Engine started.");
@@ -46,7 +46,10 @@ bool AgentEngine::ReadAndRun() {
         output_.UseNothing();
         log_.LogLine("Output file left as it was: " + InInstallFolder(agent_.FILE));
     }
-    ScriptInterpreter({agent_, sourceText_, variables_, output_, log_, control_}).RunScript();
+    ScriptInterpreter(
+        {agent_, sourceText_, variables_, output_, log_, database_, control_, stepControl_})
+        .RunScript();
+    database_.Finish();
     return true;
 }
 
@@ -62,6 +65,14 @@ std::int64_t AgentEngine::ReadSource(std::string& text) {
         return FetchHttp(context, text);
     }
     return ReadFileSource(context, text);
+}
+
+void AgentEngine::Stop() {
+    control_.Stop();
+    database_.Interrupt();
+    if (stepControl_ != nullptr) {
+        stepControl_->Release();
+    }
 }
 
 void AgentEngine::OpenOutput() {

@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/DatabaseSession.h"
 #include "engine/RunControl.h"
 #include "engine/RunLog.h"
 #include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
+#include "engine/StepControl.h"
 #include "engine/VariableTable.h"
 #include "net/SourceContext.h"
 #include "storage/AgentDefinition.h"
@@ -35,13 +37,21 @@ public:
     // with "http://" or "https://", else ReadFileSource. Returns the reader's result.
     std::int64_t ReadSource(std::string& text);
 
-    // Asks the run to stop: a wait of the fetch ends at once, no further
-    // script line runs. Safe from any thread and from a signal handler, also
-    // before the run has started (it then runs no script line).
-    void Stop() noexcept { control_.Stop(); }
+    // Asks the run to stop: a wait of the fetch ends at once, a database
+    // statement is interrupted, a paused run is released and no further
+    // script line runs. Safe from any thread, also before the run has started
+    // (it then runs no script line).
+    void Stop();
+    // The part of Stop that is safe in a signal handler: a database statement
+    // under way runs to its end, then no further script line runs.
+    void StopFromSignal() noexcept { control_.Stop(); }
     bool IsRunning() const { return control_.IsRunning(); }
     // Whether the run has logged an "ERROR: " line so far.
     bool ErrorLogged() const { return log_.ErrorLogged(); }
+
+    // Lets `control` pause the script between lines; it must outlive the run.
+    // Stop releases a paused run.
+    void SetStepControl(StepControl* control) { stepControl_ = control; }
 
     void SetHttpLimits(const HttpLimits& limits) { httpLimits_ = limits; }
     void SetRunLimits(const RunLimits& limits) { control_.SetLimits(limits); }
@@ -55,10 +65,12 @@ private:
     RunLogWriter log_;
     RunControl control_;
     RunOutput output_;
+    DatabaseSession database_;
     VariableTable variables_;
     std::string sourceText_;
     std::string redirectUrl_;
     HttpLimits httpLimits_;
+    StepControl* stepControl_ = nullptr;
 };
 
 }  // namespace gleanwork

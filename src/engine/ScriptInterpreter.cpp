@@ -18,7 +18,11 @@ std::string_view TextBeforeZero(std::string_view source) {
 
 }  // namespace
 
-ScriptInterpreter::ScriptInterpreter(const ScriptRun& run) : run_(run), script_(run.agent.SCRIPT) {}
+ScriptInterpreter::ScriptInterpreter(const ScriptRun& run) : run_(run), script_(run.agent.SCRIPT) {
+    if (run.step != nullptr) {
+        stepObserver_.emplace(*run.step);
+    }
+}
 
 void ScriptInterpreter::RunScript() {
     run_.log.LogLine("Starting script...");
@@ -26,7 +30,7 @@ void ScriptInterpreter::RunScript() {
     const std::size_t lineCount = script_.size();
     lines_.assign(lineCount, PreparedLine());
     cursor_ = TextCursor(TextBeforeZero(run_.sourceText));
-    for (lineIndex_ = 0; lineIndex_ < lineCount && run_.control.ContinueRun(); ++lineIndex_) {
+    for (lineIndex_ = 0; lineIndex_ < lineCount && ReadyForLine(); ++lineIndex_) {
         ExecuteLine(lineIndex_);
     }
 }
@@ -48,7 +52,14 @@ int ScriptInterpreter::LogStatement(std::string_view statementTemplate) {
     trace_.assign("[SQL]: ");
     AppendExpansion(statementTemplate, run_.variables, trace_);
     run_.log.LogLine(trace_);
-    return 0;
+    return run_.database.Execute(statementTemplate, run_.variables);
+}
+
+bool ScriptInterpreter::ReadyForLine() {
+    if (stepObserver_ && stepObserver_->Wanted()) {
+        stepObserver_->BeforeLine(lineIndex_, cursor_, dataBuffer_, statusOk_, run_.variables);
+    }
+    return run_.control.ContinueRun();
 }
 
 ScriptInterpreter::PreparedLine& ScriptInterpreter::Prepare(std::size_t index) {
@@ -270,8 +281,8 @@ void ScriptInterpreter::JumpIfFailed(PreparedLine& line) {
 // A bookmark is only a place that jumps go to.
 void ScriptInterpreter::Bookmark(PreparedLine& /*line*/) {}
 
-// The statement is only logged and cannot fail, so LogStatement gives 0 and
-// the status becomes OK; a nonzero result would mean FAILED.
+// OK when the statement ran, or was only logged for want of a data source;
+// FAILED when it did not run.
 void ScriptInterpreter::InsertData(PreparedLine& /*line*/) {
     statusOk_ = LogStatement(run_.agent.DBINSERT) == 0;
 }

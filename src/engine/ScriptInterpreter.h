@@ -11,6 +11,7 @@
 #include "engine/CommandTable.h"
 #include "engine/ScriptLine.h"
 #include "engine/ScriptRun.h"
+#include "engine/StepObserver.h"
 #include "engine/TextCursor.h"
 
 namespace gleanwork {
@@ -39,8 +40,9 @@ public:
     // The index of the first BOOKMARK line named exactly `name`, or -1.
     std::int64_t FindBookmark(std::string_view name);
 
-    // Logs "[SQL]: " and the expansion of `statementTemplate`. Nothing is
-    // executed, so the step cannot fail: it returns 0.
+    // Logs "[SQL]: " and the expansion of `statementTemplate`, then runs the
+    // statement in the agent's database when it has a data source. 0 when
+    // the statement ran or there is no data source, 1 when it did not run.
     int LogStatement(std::string_view statementTemplate);
 
 private:
@@ -54,6 +56,9 @@ private:
         std::optional<std::int64_t> jumpTarget;  // of a constant argument
     };
 
+    // Before each line: pauses when stepping asks for it; false once the
+    // run is stopped.
+    bool ReadyForLine();
     PreparedLine& Prepare(std::size_t index);
     std::string_view ArgumentOf(PreparedLine& line);
     void ExecuteLine(std::size_t index);
@@ -78,6 +83,7 @@ private:
     std::size_t lineIndex_ = 0;
     std::vector<PreparedLine> lines_;
     std::optional<BookmarkIndex> bookmarks_;
+    std::optional<StepObserver> stepObserver_;
     std::string expansion_;  // the expansion of an argument that names variables
     std::string trace_;
 };

@@ -2,9 +2,11 @@
 
 #include <string_view>
 
+#include "engine/DatabaseSession.h"
 #include "engine/RunControl.h"
 #include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
+#include "engine/StepControl.h"
 #include "engine/VariableTable.h"
 #include "storage/AgentDefinition.h"
 
@@ -12,15 +14,18 @@ namespace gleanwork {
 
 // What the engine hands its interpreter for one run of the script: the agent
 // (its script and statements), the source text, the run's variables and
-// output, its log, and the control that says whether the next line may run.
-// Everything referred to outlives the interpreter.
+// output, its log, its database session, the control that says whether the
+// next line may run, and the control that pauses it between lines (null: the
+// run never pauses). Everything referred to outlives the interpreter.
 struct ScriptRun {
     const AgentDefinition& agent;
     std::string_view sourceText;
     VariableTable& variables;
     RunOutput& output;
     RunLogWriter& log;
+    DatabaseSession& database;
     RunControl& control;
+    StepControl* step;
 };
 
 }  // namespace gleanwork

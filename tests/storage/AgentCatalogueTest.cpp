@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
-#include "storage/InstallFolder.h"
 #include "support/AgentSamples.h"
 #include "support/TempFolder.h"
 #include "support/WriteFailure.h"
@@ -94,18 +95,20 @@ TEST(AgentCatalogue, AnInterruptedSaveLeavesEveryFileWholeAndOldOrNew) {
     EXPECT_EQ(Reloaded(), (Names{"P=new", "Q=new", "R=new", "S=new"}));
 }
 
-TEST(AgentCatalogue, TheInstallFolderIsTheVariableThenXdgThenHome) {
-    const ScopedEnvironment install("GLEANWORK_INSTALLDIR", "/opt/agents");
-    const ScopedEnvironment xdg("XDG_DATA_HOME", "/xdg");
-    const ScopedEnvironment home("HOME", "/home/u");
-    EXPECT_EQ(GetInstallFolder(), "/opt/agents");
-    const ScopedEnvironment emptyInstall("GLEANWORK_INSTALLDIR", "");
-    EXPECT_EQ(GetInstallFolder(), "/xdg/gleanwork");
-    const ScopedEnvironment emptyXdg("XDG_DATA_HOME", "");
-    EXPECT_EQ(GetInstallFolder(), "/home/u/.local/share/gleanwork");
-    const ScopedEnvironment noHome("HOME", nullptr);
-    EXPECT_EQ(GetInstallFolder(), "");
-    EXPECT_EQ(AgentCatalogue().SaveCatalogue(), -1);
+TEST(AgentCatalogue, ReplacedFilesKeepTheirPermissions) {
+    const TempInstallFolder folder;
+    AgentCatalogue catalogue;
+    catalogue.AddAgent(MakeAgent("Bank", "holds a password"));
+    ASSERT_EQ(catalogue.SaveCatalogue(), 0);
+    for (const char* file : {"Agents/Bank.agt", "AGENTS.INI"}) {
+        ASSERT_EQ(::chmod((folder / file).c_str(), 0600), 0);
+    }
+    ASSERT_EQ(catalogue.SaveCatalogue(), 0);
+    for (const char* file : {"Agents/Bank.agt", "AGENTS.INI"}) {
+        struct stat info {};
+        EXPECT_EQ(::stat((folder / file).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << file;
+    }
 }
 
 }  // namespace
