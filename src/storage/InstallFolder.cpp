@@ -26,12 +26,4 @@ std::string GetInstallFolder() {
     return {};
 }
 
-std::string InInstallFolder(const std::string& path) {
-    if (path.empty() || path.starts_with('/')) {
-        return path;
-    }
-    const std::string folder = GetInstallFolder();
-    return folder.empty() ? path : folder + "/" + path;
-}
-
 }  // namespace gleanwork
