@@ -8,7 +8,7 @@
 #include "net/FileSource.h"
 #include "net/HttpClient.h"
 #include "net/UrlSplit.h"
-#include "storage/AgentPath.h"
+#include "storage/InstallFolder.h"
 #include "storage/SystemReason.h"
 
 namespace gleanwork {
@@ -44,7 +44,7 @@ bool AgentEngine::ReadAndRun() {
         OpenOutput();
     } else {
         output_.UseNothing();
-        log_.LogLine("Output file left as it was: " + ResolveAgentPath(agent_.FILE));
+        log_.LogLine("Output file left as it was: " + InInstallFolder(agent_.FILE));
     }
     ScriptInterpreter(
         {agent_, sourceText_, variables_, output_, log_, database_, control_, stepControl_})
@@ -77,7 +77,7 @@ void AgentEngine::Stop() {
 
 void AgentEngine::OpenOutput() {
     log_.LogLine("Opening output file: " + agent_.FILE);
-    const std::string path = ResolveAgentPath(agent_.FILE);
+    const std::string path = InInstallFolder(agent_.FILE);
     int error = 0;
     if (!output_.OpenFile(path, agent_.APPEND != 0, error)) {
         log_.LogLine("Error opening output file!");

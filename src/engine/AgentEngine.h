@@ -24,7 +24,7 @@ namespace gleanwork {
 // line while it was read, or nothing read) or that was stopped before its
 // script began leaves the output file as it was; so does a run whose output
 // could not be written completely or that ended on an exception. Relative
-// paths in URL and FILE are relative to the working directory.
+// paths in URL and FILE are relative to the installation folder.
 class AgentEngine {
 public:
     // `log` may be null: the run is then silent. It must outlive the engine.

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "storage/AgentPath.h"
 #include "storage/FileContent.h"
+#include "storage/InstallFolder.h"
 #include "storage/SystemReason.h"
 
 namespace gleanwork {
@@ -34,7 +34,7 @@ void JoinCrLfPairs(std::string& text, std::size_t from) {
 int ReadFileSource(const SourceContext& context, std::string& text) {
     context.LogLine("Reading file: " + context.agent.URL);
     const std::size_t start = text.size();
-    const std::string path = ResolveAgentPath(context.agent.URL);
+    const std::string path = InInstallFolder(context.agent.URL);
     int error = 0;
     if (!AppendFileContent(path, text, &error, context.limits.maxSourceBytes)) {
         const std::string reason =
