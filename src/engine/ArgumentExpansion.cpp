@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/ScriptLine.h"
+#include "engine/ValueFilter.h"
 
 namespace gleanwork {
 
@@ -107,9 +108,22 @@ private:
     void CloseReference() {
         referenceOpen_ = false;
         lookedUp_ = true;
-        const auto found = variables_.find(TrimWhitespace(name_));
+        const std::string_view name = TrimWhitespace(name_);
+        const auto found = variables_.find(name);
         if (found != variables_.end()) {
             result_.append(found->second);
+        } else if (const std::size_t bar = name.find('|'); bar != std::string_view::npos) {
+            AppendFiltered(TrimWhitespace(name.substr(0, bar)), name.substr(bar + 1));
+        }
+    }
+
+    // A reference with filters: the variable's value (empty when there is no
+    // such variable) through the filters; nothing when a filter is unknown.
+    void AppendFiltered(std::string_view name, std::string_view filters) {
+        const auto found = variables_.find(name);
+        std::string value = found == variables_.end() ? std::string() : found->second;
+        if (ApplyValueFilters(filters, value)) {
+            result_.append(value);
         }
     }
 

@@ -18,7 +18,9 @@ namespace gleanwork {
 //   the very end is dropped;
 // - "{" opens a reference that the next "}" closes; the name between them,
 //   trimmed, is replaced by the variable's value, or by nothing when there is
-//   no such variable; a second "{" gives the open reference up as plain text
+//   no such variable; a name that no variable has but that holds "|" names
+//   a variable before it and filters after it (see ApplyValueFilters), and
+//   gives nothing when a filter is unknown; a second "{" gives the open reference up as plain text
 //   and opens a new one; a reference still open at the end stays plain text.
 // Returns true when the expansion looked a variable up, that is when its
 // result may change with the variables.
