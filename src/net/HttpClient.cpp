@@ -37,6 +37,12 @@ void SendRequest(const SourceContext& context, StreamSocket& socket, std::string
         socket.Send("Authorization: Basic " + EncodeBase64(credentials) + "\n");
     }
     socket.Send("User-agent: " + OnOneLine(agent.USERAGENT) + "\n");
+    if (context.cookies != nullptr) {
+        const std::string cookies = context.cookies->HeaderFor(context.origin);
+        if (!cookies.empty()) {
+            socket.Send("Cookie: " + OnOneLine(cookies) + "\n");
+        }
+    }
     socket.Send("\n");
 }
 
@@ -84,6 +90,7 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
     std::string target = agent.URL;
     const int startingPort = agent.PORT.empty() ? kHttpPort : ReadPort(agent.PORT);
     int port = startingPort;
+    context.redirects = 0;
     for (int attempt = 0; attempt < kMostAttempts; ++attempt) {
         text.clear();
         std::unique_ptr<StreamSocket> socket = transport.OpenStream(context.limits);
@@ -91,6 +98,7 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
             ReportFailure(context, "ERROR: socket() failed", "ERROR: socket() failed\n");
             return -1;
         }
+        context.origin = CookieOriginOf(target);
         if (agent.HOST.empty()) {
             // A URL that names no port means the starting one, also after a
             // redirect from a URL that named another.
@@ -116,6 +124,7 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
             break;
         }
         target = context.redirectUrl;
+        ++context.redirects;
     }
     return static_cast<std::int64_t>(text.size());
 }

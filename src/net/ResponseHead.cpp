@@ -1,5 +1,8 @@
 #include "net/ResponseHead.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace gleanwork {
 
 namespace {
@@ -14,6 +17,21 @@ std::string_view StatusCode(std::string_view statusLine) {
     }
     const std::string_view rest = statusLine.substr(space + 1);
     return rest.substr(0, rest.find(' '));
+}
+
+// Keeps every Set-Cookie value of the head (the name in any letter case).
+void StoreCookies(SourceContext& context, const std::vector<std::string_view>& lines) {
+    constexpr std::string_view kSetCookie = "set-cookie:";
+    for (const std::string_view line : lines) {
+        const bool isSetCookie =
+            line.size() >= kSetCookie.size() &&
+            std::equal(kSetCookie.begin(), kSetCookie.end(), line.begin(), [](char a, char b) {
+                return a == std::tolower(static_cast<unsigned char>(b));
+            });
+        if (isSetCookie) {
+            context.cookies->Store(line.substr(kSetCookie.size()), context.origin);
+        }
+    }
 }
 
 }  // namespace
@@ -45,6 +63,9 @@ bool ParseResponseHead(SourceContext& context, std::string& text) {
         lines.push_back(line);
     }
     const std::string_view statusLine = lines.empty() ? std::string_view() : lines.front();
+    if (context.cookies != nullptr) {
+        StoreCookies(context, lines);
+    }
     const bool redirect = StatusCode(statusLine).starts_with('3');
     if (redirect) {
         context.redirectUrl.assign(FindHeader("Location", lines));
