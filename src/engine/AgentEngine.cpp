@@ -3,14 +3,9 @@
 #include "engine/ScriptInterpreter.h"
 #include "net/FileSource.h"
 #include "net/HttpClient.h"
+#include "net/UrlSplit.h"
 
 namespace gleanwork {
-
-namespace {
-
-constexpr std::string_view kHttpPrefix = "http://";
-
-}  // namespace
 
 AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log) : agent_(agent), log_(log) {}
 
@@ -32,7 +27,7 @@ void AgentEngine::Run() {
 
 std::int64_t AgentEngine::ReadSource(std::string& text) {
     SourceContext context{agent_, this, redirectUrl_, httpLimits_};
-    if (std::string_view(agent_.URL).starts_with(kHttpPrefix)) {
+    if (IsWebUrl(agent_.URL)) {
         return FetchHttp(context, text);
     }
     return ReadFileSource(context, text);

@@ -30,7 +30,7 @@ public:
     void Run();
 
     // Reads the agent's source into `text`: FetchHttp for a URL that begins
-    // with "http://", else ReadFileSource. Returns the reader's result.
+    // with "http://" or "https://", else ReadFileSource. Returns the reader's result.
     std::int64_t ReadSource(std::string& text);
 
     // Asks the run to stop before its next script line. Safe from any thread,

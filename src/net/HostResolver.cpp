@@ -1,7 +1,7 @@
 #include "net/HostResolver.h"
 
 #include <netdb.h>
-#include <sys/socket.h>
+#include <netinet/in.h>
 
 #include <cstring>
 #include <memory>
@@ -27,23 +27,41 @@ void ReportLookupFailure(int code, const std::string& host) {
     WriteStandardError("ERROR: gethostbyname() failed - " + diagnostic + ".");
 }
 
+SocketAddress WithPort(const addrinfo& entry, int port) {
+    SocketAddress address;
+    address.size =
+        static_cast<socklen_t>(std::min<std::size_t>(entry.ai_addrlen, sizeof address.storage));
+    std::memcpy(&address.storage, entry.ai_addr, address.size);
+    if (entry.ai_family == AF_INET6) {
+        reinterpret_cast<sockaddr_in6*>(&address.storage)->sin6_port = NetworkPort(port);
+    } else {
+        reinterpret_cast<sockaddr_in*>(&address.storage)->sin_port = NetworkPort(port);
+    }
+    return address;
+}
+
 }  // namespace
 
-int ResolveHost(sockaddr_in& address, const std::string& host, int port) {
+int ResolveHost(std::vector<SocketAddress>& addresses, const std::string& host, int port) {
     addrinfo hints{};
-    hints.ai_family = AF_INET;
+    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     // A name with a zero byte in it would be looked up cut short.
     const bool plainName = host.find('\0') == std::string::npos;
     const int code = plainName ? ::getaddrinfo(host.c_str(), nullptr, &hints, &found) : EAI_NONAME;
     const std::unique_ptr<addrinfo, AddressListDeleter> list(found);
-    if (code != 0 || list == nullptr) {
+    addresses.clear();
+    for (const addrinfo* entry = list.get(); code == 0 && entry != nullptr;
+         entry = entry->ai_next) {
+        if (entry->ai_family == AF_INET || entry->ai_family == AF_INET6) {
+            addresses.push_back(WithPort(*entry, port));
+        }
+    }
+    if (addresses.empty()) {
         ReportLookupFailure(code, host);
         return 0;
     }
-    std::memcpy(&address, list->ai_addr, sizeof address);
-    address.sin_port = NetworkPort(port);
     return 1;
 }
 

@@ -1,16 +1,18 @@
 #pragma once
 
-#include <netinet/in.h>
-
 #include <string>
+#include <vector>
+
+#include "net/Transport.h"
 
 namespace gleanwork {
 
-// Fills `address` with the first IPv4 address of `host` (a dotted address or
-// a name) and `port`. Returns 1, or 0 after writing the resolver's diagnostic
-// to the standard error stream when the host has no IPv4 address. A port
-// outside 0 to 65535 names no service; the address then gets port 0, which
-// no connection can reach.
-int ResolveHost(sockaddr_in& address, const std::string& host, int port);
+// Fills `addresses` with the IPv4 and IPv6 addresses of `host` (a dotted
+// address, an IPv6 address or a name), in the resolver's order, each with
+// `port`. Returns 1, or 0 after writing the resolver's diagnostic to the
+// standard error stream when the host has no address. A port outside 0 to
+// 65535 names no service; the addresses then get port 0, which no
+// connection can reach.
+int ResolveHost(std::vector<SocketAddress>& addresses, const std::string& host, int port);
 
 }  // namespace gleanwork

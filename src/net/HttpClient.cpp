@@ -1,15 +1,17 @@
 #include "net/HttpClient.h"
 
-#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "net/Base64.h"
 #include "net/HostResolver.h"
 #include "net/ReplyText.h"
 #include "net/ResponseHead.h"
+#include "net/SecureChannel.h"
 #include "net/SocketLibrary.h"
 #include "net/StandardError.h"
 #include "net/TcpTransport.h"
+#include "net/UrlResolve.h"
 #include "net/UrlSplit.h"
 
 namespace gleanwork {
@@ -18,32 +20,25 @@ namespace {
 
 constexpr int kMostAttempts = 5;
 
-// A request field as it goes on its line: a line break in it (a redirect
-// target can carry one) would start a line of its own, so it goes as a space.
-std::string OnOneLine(std::string_view field) {
-    std::string line(field);
-    std::replace_if(
-        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    return line;
-}
-
-// Sends the request head, one line per send, each ended by a bare line feed.
-void SendRequest(const SourceContext& context, StreamSocket& socket, std::string_view target) {
+// Sends the request head, one line per send, each ended by CR LF.
+void SendRequest(const SourceContext& context, StreamSocket& socket, std::string_view target,
+                 std::string_view hostField) {
     const AgentDefinition& agent = context.agent;
-    socket.Send("GET " + OnOneLine(target) + " HTTP/1.0\n");
+    socket.Send("GET " + OnOneLine(target) + " HTTP/1.0\r\n");
+    socket.Send("Host: " + std::string(hostField) + "\r\n");
     if (!agent.WEBUSER.empty()) {
         context.LogLine("Sending authentication information...");
         const std::string credentials = agent.WEBUSER + ":" + agent.WEBPASS;
-        socket.Send("Authorization: Basic " + EncodeBase64(credentials) + "\n");
+        socket.Send("Authorization: Basic " + EncodeBase64(credentials) + "\r\n");
     }
-    socket.Send("User-agent: " + OnOneLine(agent.USERAGENT) + "\n");
+    socket.Send("User-agent: " + OnOneLine(agent.USERAGENT) + "\r\n");
     if (context.cookies != nullptr) {
         const std::string cookies = context.cookies->HeaderFor(context.origin);
         if (!cookies.empty()) {
-            socket.Send("Cookie: " + OnOneLine(cookies) + "\n");
+            socket.Send("Cookie: " + OnOneLine(cookies) + "\r\n");
         }
     }
-    socket.Send("\n");
+    socket.Send("\r\n");
 }
 
 // Receives until the peer closes the connection; a failed receive is logged
@@ -86,10 +81,8 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
         return -1;
     }
     const AgentDefinition& agent = context.agent;
-    std::string host = agent.HOST;
-    std::string target = agent.URL;
-    const int startingPort = agent.PORT.empty() ? kHttpPort : ReadPort(agent.PORT);
-    int port = startingPort;
+    const bool proxied = !agent.HOST.empty();
+    std::string url = agent.URL;
     context.redirects = 0;
     for (int attempt = 0; attempt < kMostAttempts; ++attempt) {
         text.clear();
@@ -98,32 +91,44 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
             ReportFailure(context, "ERROR: socket() failed", "ERROR: socket() failed\n");
             return -1;
         }
-        context.origin = CookieOriginOf(target);
-        if (agent.HOST.empty()) {
-            // A URL that names no port means the starting one, also after a
-            // redirect from a URL that named another.
-            port = startingPort;
-            target = SplitUrl(target, host, port);
-        }
-        sockaddr_in address{};
-        if (ResolveHost(address, host, port) == 0) {
+        // A URL that names no port means the starting one, also after a
+        // redirect from a URL that named another; a proxy is reached at the
+        // starting port, and the URL's own port is the origin's.
+        const bool secure = IsHttpsUrl(url);
+        const int schemePort = SchemePort(url);
+        const int startingPort = agent.PORT.empty() ? schemePort : ReadPort(agent.PORT);
+        std::string originHost;
+        int originPort = proxied ? schemePort : startingPort;
+        const std::string path = SplitUrl(url, originHost, originPort);
+        context.origin = CookieOriginOf(url);
+        const std::string& host = proxied ? agent.HOST : originHost;
+        const int port = !proxied ? originPort : agent.PORT.empty() ? kHttpPort : startingPort;
+        const std::string& target = proxied && !secure ? url : path;
+        std::vector<SocketAddress> addresses;
+        if (ResolveHost(addresses, host, port) == 0) {
             context.LogLine("ERROR: Unable to resolve IP address for host: " + host);
             return -1;
         }
         context.LogLine("Contacting host: " + host + " (port " + std::to_string(port) + ")...");
-        if (!socket->Connect(address)) {
+        if (!socket->Connect(addresses)) {
             WriteStandardError("ERROR: connect() failed");
             context.LogLine("ERROR: Failed to connect");
             return -1;
         }
+        if (secure && !OpenSecureChannel(context, socket, originHost, originPort, proxied)) {
+            return -1;
+        }
         context.LogLine("Accessing URL - " + target);
-        SendRequest(context, *socket, target);
+        SendRequest(context, *socket, target, HostField(originHost, originPort, schemePort));
         ReceiveReply(context, *socket, text);
         socket.reset();
         if (!ParseResponseHead(context, text)) {
             break;
         }
-        target = context.redirectUrl;
+        if (!context.redirectUrl.empty()) {
+            context.redirectUrl = ResolveUrl(url, context.redirectUrl);
+        }
+        url = context.redirectUrl;
         ++context.redirects;
     }
     return static_cast<std::int64_t>(text.size());

@@ -9,7 +9,27 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-// The second space-separated word of a status line.
+// Header names are the same whatever the case of their letters.
+bool SameHeaderName(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// Keeps every Set-Cookie value of the head. A value starts after the ":"
+// and the blanks that follow it.
+void StoreCookies(SourceContext& context, const std::vector<std::string_view>& lines) {
+    for (const std::string_view line : lines) {
+        const std::size_t colon = line.find(':');
+        if (colon != std::string_view::npos && SameHeaderName(line.substr(0, colon), "Set-Cookie")) {
+            context.cookies->Store(line.substr(colon + 1), context.origin);
+        }
+    }
+}
+
+}  // namespace
+
 std::string_view StatusCode(std::string_view statusLine) {
     const std::size_t space = statusLine.find(' ');
     if (space == std::string_view::npos) {
@@ -18,23 +38,6 @@ std::string_view StatusCode(std::string_view statusLine) {
     const std::string_view rest = statusLine.substr(space + 1);
     return rest.substr(0, rest.find(' '));
 }
-
-// Keeps every Set-Cookie value of the head (the name in any letter case).
-void StoreCookies(SourceContext& context, const std::vector<std::string_view>& lines) {
-    constexpr std::string_view kSetCookie = "set-cookie:";
-    for (const std::string_view line : lines) {
-        const bool isSetCookie =
-            line.size() >= kSetCookie.size() &&
-            std::equal(kSetCookie.begin(), kSetCookie.end(), line.begin(), [](char a, char b) {
-                return a == std::tolower(static_cast<unsigned char>(b));
-            });
-        if (isSetCookie) {
-            context.cookies->Store(line.substr(kSetCookie.size()), context.origin);
-        }
-    }
-}
-
-}  // namespace
 
 std::string_view ReadHeaderLine(std::string_view& text) {
     const std::size_t end = text.find(kLineEnd);
@@ -49,7 +52,7 @@ std::string_view ReadHeaderLine(std::string_view& text) {
 std::string_view FindHeader(std::string_view name, const std::vector<std::string_view>& lines) {
     for (const std::string_view line : lines) {
         const std::size_t nameEnd = std::min(line.find(':'), line.size());
-        if (line.substr(0, nameEnd) == name) {
+        if (SameHeaderName(line.substr(0, nameEnd), name)) {
             return line.substr(std::min(nameEnd + 2, line.size()));
         }
     }

@@ -13,9 +13,13 @@ namespace gleanwork {
 // `text` as it is.
 std::string_view ReadHeaderLine(std::string_view& text);
 
+// The second space-separated word of a status line: its status code.
+std::string_view StatusCode(std::string_view statusLine);
+
 // The value of the first line in `lines` whose header name (the text before
-// its first ":", or the whole line) equals `name` exactly; the value starts
-// two characters after the name. Empty when no line has that name.
+// its first ":", or the whole line) equals `name`, without regard to case;
+// the value starts two characters after the name. Empty when no line has
+// that name.
 std::string_view FindHeader(std::string_view name, const std::vector<std::string_view>& lines);
 
 // Removes the status line, the header lines and the empty line that ends them

@@ -38,18 +38,18 @@ class TcpStream final : public StreamSocket {
 public:
     TcpStream(FileDescriptor fd, const HttpLimits& limits) : fd_(std::move(fd)), limits_(limits) {}
 
-    bool Connect(const sockaddr_in& address) override {
-        if (::connect(fd_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
-            0) {
-            return true;
+    // Each address gets an equal share of the time left, so that one that
+    // never answers leaves time for the next.
+    bool Connect(std::span<const SocketAddress> addresses) override {
+        const Clock::time_point deadline = Clock::now() + limits_.connect;
+        for (std::size_t at = 0; at < addresses.size(); ++at) {
+            const auto share =
+                (deadline - Clock::now()) / static_cast<Clock::rep>(addresses.size() - at);
+            if (ConnectTo(addresses[at], Clock::now() + share, at > 0)) {
+                return true;
+            }
         }
-        if (errno != EINPROGRESS ||
-            !WaitUntil(fd_.Get(), POLLOUT, Clock::now() + limits_.connect)) {
-            return false;
-        }
-        int error = 0;
-        socklen_t size = sizeof error;
-        return ::getsockopt(fd_.Get(), SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+        return false;
     }
 
     void Send(std::string_view bytes) override {
@@ -86,8 +86,30 @@ public:
     }
 
 private:
+    // Connects to `address` on the socket made when the stream opened, or on
+    // a new one after an attempt that failed or for another family.
+    bool ConnectTo(const SocketAddress& address, Clock::time_point deadline, bool fresh) {
+        if (fresh || family_ != address.Family()) {
+            family_ = address.Family();
+            fd_.Reset(::socket(family_, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+            if (!fd_.IsOpen()) {
+                return false;
+            }
+        }
+        if (::connect(fd_.Get(), address.Get(), address.size) == 0) {
+            return true;
+        }
+        if (errno != EINPROGRESS || !WaitUntil(fd_.Get(), POLLOUT, deadline)) {
+            return false;
+        }
+        int error = 0;
+        socklen_t size = sizeof error;
+        return ::getsockopt(fd_.Get(), SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+    }
+
     FileDescriptor fd_;
     HttpLimits limits_;
+    int family_ = AF_INET;
 };
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 namespace gleanwork {
 
-// Stream connections over the system's IPv4 TCP sockets. Each connect and
+// Stream connections over the system's TCP sockets, IPv4 and IPv6. Each connect and
 // each wait for data keeps to its limit; no signal is raised when the peer
 // has gone. Holds no state, so one object can serve any number of threads.
 class TcpTransport final : public Transport {

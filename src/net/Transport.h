@@ -1,6 +1,6 @@
 #pragma once
 
-#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <cstddef>
 #include <memory>
@@ -11,14 +11,24 @@
 
 namespace gleanwork {
 
+// One address of a host: IPv4 or IPv6, with its port.
+struct SocketAddress {
+    sockaddr_storage storage{};
+    socklen_t size = 0;
+
+    const sockaddr* Get() const { return reinterpret_cast<const sockaddr*>(&storage); }
+    int Family() const { return storage.ss_family; }
+};
+
 // One stream connection as the HTTP client uses it: connect once, send the
 // request, receive until the peer closes.
 class StreamSocket {
 public:
     virtual ~StreamSocket() = default;
 
-    // Connects to `address`. False when no connection was made in time.
-    virtual bool Connect(const sockaddr_in& address) = 0;
+    // Connects to the first of `addresses` that takes the connection, trying
+    // each in turn. False when none was reached in time.
+    virtual bool Connect(std::span<const SocketAddress> addresses) = 0;
 
     // Sends `bytes`, as many as the peer takes; a failure is not reported.
     virtual void Send(std::string_view bytes) = 0;

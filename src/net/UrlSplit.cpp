@@ -11,6 +11,17 @@ namespace gleanwork {
 namespace {
 
 constexpr std::string_view kHttpPrefix = "http://";
+constexpr std::string_view kHttpsPrefix = "https://";
+
+// Where the port of a host part begins (at its ":"), past the brackets of an
+// IPv6 address; npos when it names none.
+std::size_t PortColon(std::string_view hostPart) {
+    const std::size_t close = hostPart.starts_with('[') ? hostPart.find(']') : 0;
+    if (close == std::string_view::npos) {
+        return hostPart.find(':');
+    }
+    return hostPart.find(':', close);
+}
 
 }  // namespace
 
@@ -19,22 +30,60 @@ int ReadPort(std::string_view text) {
         ReadDecimal(text), std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
+bool IsHttpsUrl(std::string_view url) {
+    return url.starts_with(kHttpsPrefix);
+}
+
+bool IsWebUrl(std::string_view url) {
+    return url.starts_with(kHttpPrefix) || IsHttpsUrl(url);
+}
+
+int SchemePort(std::string_view url) {
+    return IsHttpsUrl(url) ? kHttpsPort : kHttpPort;
+}
+
 std::string SplitUrl(std::string_view url, std::string& host, int& port) {
-    if (url.starts_with(kHttpPrefix)) {
-        url.remove_prefix(kHttpPrefix.size());
+    const int schemePort = SchemePort(url);
+    for (const std::string_view prefix : {kHttpPrefix, kHttpsPrefix}) {
+        if (url.starts_with(prefix)) {
+            url.remove_prefix(prefix.size());
+            break;
+        }
     }
     const std::size_t slash = url.find('/');
     const std::string_view hostPart = url.substr(0, slash);
-    const std::size_t colon = hostPart.find(':');
-    host.assign(hostPart.substr(0, colon));
+    const std::size_t colon = PortColon(hostPart);
+    std::string_view name = hostPart.substr(0, colon);
+    if (name.size() >= 2 && name.starts_with('[') && name.ends_with(']')) {
+        name = name.substr(1, name.size() - 2);
+    }
+    host.assign(name);
     if (colon != std::string_view::npos) {
         const int named = ReadPort(hostPart.substr(colon + 1));
-        port = named == 0 ? kHttpPort : named;
+        port = named == 0 ? schemePort : named;
     }
     if (slash == std::string_view::npos) {
         return "/";
     }
     return std::string(url.substr(slash));
+}
+
+std::string OnOneLine(std::string_view field) {
+    std::string line(field);
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return line;
+}
+
+std::string HostField(const std::string& host, int port, int schemePort) {
+    std::string field = OnOneLine(host);
+    if (host.find(':') != std::string::npos) {
+        field = "[" + field + "]";
+    }
+    if (port != schemePort) {
+        field += ":" + std::to_string(port);
+    }
+    return field;
 }
 
 }  // namespace gleanwork

@@ -6,15 +6,37 @@
 namespace gleanwork {
 
 constexpr int kHttpPort = 80;
+constexpr int kHttpsPort = 443;
 
 // Reads a port number as a decimal integer (see ReadDecimal); values beyond
 // the range of int give its nearest end.
 int ReadPort(std::string_view text);
 
-// Splits an http:// URL (the prefix is optional). Sets `host` to the part
-// before the first "/", and `port` only when that part names one after a ":"
-// (an empty, non-numeric or zero port gives 80). Returns the path from the
-// first "/" on, query and all, or "/" when there is none.
+// Whether `url` begins with exactly "https://" (lower case): such a URL is
+// fetched over TLS.
+bool IsHttpsUrl(std::string_view url);
+
+// Whether `url` begins with exactly "http://" or "https://" (lower case):
+// such a URL is fetched with FetchHttp, anything else is a file path.
+bool IsWebUrl(std::string_view url);
+
+// The port that the scheme of `url` means when it names none: 443 for
+// https://, else 80.
+int SchemePort(std::string_view url);
+
+// Splits an http:// or https:// URL (the prefix is optional). Sets `host` to
+// the part before the first "/" (an IPv6 address without its brackets), and
+// `port` only when that part names one after a ":" (an empty, non-numeric
+// or zero port gives the scheme's). Returns the path from the first "/" on,
+// query and all, or "/" when there is none.
 std::string SplitUrl(std::string_view url, std::string& host, int& port);
+
+// A request field as it goes on its line: a line break in it (a redirect
+// target can carry one) would start a line of its own, so it goes as a space.
+std::string OnOneLine(std::string_view field);
+
+// The value of a Host request line: the host (an IPv6 address in brackets),
+// and ":" and the port when it is not `schemePort`.
+std::string HostField(const std::string& host, int port, int schemePort);
 
 }  // namespace gleanwork

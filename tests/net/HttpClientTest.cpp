@@ -18,6 +18,21 @@ using Ending = ScriptedReply::Ending;
 
 const std::string kOkHead = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n";
 
+// The requests a server read, without their Host lines and with bare line
+// feeds, as the expectations below write them.
+std::vector<std::string> WithoutHost(const std::vector<std::string>& requests) {
+    std::vector<std::string> plain;
+    for (std::string request : requests) {
+        const std::size_t host = request.find("\r\nHost: ");
+        request.erase(host + 2, request.find("\r\n", host + 2) - host);
+        for (std::size_t at = 0; (at = request.find("\r\n", at)) != std::string::npos;) {
+            request.erase(at, 1);
+        }
+        plain.push_back(std::move(request));
+    }
+    return plain;
+}
+
 TEST(HttpClient, SendsBareRequestAndKeepsTheBody) {
     LoopbackServer server({Reply(kOkHead + "hello"), Reply(kOkHead)});
     Fetch fetch(server.Url("/a/b?x=1"));
@@ -27,8 +42,9 @@ TEST(HttpClient, SendsBareRequestAndKeepsTheBody) {
     EXPECT_EQ(fetch.Run(), 5);
     EXPECT_EQ(fetch.text, "hello");
     EXPECT_EQ(hostOnly.Run(), 0);
-    EXPECT_THAT(server.Requests(), ElementsAre("GET /a/b?x=1 HTTP/1.0\nUser-agent: Probe/1.0\n\n",
-                                               "GET / HTTP/1.0\nUser-agent: \n\n"));
+    EXPECT_THAT(WithoutHost(server.Requests()),
+                ElementsAre("GET /a/b?x=1 HTTP/1.0\nUser-agent: Probe/1.0\n\n",
+                            "GET / HTTP/1.0\nUser-agent: \n\n"));
     EXPECT_THAT(fetch.log.lines,
                 ElementsAre(ContactingLine(server.Port()), "Accessing URL - /a/b?x=1"));
 }
@@ -42,7 +58,7 @@ TEST(HttpClient, RequestLinesOfAnyLengthGoOutWhole) {
     fetch.agent.WEBUSER = std::string(100000, 'n');
 
     EXPECT_EQ(fetch.Run(), 0);
-    const std::vector<std::string> requests = server.Requests();
+    const std::vector<std::string> requests = WithoutHost(server.Requests());
     ASSERT_EQ(requests.size(), 1U);
     EXPECT_TRUE(requests[0] == "GET " + path + " HTTP/1.0\nAuthorization: Basic " +
                                    EncodeBase64(fetch.agent.WEBUSER + ":") +
@@ -64,7 +80,7 @@ TEST(HttpClient, SendsBasicCredentialsOnlyWithUserName) {
     userOnly.Run();
     passOnly.Run();
 
-    EXPECT_THAT(server.Requests(),
+    EXPECT_THAT(WithoutHost(server.Requests()),
                 ElementsAre("GET / HTTP/1.0\nAuthorization: Basic dXNlcjpwYXNz\nUser-agent: UA\n\n",
                             "GET / HTTP/1.0\nAuthorization: Basic dXNlcjo=\nUser-agent: UA\n\n",
                             "GET / HTTP/1.0\nUser-agent: UA\n\n"));
@@ -83,13 +99,13 @@ TEST(HttpClient, ProxyGetsTheWholeUrlAsTarget) {
     fetch.agent.URL = "http://origin.invalid/x?y=1";
 
     EXPECT_EQ(fetch.Run(), 9);
-    EXPECT_THAT(proxy.Requests(),
+    EXPECT_THAT(WithoutHost(proxy.Requests()),
                 ElementsAre("GET http://origin.invalid/x?y=1 HTTP/1.0\nUser-agent: \n\n",
-                            "GET /relative HTTP/1.0\nUser-agent: \n\n"));
-    EXPECT_THAT(
-        fetch.log.lines,
-        ElementsAre(ContactingLine(proxy.Port()), "Accessing URL - http://origin.invalid/x?y=1",
-                    ContactingLine(proxy.Port()), "Accessing URL - /relative"));
+                            "GET http://origin.invalid/relative HTTP/1.0\nUser-agent: \n\n"));
+    EXPECT_THAT(fetch.log.lines, ElementsAre(ContactingLine(proxy.Port()),
+                                             "Accessing URL - http://origin.invalid/x?y=1",
+                                             ContactingLine(proxy.Port()),
+                                             "Accessing URL - http://origin.invalid/relative"));
 }
 
 TEST(HttpClient, PortFieldAppliesUnlessTheUrlNamesOne) {
@@ -184,8 +200,10 @@ TEST(HttpClient, FollowsARedirectToAnotherServer) {
     EXPECT_EQ(fetch.Run(), 4);
     EXPECT_EQ(fetch.text, "done");
     EXPECT_EQ(fetch.redirectUrl, second.Url("/next"));
-    EXPECT_THAT(first.Requests(), ElementsAre("GET /start HTTP/1.0\nUser-agent: \n\n"));
-    EXPECT_THAT(second.Requests(), ElementsAre("GET /next HTTP/1.0\nUser-agent: \n\n"));
+    EXPECT_THAT(WithoutHost(first.Requests()),
+                ElementsAre("GET /start HTTP/1.0\nUser-agent: \n\n"));
+    EXPECT_THAT(WithoutHost(second.Requests()),
+                ElementsAre("GET /next HTTP/1.0\nUser-agent: \n\n"));
     EXPECT_THAT(fetch.log.lines,
                 ElementsAre(ContactingLine(first.Port()), "Accessing URL - /start",
                             ContactingLine(second.Port()), "Accessing URL - /next"));
@@ -199,7 +217,8 @@ TEST(HttpClient, RedirectTargetWithoutPortGoesToTheStartingPort) {
     fetch.agent.URL = first.Url("/start");
 
     EXPECT_EQ(fetch.Run(), 6);
-    EXPECT_THAT(second.Requests(), ElementsAre("GET /next HTTP/1.0\nUser-agent: \n\n"));
+    EXPECT_THAT(WithoutHost(second.Requests()),
+                ElementsAre("GET /next HTTP/1.0\nUser-agent: \n\n"));
 }
 
 TEST(HttpClient, StopsAfterFiveAttemptsOfARedirectLoop) {
@@ -211,7 +230,7 @@ TEST(HttpClient, StopsAfterFiveAttemptsOfARedirectLoop) {
 
     EXPECT_EQ(fetch.Run(), 5);
     EXPECT_EQ(fetch.text, "55555");
-    const std::vector<std::string> requests = server.Requests();
+    const std::vector<std::string> requests = WithoutHost(server.Requests());
     ASSERT_EQ(requests.size(), 5U);
     EXPECT_EQ(requests[0], "GET /first HTTP/1.0\nUser-agent: \n\n");
     EXPECT_EQ(requests[4], "GET /again HTTP/1.0\nUser-agent: \n\n");
@@ -219,7 +238,7 @@ TEST(HttpClient, StopsAfterFiveAttemptsOfARedirectLoop) {
 }
 
 TEST(HttpClient, RedirectWithoutLocationGoesToAnEmptyTarget) {
-    LoopbackServer proxy({Reply("HTTP/1.0 307 Temporary\r\nlocation: http://x.invalid/\r\n\r\n"),
+    LoopbackServer proxy({Reply("HTTP/1.0 307 Temporary\r\nPlace: http://x.invalid/\r\n\r\n"),
                           Reply(kOkHead + "end")});
     Fetch fetch;
     fetch.agent.HOST = "127.0.0.1";
@@ -227,21 +246,9 @@ TEST(HttpClient, RedirectWithoutLocationGoesToAnEmptyTarget) {
     fetch.agent.URL = "http://origin.invalid/";
 
     EXPECT_EQ(fetch.Run(), 3);
-    EXPECT_THAT(proxy.Requests(),
+    EXPECT_THAT(WithoutHost(proxy.Requests()),
                 ElementsAre("GET http://origin.invalid/ HTTP/1.0\nUser-agent: \n\n",
                             "GET  HTTP/1.0\nUser-agent: \n\n"));
-}
-
-TEST(HttpClient, RelativeRedirectWithoutProxyLeavesNoHost) {
-    LoopbackServer server({Reply("HTTP/1.0 302 Found\r\nLocation: /new\r\n\r\n")});
-    Fetch fetch(server.Url("/old"));
-    testing::internal::CaptureStderr();
-
-    EXPECT_EQ(fetch.Run(), -1);
-    const std::string standardError = testing::internal::GetCapturedStderr();
-    EXPECT_THAT(fetch.log.lines, ElementsAre(ContactingLine(server.Port()), "Accessing URL - /old",
-                                             "ERROR: Unable to resolve IP address for host: "));
-    EXPECT_THAT(standardError, testing::EndsWith("Make sure '' is listed in the hosts file.."));
 }
 
 TEST(HttpClient, LineBreaksOfARedirectTargetForgeNoRequestLine) {
@@ -251,7 +258,8 @@ TEST(HttpClient, LineBreaksOfARedirectTargetForgeNoRequestLine) {
     Fetch fetch(first.Url());
 
     EXPECT_EQ(fetch.Run(), 0);
-    EXPECT_THAT(second.Requests(), ElementsAre("GET /a X-Forged: 1 HTTP/1.0\nUser-agent: \n\n"));
+    EXPECT_THAT(WithoutHost(second.Requests()),
+                ElementsAre("GET /a X-Forged: 1 HTTP/1.0\nUser-agent: \n\n"));
 }
 
 TEST(HttpClient, SurvivesHugeHeadLines) {

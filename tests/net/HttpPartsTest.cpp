@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <netinet/in.h>
+
 #include "net/Base64.h"
 #include "net/HostResolver.h"
 #include "net/ResponseHead.h"
@@ -73,9 +75,9 @@ TEST(HttpResponseHead, ReadsCrLfLinesOnly) {
     EXPECT_EQ(text, "second\nthird");
 }
 
-TEST(HttpResponseHead, FindsTheFirstExactName) {
-    const std::vector<std::string_view> lines = {"HTTP/1.0 302 Found", "location: lower",
-                                                 "Location:x",         "Location: first",
+TEST(HttpResponseHead, FindsTheFirstNameInAnyCase) {
+    const std::vector<std::string_view> lines = {"HTTP/1.0 302 Found", "Locatio: no",
+                                                 "Location:x",         "location: first",
                                                  "Location: second",   "Empty:"};
     EXPECT_EQ(FindHeader("Location", lines), "");
     EXPECT_EQ(FindHeader("Missing", lines), "");
@@ -121,13 +123,17 @@ TEST(HttpResponseHead, RemovesTheHeadAndSpotsRedirects) {
 }
 
 TEST(HttpResolver, TakesDottedAddressesAndRefusesUnknownNames) {
-    sockaddr_in address{};
-    EXPECT_EQ(ResolveHost(address, "127.0.0.1", 8080), 1);
-    EXPECT_EQ(address.sin_family, AF_INET);
-    EXPECT_EQ(ntohl(address.sin_addr.s_addr), 0x7F000001U);
-    EXPECT_EQ(ntohs(address.sin_port), 8080);
-    EXPECT_EQ(ResolveHost(address, "127.0.0.1", 65536), 1);
-    EXPECT_EQ(address.sin_port, 0);
+    std::vector<SocketAddress> addresses;
+    const auto first = [&addresses] {
+        return *reinterpret_cast<const sockaddr_in*>(&addresses.at(0).storage);
+    };
+    EXPECT_EQ(ResolveHost(addresses, "127.0.0.1", 8080), 1);
+    EXPECT_EQ(first().sin_family, AF_INET);
+    EXPECT_EQ(ntohl(first().sin_addr.s_addr), 0x7F000001U);
+    EXPECT_EQ(ntohs(first().sin_port), 8080);
+    EXPECT_EQ(ResolveHost(addresses, "127.0.0.1", 65536), 1);
+    EXPECT_EQ(first().sin_port, 0);
+    auto& address = addresses;
 
     testing::internal::CaptureStderr();
     EXPECT_EQ(ResolveHost(address, "name.invalid", 80), 0);

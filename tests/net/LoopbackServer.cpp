@@ -119,7 +119,8 @@ void LoopbackServer::Serve() {
 std::string LoopbackServer::ReadRequest(int connection) const {
     std::string request;
     char buffer[4096];
-    while (request.find("\n\n") == std::string::npos && request.size() < kLongestRequest &&
+    while (request.find("\n\n") == std::string::npos &&
+           request.find("\r\n\r\n") == std::string::npos && request.size() < kLongestRequest &&
            WaitReadable(connection)) {
         const ssize_t received = ::recv(connection, buffer, sizeof buffer, 0);
         if (received <= 0) {

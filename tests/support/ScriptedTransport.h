@@ -34,7 +34,7 @@ public:
     ScriptedStream(ScriptedTransport& transport, std::string reply)
         : transport_(transport), reply_(std::move(reply)) {}
 
-    bool Connect(const sockaddr_in&) override { return true; }
+    bool Connect(std::span<const SocketAddress>) override { return true; }
 
     void Send(std::string_view bytes) override {
         transport_.sends.emplace_back(bytes);

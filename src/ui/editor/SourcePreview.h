@@ -8,8 +8,8 @@
 
 namespace gleanwork {
 
-// Reads the source of `agent` as a run would (FetchHttp for an "http://" URL,
-// else the local file), through an engine that logs nowhere. A source that
+// Reads the source of `agent` as a run would (FetchHttp for an "http://" or
+// "https://" URL, else the local file), through an engine that logs nowhere. A source that
 // cannot be read gives empty or partial text. The call blocks for at most
 // the time `limits` allow per connect and per receive.
 std::string ReadPreviewSource(const AgentDefinition& agent, const HttpLimits& limits);

@@ -6,7 +6,7 @@ const char* HelpText() {
     return R"html(
 <h2>Gleanwork</h2>
 <p>An <b>agent</b> reads one text source &ndash; a web page given by an
-<code>http://</code> address, or a local file &ndash; runs its script over the text
+<code>http://</code> or <code>https://</code> address, or a local file &ndash; runs its script over the text
 and writes what the script prints to its output file. Agents are listed on the
 <b>Agents</b> page. <b>New Agent...</b> and <b>Edit Agent...</b> open the agent
 editor, <b>Duplicate</b> copies the selected agent, <b>Run Agent...</b> runs it in

@@ -1,0 +1,59 @@
+#include "net/SecureChannel.h"
+
+#include "net/ResponseHead.h"
+#include "net/TlsStream.h"
+#include "net/UrlSplit.h"
+
+namespace gleanwork {
+
+namespace {
+
+constexpr std::string_view kHeadEnd = "\r\n\r\n";
+// A proxy's answer to CONNECT is a short head; a longer one is no answer.
+constexpr std::size_t kLongestTunnelHead = std::size_t{64} << 10;
+
+// Reads the proxy's answer up to the end of its head, one byte at a time so
+// that nothing of the tunnel is taken with it. Returns its status line.
+std::string ReadTunnelHead(StreamSocket& socket) {
+    std::string head;
+    char byte = 0;
+    int error = 0;
+    while (!head.ends_with(kHeadEnd) && head.size() < kLongestTunnelHead &&
+           socket.Receive({&byte, 1}, error) == 1) {
+        head.push_back(byte);
+    }
+    if (!head.ends_with(kHeadEnd)) {
+        return {};
+    }
+    return head.substr(0, head.find("\r\n"));
+}
+
+bool OpenTunnel(const SourceContext& context, StreamSocket& socket, const std::string& authority) {
+    socket.Send("CONNECT " + authority + " HTTP/1.0\r\nHost: " + authority + "\r\n\r\n");
+    const std::string statusLine = ReadTunnelHead(socket);
+    if (StatusCode(statusLine).starts_with('2')) {
+        return true;
+    }
+    context.LogLine("ERROR: Proxy refused the tunnel to " + authority + ": " +
+                    (statusLine.empty() ? "no answer" : statusLine));
+    return false;
+}
+
+}  // namespace
+
+bool OpenSecureChannel(const SourceContext& context, std::unique_ptr<StreamSocket>& socket,
+                       const std::string& host, int port, bool throughProxy) {
+    if (throughProxy && !OpenTunnel(context, *socket, HostField(host, port, 0))) {
+        socket.reset();
+        return false;
+    }
+    std::string failure;
+    socket = StartTls(std::move(socket), host, failure);
+    if (!socket) {
+        context.LogLine("ERROR: Secure connection to " + host + " failed: " + failure);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace gleanwork

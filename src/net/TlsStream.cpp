@@ -1,0 +1,182 @@
+#include "net/TlsStream.h"
+
+#include <arpa/inet.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <system_error>
+
+namespace gleanwork {
+
+namespace {
+
+struct SslContextDeleter {
+    void operator()(SSL_CTX* context) const { SSL_CTX_free(context); }
+};
+struct SslDeleter {
+    void operator()(SSL* ssl) const { SSL_free(ssl); }
+};
+
+bool IsIpAddress(const std::string& host) {
+    unsigned char bytes[sizeof(in6_addr)];
+    return ::inet_pton(AF_INET, host.c_str(), bytes) == 1 ||
+           ::inet_pton(AF_INET6, host.c_str(), bytes) == 1;
+}
+
+// The name sent for SNI (what SSL_set_tlsext_host_name does, without its cast).
+bool SetServerName(SSL* ssl, const std::string& name) {
+    return SSL_ctrl(ssl, SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name,
+                    const_cast<char*>(name.c_str())) == 1;
+}
+
+class TlsStream final : public StreamSocket {
+public:
+    explicit TlsStream(std::unique_ptr<StreamSocket> inner) : inner_(std::move(inner)) {}
+
+    // Runs the handshake; empty when it succeeded, else why it failed.
+    std::string Handshake(const std::string& serverName);
+
+    bool Connect(std::span<const SocketAddress> addresses) override {
+        return inner_->Connect(addresses);
+    }
+
+    void Send(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const int sent = SSL_write(ssl_.get(), bytes.data(), ChunkSize(bytes.size()));
+            if (sent <= 0) {
+                ERR_clear_error();
+                return;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(sent));
+        }
+    }
+
+    std::ptrdiff_t Receive(std::span<char> buffer, int& error) override {
+        const int received = SSL_read(ssl_.get(), buffer.data(), ChunkSize(buffer.size()));
+        if (received > 0) {
+            return received;
+        }
+        const int reason = SSL_get_error(ssl_.get(), received);
+        ERR_clear_error();
+        if (reason == SSL_ERROR_ZERO_RETURN) {
+            return 0;
+        }
+        error = innerError_ != 0 ? innerError_ : EPROTO;
+        return -1;
+    }
+
+private:
+    static int ChunkSize(std::size_t size) {
+        return static_cast<int>(std::min<std::size_t>(size, INT_MAX));
+    }
+
+    static BIO_METHOD* InnerMethod();
+    static int ReadInner(BIO* bio, char* data, int size);
+    static int WriteInner(BIO* bio, const char* data, int size);
+    static long ControlInner(BIO*, int command, long, void*) {
+        return command == BIO_CTRL_FLUSH ? 1 : 0;
+    }
+
+    std::string Failure();
+
+    std::unique_ptr<StreamSocket> inner_;
+    std::unique_ptr<SSL_CTX, SslContextDeleter> context_;
+    std::unique_ptr<SSL, SslDeleter> ssl_;
+    int innerError_ = 0;
+};
+
+// TLS reads and writes the inner stream through this BIO, so that every
+// wait of the handshake and of the transfer is one of the inner stream's.
+BIO_METHOD* TlsStream::InnerMethod() {
+    static BIO_METHOD* const method = [] {
+        BIO_METHOD* made = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "stream");
+        BIO_meth_set_read(made, ReadInner);
+        BIO_meth_set_write(made, WriteInner);
+        BIO_meth_set_ctrl(made, ControlInner);
+        return made;
+    }();
+    return method;
+}
+
+int TlsStream::ReadInner(BIO* bio, char* data, int size) {
+    auto& stream = *static_cast<TlsStream*>(BIO_get_data(bio));
+    int error = 0;
+    const std::ptrdiff_t received =
+        stream.inner_->Receive({data, static_cast<std::size_t>(std::max(size, 1))}, error);
+    if (received < 0) {
+        stream.innerError_ = error;
+        return -1;
+    }
+    return static_cast<int>(received);
+}
+
+int TlsStream::WriteInner(BIO* bio, const char* data, int size) {
+    auto& stream = *static_cast<TlsStream*>(BIO_get_data(bio));
+    stream.inner_->Send({data, static_cast<std::size_t>(std::max(size, 0))});
+    return size;
+}
+
+std::string TlsStream::Handshake(const std::string& serverName) {
+    context_.reset(SSL_CTX_new(TLS_client_method()));
+    if (!context_ || SSL_CTX_set_default_verify_paths(context_.get()) != 1 ||
+        SSL_CTX_set_min_proto_version(context_.get(), TLS1_2_VERSION) != 1) {
+        return Failure();
+    }
+    SSL_CTX_set_verify(context_.get(), SSL_VERIFY_PEER, nullptr);
+    // A server that ends an HTTP/1.0 reply by closing the connection often
+    // skips the TLS closing message.
+    SSL_CTX_set_options(context_.get(), SSL_OP_IGNORE_UNEXPECTED_EOF);
+    SSL_CTX_set_read_ahead(context_.get(), 1);
+    ssl_.reset(SSL_new(context_.get()));
+    BIO* bio = BIO_new(InnerMethod());
+    if (!ssl_ || bio == nullptr) {
+        BIO_free(bio);
+        return Failure();
+    }
+    BIO_set_data(bio, this);
+    BIO_set_init(bio, 1);
+    SSL_set_bio(ssl_.get(), bio, bio);
+    const bool named =
+        IsIpAddress(serverName)
+            ? X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_.get()), serverName.c_str()) == 1
+            : SetServerName(ssl_.get(), serverName) &&
+                  SSL_set1_host(ssl_.get(), serverName.c_str()) == 1;
+    if (!named || SSL_connect(ssl_.get()) != 1) {
+        return Failure();
+    }
+    return {};
+}
+
+// Why the handshake failed: the certificate's fault, the inner stream's,
+// or TLS's own.
+std::string TlsStream::Failure() {
+    const long verified = ssl_ ? SSL_get_verify_result(ssl_.get()) : X509_V_OK;
+    const unsigned long code = ERR_peek_last_error();
+    ERR_clear_error();
+    if (verified != X509_V_OK) {
+        return X509_verify_cert_error_string(verified);
+    }
+    if (innerError_ != 0) {
+        return std::generic_category().message(innerError_);
+    }
+    const char* reason = code != 0 ? ERR_reason_error_string(code) : nullptr;
+    return reason != nullptr ? reason : "the server closed the connection";
+}
+
+}  // namespace
+
+std::unique_ptr<StreamSocket> StartTls(std::unique_ptr<StreamSocket> inner,
+                                       const std::string& serverName, std::string& failure) {
+    auto stream = std::make_unique<TlsStream>(std::move(inner));
+    failure = stream->Handshake(serverName);
+    if (!failure.empty()) {
+        return nullptr;
+    }
+    return stream;
+}
+
+}  // namespace gleanwork
