@@ -80,65 +80,27 @@ std::string_view ScriptInterpreter::ArgumentOf(PreparedLine& line) {
 
 void ScriptInterpreter::ExecuteLine(std::size_t index) {
     PreparedLine& line = Prepare(index);
-    if (line.line.command == ScriptCommand::kBookmark) {
-        return;
+    // A bookmark only marks a place: it writes not even its echo.
+    if (line.line.command != ScriptCommand::kBookmark) {
+        engine_.LogCommand(script_[index]);
     }
-    engine_.LogCommand(script_[index]);
     Execute(line);
 }
 
 void ScriptInterpreter::Execute(PreparedLine& line) {
     switch (line.line.command) {
-        case ScriptCommand::kFind:
-            return Find(ArgumentOf(line));
-        case ScriptCommand::kGet:
-            return Get(ArgumentOf(line));
-        case ScriptCommand::kGetToken:
-            return GetToken(ArgumentOf(line));
-        case ScriptCommand::kGetUntil:
-            return GetUntil(ArgumentOf(line));
-        case ScriptCommand::kSkip:
-            return Skip(ArgumentOf(line));
-        case ScriptCommand::kSkipAny:
-            return SkipAny(ArgumentOf(line));
-        case ScriptCommand::kSkipUntil:
-            return SkipUntil(ArgumentOf(line));
-        case ScriptCommand::kSkipToken:
-            return SkipToken(ArgumentOf(line));
-        case ScriptCommand::kSaveTo:
-            return SaveTo(ArgumentOf(line));
-        case ScriptCommand::kPrint:
-            return Print(ArgumentOf(line));
-        case ScriptCommand::kPrintLn:
-            return PrintLine(ArgumentOf(line));
-        case ScriptCommand::kClear:
-            return dataBuffer_.clear();
-        case ScriptCommand::kJumpIfOk:
-            return JumpIf(statusOk_, line);
-        case ScriptCommand::kJumpIfFailed:
-            return JumpIf(!statusOk_, line);
-        case ScriptCommand::kRewind:
-            return Rewind(ArgumentOf(line));
-        case ScriptCommand::kMatch:
-            return Match(ArgumentOf(line));
-        case ScriptCommand::kMatchAny:
-            return MatchAny(ArgumentOf(line));
-        // The statement is only logged and cannot fail, so LogStatement gives
-        // 0 and the status becomes OK; a nonzero result would mean FAILED.
-        case ScriptCommand::kInsertData:
-            statusOk_ = LogStatement(engine_.agent().DBINSERT) == 0;
-            return;
-        case ScriptCommand::kUpdateData:
-            statusOk_ = LogStatement(engine_.agent().DBUPDATE) == 0;
-            return;
-        case ScriptCommand::kBookmark:
-            return;
+#define GLEANWORK_COMMAND_CASE(name, ...) \
+    case ScriptCommand::k##name:          \
+        return name(line);
+        GLEANWORK_SCRIPT_COMMANDS(GLEANWORK_COMMAND_CASE)
+#undef GLEANWORK_COMMAND_CASE
         case ScriptCommand::kUnknown:
             return engine_.LogLine("[Unknown command!]");
     }
 }
 
-void ScriptInterpreter::Find(std::string_view target) {
+void ScriptInterpreter::Find(PreparedLine& line) {
+    const std::string_view target = ArgumentOf(line);
     const std::size_t found = cursor_.Search(target);
     statusOk_ = found != std::string_view::npos;
     if (statusOk_) {
@@ -148,7 +110,8 @@ void ScriptInterpreter::Find(std::string_view target) {
     }
 }
 
-void ScriptInterpreter::Get(std::string_view count) {
+void ScriptInterpreter::Get(PreparedLine& line) {
+    const std::string_view count = ArgumentOf(line);
     dataBuffer_.append(cursor_.Advance(ReadDecimal(count)));
     LogTrace("<< ", dataBuffer_);
     statusOk_ = !cursor_.AtEnd();
@@ -157,7 +120,8 @@ void ScriptInterpreter::Get(std::string_view count) {
     }
 }
 
-void ScriptInterpreter::GetUntil(std::string_view target) {
+void ScriptInterpreter::GetUntil(PreparedLine& line) {
+    const std::string_view target = ArgumentOf(line);
     const std::size_t found = cursor_.Search(target);
     statusOk_ = found != std::string_view::npos;
     if (statusOk_) {
@@ -168,8 +132,8 @@ void ScriptInterpreter::GetUntil(std::string_view target) {
     }
 }
 
-void ScriptInterpreter::GetToken(std::string_view delimiters) {
-    const CharacterSet set(delimiters);
+void ScriptInterpreter::GetToken(PreparedLine& line) {
+    const CharacterSet set(ArgumentOf(line));
     const bool movedOverDelimiters = !cursor_.SkipIn(set).empty();
     const std::string_view token = cursor_.SkipNotIn(set);
     dataBuffer_.append(token);
@@ -180,11 +144,12 @@ void ScriptInterpreter::GetToken(std::string_view delimiters) {
     CheckEndOfToken(moved);
 }
 
-void ScriptInterpreter::Skip(std::string_view count) {
-    statusOk_ = !cursor_.Advance(ReadDecimal(count)).empty();
+void ScriptInterpreter::Skip(PreparedLine& line) {
+    statusOk_ = !cursor_.Advance(ReadDecimal(ArgumentOf(line))).empty();
 }
 
-void ScriptInterpreter::SkipUntil(std::string_view target) {
+void ScriptInterpreter::SkipUntil(PreparedLine& line) {
+    const std::string_view target = ArgumentOf(line);
     const std::size_t found = cursor_.Search(target);
     statusOk_ = found != std::string_view::npos;
     if (statusOk_) {
@@ -194,7 +159,8 @@ void ScriptInterpreter::SkipUntil(std::string_view target) {
     }
 }
 
-void ScriptInterpreter::SkipAny(std::string_view characters) {
+void ScriptInterpreter::SkipAny(PreparedLine& line) {
+    const std::string_view characters = ArgumentOf(line);
     if (characters.empty()) {
         statusOk_ = false;
         return;
@@ -205,8 +171,8 @@ void ScriptInterpreter::SkipAny(std::string_view characters) {
     }
 }
 
-void ScriptInterpreter::SkipToken(std::string_view delimiters) {
-    const CharacterSet set(delimiters);
+void ScriptInterpreter::SkipToken(PreparedLine& line) {
+    const CharacterSet set(ArgumentOf(line));
     const bool movedOverDelimiters = !cursor_.SkipIn(set).empty();
     const bool moved = !cursor_.SkipNotIn(set).empty() || movedOverDelimiters;
     CheckEndOfToken(moved);
@@ -223,8 +189,8 @@ void ScriptInterpreter::CheckEndOfToken(bool moved) {
     }
 }
 
-void ScriptInterpreter::Rewind(std::string_view count) {
-    const std::int64_t steps = ReadDecimal(count);
+void ScriptInterpreter::Rewind(PreparedLine& line) {
+    const std::int64_t steps = ReadDecimal(ArgumentOf(line));
     if (steps == 0) {
         cursor_.MoveToStart();
     } else {
@@ -233,14 +199,16 @@ void ScriptInterpreter::Rewind(std::string_view count) {
     statusOk_ = true;
 }
 
-void ScriptInterpreter::Match(std::string_view prefix) {
+void ScriptInterpreter::Match(PreparedLine& line) {
+    const std::string_view prefix = ArgumentOf(line);
     statusOk_ = cursor_.LooksAt(prefix);
     if (!statusOk_) {
         engine_.LogLine("[No match]");
     }
 }
 
-void ScriptInterpreter::MatchAny(std::string_view characters) {
+void ScriptInterpreter::MatchAny(PreparedLine& line) {
+    const std::string_view characters = ArgumentOf(line);
     const std::string_view rest = cursor_.Rest();
     if (characters.empty() || rest.empty()) {
         return;
@@ -253,7 +221,8 @@ void ScriptInterpreter::MatchAny(std::string_view characters) {
     }
 }
 
-void ScriptInterpreter::Print(std::string_view text) {
+void ScriptInterpreter::Print(PreparedLine& line) {
+    const std::string_view text = ArgumentOf(line);
     if (!text.empty()) {
         engine_.output().Write(text);
         LogCutTrace(">> ", text);
@@ -264,13 +233,15 @@ void ScriptInterpreter::Print(std::string_view text) {
     dataBuffer_.clear();
 }
 
-void ScriptInterpreter::PrintLine(std::string_view text) {
+void ScriptInterpreter::PrintLn(PreparedLine& line) {
+    const std::string_view text = ArgumentOf(line);
     engine_.output().Write(text);
     engine_.output().Write("\n");
     LogCutTrace(">> ", text);
 }
 
-void ScriptInterpreter::SaveTo(std::string_view name) {
+void ScriptInterpreter::SaveTo(PreparedLine& line) {
+    const std::string_view name = ArgumentOf(line);
     trace_.assign("{");
     trace_.append(name);
     trace_.append("} = ");
@@ -283,6 +254,31 @@ void ScriptInterpreter::SaveTo(std::string_view name) {
     }
     found->second.swap(dataBuffer_);
     dataBuffer_.clear();
+}
+
+void ScriptInterpreter::Clear(PreparedLine& /*line*/) {
+    dataBuffer_.clear();
+}
+
+void ScriptInterpreter::JumpIfOk(PreparedLine& line) {
+    JumpIf(statusOk_, line);
+}
+
+void ScriptInterpreter::JumpIfFailed(PreparedLine& line) {
+    JumpIf(!statusOk_, line);
+}
+
+// A bookmark is only a place that jumps go to.
+void ScriptInterpreter::Bookmark(PreparedLine& /*line*/) {}
+
+// The statement is only logged and cannot fail, so LogStatement gives 0 and
+// the status becomes OK; a nonzero result would mean FAILED.
+void ScriptInterpreter::InsertData(PreparedLine& /*line*/) {
+    statusOk_ = LogStatement(engine_.agent().DBINSERT) == 0;
+}
+
+void ScriptInterpreter::UpdateData(PreparedLine& /*line*/) {
+    statusOk_ = LogStatement(engine_.agent().DBUPDATE) == 0;
 }
 
 void ScriptInterpreter::JumpIf(bool condition, PreparedLine& line) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/BookmarkIndex.h"
+#include "engine/CommandTable.h"
 #include "engine/ScriptLine.h"
 #include "engine/TextCursor.h"
 
@@ -59,20 +60,10 @@ private:
     void ExecuteLine(std::size_t index);
     void Execute(PreparedLine& line);
 
-    void Find(std::string_view target);
-    void Get(std::string_view count);
-    void GetUntil(std::string_view target);
-    void GetToken(std::string_view delimiters);
-    void Skip(std::string_view count);
-    void SkipUntil(std::string_view target);
-    void SkipAny(std::string_view characters);
-    void SkipToken(std::string_view delimiters);
-    void Rewind(std::string_view count);
-    void Match(std::string_view prefix);
-    void MatchAny(std::string_view characters);
-    void Print(std::string_view text);
-    void PrintLine(std::string_view text);
-    void SaveTo(std::string_view name);
+    // One member per command of the command table, named as its row.
+#define GLEANWORK_COMMAND_MEMBER(name, ...) void name(PreparedLine& line);
+    GLEANWORK_SCRIPT_COMMANDS(GLEANWORK_COMMAND_MEMBER)
+#undef GLEANWORK_COMMAND_MEMBER
     void JumpIf(bool condition, PreparedLine& line);
     // After a token command: FAILED and "[End of file]" at the end of the text.
     void CheckEndOfToken(bool moved);

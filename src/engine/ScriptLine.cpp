@@ -1,35 +1,10 @@
 #include "engine/ScriptLine.h"
 
 #include <algorithm>
-#include <array>
-#include <utility>
 
 namespace gleanwork {
 
 namespace {
-
-constexpr std::array<std::pair<std::string_view, ScriptCommand>, 20> kKeywords{{
-    {"FIND", ScriptCommand::kFind},
-    {"GET", ScriptCommand::kGet},
-    {"GETTOKEN", ScriptCommand::kGetToken},
-    {"GETUNTIL", ScriptCommand::kGetUntil},
-    {"SKIP", ScriptCommand::kSkip},
-    {"SKIPANY", ScriptCommand::kSkipAny},
-    {"SKIPUNTIL", ScriptCommand::kSkipUntil},
-    {"SKIPTOKEN", ScriptCommand::kSkipToken},
-    {"SAVETO", ScriptCommand::kSaveTo},
-    {"PRINT", ScriptCommand::kPrint},
-    {"PRINTLN", ScriptCommand::kPrintLn},
-    {"CLEAR", ScriptCommand::kClear},
-    {"JUMPIFOK", ScriptCommand::kJumpIfOk},
-    {"JUMPIFFAILED", ScriptCommand::kJumpIfFailed},
-    {"BOOKMARK", ScriptCommand::kBookmark},
-    {"REWIND", ScriptCommand::kRewind},
-    {"MATCH", ScriptCommand::kMatch},
-    {"MATCHANY", ScriptCommand::kMatchAny},
-    {"INSERTDATA", ScriptCommand::kInsertData},
-    {"UPDATEDATA", ScriptCommand::kUpdateData},
-}};
 
 bool IsWhitespace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -46,9 +21,9 @@ bool EqualsKeyword(std::string_view word, std::string_view keyword) {
 }
 
 ScriptCommand CommandNamed(std::string_view word) {
-    for (const auto& [keyword, command] : kKeywords) {
-        if (EqualsKeyword(word, keyword)) {
-            return command;
+    for (const CommandInfo& info : kScriptCommands) {
+        if (EqualsKeyword(word, info.keyword)) {
+            return info.command;
         }
     }
     return ScriptCommand::kUnknown;

@@ -2,33 +2,9 @@
 
 #include <string_view>
 
-namespace gleanwork {
+#include "engine/CommandTable.h"
 
-// The commands of the script language; kUnknown stands for every keyword
-// that names none of them, the empty keyword included.
-enum class ScriptCommand {
-    kFind,
-    kGet,
-    kGetToken,
-    kGetUntil,
-    kSkip,
-    kSkipAny,
-    kSkipUntil,
-    kSkipToken,
-    kSaveTo,
-    kPrint,
-    kPrintLn,
-    kClear,
-    kJumpIfOk,
-    kJumpIfFailed,
-    kBookmark,
-    kRewind,
-    kMatch,
-    kMatchAny,
-    kInsertData,
-    kUpdateData,
-    kUnknown,
-};
+namespace gleanwork {
 
 // One script line split into its command and its argument. The argument is
 // a view into the line: trimmed and, when it began with a double quote,

@@ -2,31 +2,26 @@
 
 #include <algorithm>
 
+#include "engine/CommandTable.h"
+
 namespace gleanwork {
 
+namespace {
+
+QStringList TemplatesOfAllCommands() {
+    QStringList templates;
+    for (const CommandInfo& command : kScriptCommands) {
+        for (const std::string& form : TemplatesOf(command)) {
+            templates << QString::fromStdString(form);
+        }
+    }
+    return templates;
+}
+
+}  // namespace
+
 const QStringList& CommandTemplates() {
-    static const QStringList templates = {
-        QStringLiteral("FIND \"string\""),
-        QStringLiteral("GET number"),
-        QStringLiteral("GETTOKEN \"delimiters\""),
-        QStringLiteral("GETUNTIL \"string\""),
-        QStringLiteral("SKIP number"),
-        QStringLiteral("SKIPANY \"characters\""),
-        QStringLiteral("SKIPUNTIL \"string\""),
-        QStringLiteral("SKIPTOKEN \"delimiters\""),
-        QStringLiteral("SAVETO varname"),
-        QStringLiteral("PRINT"),
-        QStringLiteral("PRINT \"string\""),
-        QStringLiteral("PRINTLN \"string\""),
-        QStringLiteral("CLEAR"),
-        QStringLiteral("JUMPIFOK bookmark"),
-        QStringLiteral("JUMPIFFAILED bookmark"),
-        QStringLiteral("BOOKMARK name"),
-        QStringLiteral("REWIND"),
-        QStringLiteral("REWIND number"),
-        QStringLiteral("MATCH \"string\""),
-        QStringLiteral("MATCHANY \"characters\""),
-    };
+    static const QStringList templates = TemplatesOfAllCommands();
     return templates;
 }
 

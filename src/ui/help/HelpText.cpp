@@ -1,9 +1,17 @@
 #include "ui/help/HelpText.h"
 
+#include <QStringList>
+#include <string>
+#include <vector>
+
+#include "engine/CommandTable.h"
+
 namespace gleanwork {
 
-const char* HelpText() {
-    return R"html(
+namespace {
+
+// The help page up to the rows of the command reference.
+constexpr const char* kBeforeCommands = R"html(
 <h2>Gleanwork</h2>
 <p>An <b>agent</b> reads one text source &ndash; a web page given by an
 <code>http://</code> or <code>https://</code> address, or a local file &ndash; runs its script over the text
@@ -43,28 +51,10 @@ themselves.</li>
 <h3>Commands</h3>
 <table border="1" cellspacing="0" cellpadding="3">
 <tr><th>Command</th><th>What it does</th><th>Status</th></tr>
-<tr><td><code>FIND "text"</code></td><td>Moves the cursor just past the next occurrence of the text.</td><td>OK if found</td></tr>
-<tr><td><code>SKIPUNTIL "text"</code></td><td>Moves the cursor to the start of the next occurrence of the text.</td><td>OK if found</td></tr>
-<tr><td><code>SKIP number</code></td><td>Moves the cursor forward that many characters (not past the end).</td><td>OK if it moved</td></tr>
-<tr><td><code>SKIPANY "characters"</code></td><td>Moves past every character that is one of the given characters.</td><td>OK if it moved</td></tr>
-<tr><td><code>SKIPTOKEN "delimiters"</code></td><td>Moves past delimiters, then past the token that follows them.</td><td>OK if it moved and is not at the end</td></tr>
-<tr><td><code>REWIND</code>, <code>REWIND number</code></td><td>Back to the start of the text, or that many characters back.</td><td>OK</td></tr>
-<tr><td><code>GET number</code></td><td>Adds that many characters at the cursor to the data buffer.</td><td>FAILED at the end of the text</td></tr>
-<tr><td><code>GETUNTIL "text"</code></td><td>Adds everything up to the next occurrence of the text to the data buffer; the cursor stops at the occurrence.</td><td>OK if found</td></tr>
-<tr><td><code>GETTOKEN "delimiters"</code></td><td>Skips delimiters, then adds the token up to the next delimiter to the data buffer.</td><td>OK if it moved and is not at the end</td></tr>
-<tr><td><code>CLEAR</code></td><td>Empties the data buffer.</td><td>unchanged</td></tr>
-<tr><td><code>MATCH "text"</code></td><td>Tests whether the text at the cursor begins with the given text; the cursor stays.</td><td>OK if it does</td></tr>
-<tr><td><code>MATCHANY "characters"</code></td><td>Tests whether the character after the cursor's one is one of the given characters.</td><td>OK if it is</td></tr>
-<tr><td><code>PRINT</code></td><td>Writes the data buffer to the output and empties it.</td><td>unchanged</td></tr>
-<tr><td><code>PRINT "text"</code></td><td>Writes the text to the output.</td><td>unchanged</td></tr>
-<tr><td><code>PRINTLN "text"</code></td><td>Writes the text and a line end to the output.</td><td>unchanged</td></tr>
-<tr><td><code>SAVETO name</code></td><td>Saves the data buffer in the variable <i>name</i> and empties the buffer.</td><td>unchanged</td></tr>
-<tr><td><code>BOOKMARK name</code></td><td>Marks a place in the script that jumps go to.</td><td>unchanged</td></tr>
-<tr><td><code>JUMPIFOK name</code></td><td>Goes on after the bookmark <i>name</i> when the status is OK.</td><td>unchanged</td></tr>
-<tr><td><code>JUMPIFFAILED name</code></td><td>Goes on after the bookmark <i>name</i> when the status is FAILED.</td><td>unchanged</td></tr>
-<tr><td><code>INSERTDATA</code></td><td>Writes the agent's insert statement, with <code>{name}</code> replaced by variable values, to the run log; no database is contacted.</td><td>OK</td></tr>
-<tr><td><code>UPDATEDATA</code></td><td>The same with the agent's update statement.</td><td>OK</td></tr>
-</table>
+)html";
+
+// The rest of the page after those rows.
+constexpr const char* kAfterCommands = R"html(</table>
 <p>Jumps are never taken when the cursor is at the end of the text, so a loop
 that reads the text piece by piece ends there. Write bookmark names without
 quotes. A loop that never ends stops when you close its Agent Output
@@ -95,6 +85,34 @@ GETUNTIL "&lt;/title&gt;"
 SAVETO title
 PRINTLN "Title: {title}"</pre>
 )html";
+
+// One row of the command reference: its forms, its meaning and its status.
+QString CommandRow(const CommandInfo& command) {
+    std::vector<std::string> forms = TemplatesOf(command);
+    if (forms.empty()) {
+        forms.push_back(FullForm(command));
+    }
+    QStringList codes;
+    for (const std::string& form : forms) {
+        codes << "<code>" + QString::fromStdString(form).toHtmlEscaped() + "</code>";
+    }
+    const auto cell = [](std::string_view text) {
+        return "<td>" +
+               QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toHtmlEscaped() +
+               "</td>";
+    };
+    return "<tr><td>" + codes.join(", ") + "</td>" + cell(command.meaning) + cell(command.status) +
+           "</tr>\n";
+}
+
+}  // namespace
+
+QString HelpText() {
+    QString text = QString::fromUtf8(kBeforeCommands);
+    for (const CommandInfo& command : kScriptCommands) {
+        text += CommandRow(command);
+    }
+    return text + QString::fromUtf8(kAfterCommands);
 }
 
 }  // namespace gleanwork

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QString>
+
 namespace gleanwork {
 
-// The help page as HTML (UTF-8): how to use the program and the reference of
+// The help page as HTML: how to use the program and the reference of
 // the script language.
-const char* HelpText();
+QString HelpText();
 
 }  // namespace gleanwork

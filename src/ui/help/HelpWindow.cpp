@@ -22,7 +22,7 @@ QDialog* MakeHelpWindow(QWidget* owner) {
     window->setAttribute(Qt::WA_DeleteOnClose);
     auto* text = new QTextBrowser(window);
     text->setOpenExternalLinks(false);
-    text->setHtml(QString::fromUtf8(HelpText()));
+    text->setHtml(HelpText());
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, window);
     buttons->button(QDialogButtonBox::Close)->setIcon(QIcon());
     QObject::connect(buttons, &QDialogButtonBox::rejected, window, &QDialog::close);
