@@ -1,5 +1,7 @@
 #include "engine/ScriptInterpreter.h"
 
+#include <array>
+
 #include "engine/AgentEngine.h"
 #include "engine/ArgumentExpansion.h"
 #include "storage/TextLines.h"
@@ -17,6 +19,16 @@ std::string_view TextBeforeZero(const std::string& source) {
     return std::string_view(source).substr(0, source.find('\0'));
 }
 
+// Whether a command sets the status, by its enumerator: its table row says
+// anything but "unchanged".
+constexpr auto kSetsStatus = [] {
+    std::array<bool, kScriptCommands.size() + 1> sets{};
+    for (const CommandInfo& row : kScriptCommands) {
+        sets[static_cast<std::size_t>(row.command)] = row.status != "unchanged";
+    }
+    return sets;
+}();
+
 }  // namespace
 
 ScriptInterpreter::ScriptInterpreter(AgentEngine& engine)
@@ -27,7 +39,7 @@ void ScriptInterpreter::RunScript() {
     engine_.LogLine("");
     const std::size_t lineCount = script_.size();
     lines_.assign(lineCount, PreparedLine());
-    cursor_ = TextCursor(TextBeforeZero(engine_.sourceText()));
+    OpenPage(0);
     for (lineIndex_ = 0; lineIndex_ < lineCount && engine_.IsRunning(); ++lineIndex_) {
         ExecuteLine(lineIndex_);
     }
@@ -88,6 +100,9 @@ void ScriptInterpreter::ExecuteLine(std::size_t index) {
 }
 
 void ScriptInterpreter::Execute(PreparedLine& line) {
+    if (kSetsStatus[static_cast<std::size_t>(line.line.command)]) {
+        statusFromPage_ = false;
+    }
     switch (line.line.command) {
 #define GLEANWORK_COMMAND_CASE(name, ...) \
     case ScriptCommand::k##name:          \
@@ -281,9 +296,32 @@ void ScriptInterpreter::UpdateData(PreparedLine& /*line*/) {
     statusOk_ = LogStatement(engine_.agent().DBUPDATE) == 0;
 }
 
+void ScriptInterpreter::Fetch(PreparedLine& line) {
+    statusOk_ = engine_.FetchPage(ArgumentOf(line), cursor_.Position());
+    statusFromPage_ = true;
+    OpenPage(0);
+}
+
+void ScriptInterpreter::Back(PreparedLine& /*line*/) {
+    const std::optional<std::size_t> position = engine_.GoBack();
+    statusOk_ = position.has_value();
+    statusFromPage_ = true;
+    if (!position) {
+        engine_.LogLine("[No page to go back to]");
+        return;
+    }
+    OpenPage(*position);
+}
+
+void ScriptInterpreter::OpenPage(std::size_t position) {
+    cursor_ = TextCursor(TextBeforeZero(engine_.sourceText()));
+    cursor_.MoveTo(position);
+}
+
 void ScriptInterpreter::JumpIf(bool condition, PreparedLine& line) {
-    // No jump is ever taken at the end of the text.
-    if (!condition || cursor_.AtEnd()) {
+    // No jump is ever taken at the end of the text, unless the status is
+    // that of a page fetched or gone back to.
+    if (!condition || (cursor_.AtEnd() && !statusFromPage_)) {
         return;
     }
     const std::string_view name = ArgumentOf(line);
