@@ -32,6 +32,9 @@ std::int64_t AgentEngine::ReadSource(std::string& text) {
 std::int64_t AgentEngine::ReadSourceOf(const AgentDefinition& agent, std::string& text) {
     SourceContext context{agent, this, redirectUrl_, httpLimits_, &cookies_};
     pageAddress_ = agent.URL;
+    if (pageReader_) {
+        return pageReader_(context, text);
+    }
     if (!IsWebUrl(agent.URL)) {
         return ReadFileSource(context, text);
     }

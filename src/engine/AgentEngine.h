@@ -61,6 +61,12 @@ public:
 
     void SetHttpLimits(const HttpLimits& limits) { httpLimits_ = limits; }
 
+    // What reads every page of the run in place of the HTTP client and the
+    // file reader, with the same results; for fuzzers, which must reach
+    // neither the network nor the disk whatever a script fetches.
+    using PageReader = std::function<std::int64_t(const SourceContext&, std::string&)>;
+    void SetPageReader(PageReader reader) { pageReader_ = std::move(reader); }
+
     const AgentDefinition& agent() const { return agent_; }
     RunOutput& output() { return output_; }
     VariableTable& variables() { return variables_; }
@@ -100,6 +106,7 @@ private:
     std::optional<Page> previousPage_;
     CookieJar cookies_;
     PoliteInterval interval_;
+    PageReader pageReader_;
     std::mutex stopMutex_;
     std::condition_variable stopped_;
 };

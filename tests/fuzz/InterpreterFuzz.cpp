@@ -57,6 +57,11 @@ void FuzzInterpreter(std::string_view input) {
     BoundedRunLog log;
     AgentEngine engine(agent, &log);
     log.Watch(engine);
+    // FETCH reads the source again, whatever address it names.
+    engine.SetPageReader([source](const SourceContext&, std::string& text) {
+        text.assign(source);
+        return static_cast<std::int64_t>(text.size());
+    });
     engine.Run();
     FUZZ_CHECK(log.lastLine() == "Agent completed.");
 }

@@ -41,7 +41,7 @@ private slots:
 
         AgentCatalogue catalogue;
         catalogue.LoadCatalogue();
-        QCOMPARE(catalogue.Count(), std::size_t{4});
+        QCOMPARE(catalogue.Count(), std::size_t{5});
         QStringList logs;
         for (std::size_t index = 0; index < catalogue.Count(); ++index) {
             QStringList lines;
@@ -68,6 +68,11 @@ private slots:
                              "Hilltop: 8 C, wind 41 km/h\n"));
         QCOMPARE(Output(folder, "quotes.txt"),
                  std::string("ACME;12.50\nGLOBEX;48.05\nINITECH;7.95\n"));
+        QCOMPARE(Output(folder, "shop.csv"),
+                 std::string("name,price,maker\n"
+                             "\"Lamp \"\"Nova\"\", 2\xc2\xa0m\",49.90,Light & Shade\n"
+                             "Chair \xe2\x80\x9cOak\xe2\x80\x9d,120.00,\"Smith, Jones & Sons\"\n"
+                             "Table <Long>,310.50,Caf\xc3\xa9 Works\n"));
         QCOMPARE(logs.filter("[SQL]: ").size(), 3);
         QVERIFY(
             logs.contains("[SQL]: INSERT INTO quotes (symbol, price) VALUES ('GLOBEX', 48.05)"));
