@@ -6,6 +6,7 @@
 #include "net/Base64.h"
 #include "net/HostResolver.h"
 #include "net/ReplyText.h"
+#include "net/RequestRoute.h"
 #include "net/ResponseHead.h"
 #include "net/SecureChannel.h"
 #include "net/SocketLibrary.h"
@@ -81,7 +82,6 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
         return -1;
     }
     const AgentDefinition& agent = context.agent;
-    const bool proxied = !agent.HOST.empty();
     std::string url = agent.URL;
     context.redirects = 0;
     for (int attempt = 0; attempt < kMostAttempts; ++attempt) {
@@ -91,35 +91,26 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
             ReportFailure(context, "ERROR: socket() failed", "ERROR: socket() failed\n");
             return -1;
         }
-        // A URL that names no port means the starting one, also after a
-        // redirect from a URL that named another; a proxy is reached at the
-        // starting port, and the URL's own port is the origin's.
-        const bool secure = IsHttpsUrl(url);
-        const int schemePort = SchemePort(url);
-        const int startingPort = agent.PORT.empty() ? schemePort : ReadPort(agent.PORT);
-        std::string originHost;
-        int originPort = proxied ? schemePort : startingPort;
-        const std::string path = SplitUrl(url, originHost, originPort);
+        const RequestRoute route = RouteRequest(agent, url);
         context.origin = CookieOriginOf(url);
-        const std::string& host = proxied ? agent.HOST : originHost;
-        const int port = !proxied ? originPort : agent.PORT.empty() ? kHttpPort : startingPort;
-        const std::string& target = proxied && !secure ? url : path;
         std::vector<SocketAddress> addresses;
-        if (ResolveHost(addresses, host, port) == 0) {
-            context.LogLine("ERROR: Unable to resolve IP address for host: " + host);
+        if (ResolveHost(addresses, route.host, route.port) == 0) {
+            context.LogLine("ERROR: Unable to resolve IP address for host: " + route.host);
             return -1;
         }
-        context.LogLine("Contacting host: " + host + " (port " + std::to_string(port) + ")...");
+        context.LogLine("Contacting host: " + route.host + " (port " + std::to_string(route.port) +
+                        ")...");
         if (!socket->Connect(addresses)) {
             WriteStandardError("ERROR: connect() failed");
             context.LogLine("ERROR: Failed to connect");
             return -1;
         }
-        if (secure && !OpenSecureChannel(context, socket, originHost, originPort, proxied)) {
+        if (route.secure && !OpenSecureChannel(context, socket, route.originHost, route.originPort,
+                                               route.proxied)) {
             return -1;
         }
-        context.LogLine("Accessing URL - " + target);
-        SendRequest(context, *socket, target, HostField(originHost, originPort, schemePort));
+        context.LogLine("Accessing URL - " + route.target);
+        SendRequest(context, *socket, route.target, route.hostField);
         ReceiveReply(context, *socket, text);
         socket.reset();
         if (!ParseResponseHead(context, text)) {

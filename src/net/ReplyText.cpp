@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "net/HugePages.h"
 #include "net/ResponseHead.h"
 #include "storage/TextLines.h"
 
@@ -42,6 +43,9 @@ ReplyText::ReplyText(std::string& text) : text_(text) {
 std::span<char> ReplyText::Space(std::size_t most) {
     const std::size_t room = std::clamp<std::size_t>(most, 1, kLargestSpace);
     if (text_.size() - used_ < room) {
+        if (text_.capacity() < used_ + room) {
+            Reserve(std::max(used_ + room, text_.capacity() * 2));
+        }
         text_.resize(used_ + room);
     }
     return {text_.data() + used_, room};
@@ -80,10 +84,16 @@ void ReplyText::SizeFromHead() {
         return;
     }
     try {
-        text_.reserve(headSize + length + kClosingRoom);
+        Reserve(headSize + length + kClosingRoom);
     } catch (const std::bad_alloc&) {
         // No room for the length named: the text grows as the body comes.
     }
+}
+
+// Room for `size` bytes, in huge pages where the room is large enough.
+void ReplyText::Reserve(std::size_t size) {
+    text_.reserve(size);
+    AdviseHugePages(text_.data(), text_.capacity());
 }
 
 }  // namespace gleanwork

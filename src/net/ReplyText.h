@@ -27,6 +27,7 @@ public:
 
 private:
     void SizeFromHead();
+    void Reserve(std::size_t size);
 
     std::string& text_;
     std::size_t used_ = 0;

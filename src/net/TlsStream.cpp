@@ -131,6 +131,7 @@ std::string TlsStream::Handshake(const std::string& serverName) {
     // skips the TLS closing message.
     SSL_CTX_set_options(context_.get(), SSL_OP_IGNORE_UNEXPECTED_EOF);
     SSL_CTX_set_read_ahead(context_.get(), 1);
+    SSL_CTX_set_default_read_buffer_len(context_.get(), std::size_t{1} << 18);
     ssl_.reset(SSL_new(context_.get()));
     BIO* bio = BIO_new(InnerMethod());
     if (!ssl_ || bio == nullptr) {

@@ -1,11 +1,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <cstdio>
 #include <string>
 
 #include "net/FetchFixture.h"
 #include "net/LoopbackServer.h"
-#include "net/TlsTestSupport.h"
 #include "support/TempFolder.h"
 
 namespace gleanwork::test {
@@ -15,23 +16,79 @@ using ::testing::ElementsAre;
 
 const std::string kOkHead = "HTTP/1.0 200 OK\r\n\r\n";
 
-// A test CA that the client trusts (through SSL_CERT_FILE) and the server
-// certificates of these tests; "page" is what the TLS server serves.
+// Makes NAME.pem and NAME.key in `folder`: a CA without `issuer`, else a
+// certificate for `names` that `issuer` signs, valid for `days` (-1: expired).
+void MakeCertificate(const std::string& folder, const std::string& name,
+                     const std::string& issuer = "", const std::string& names = "", int days = 1) {
+    const std::string key =
+        "openssl req -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout " + name +
+        ".key -subj /CN=" + name;
+    const std::string signing =
+        issuer.empty()
+            ? " -x509 -days 2 -addext basicConstraints=critical,CA:TRUE -out " + name + ".pem"
+            : " -addext subjectAltName=" + names +
+                  " | openssl x509 -req -copy_extensions copy -CA " + issuer + ".pem -CAkey " +
+                  issuer + ".key -days " + std::to_string(days) + " -out " + name + ".pem";
+    const std::string command = "cd '" + folder + "' && (" + key + signing + ") 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// `openssl s_server -HTTP` on a free port of `address`: each file of `folder`
+// is a whole reply. Port() is 0 when it could not listen.
+class TlsServer {
+public:
+    TlsServer(const std::string& folder, const std::string& address, const std::string& options) {
+        const std::string script = "cd '" + folder + "' && exec openssl s_server -HTTP -accept '" +
+                                   address + ":0' " + options + " 2>&1";
+        output_ = ::popen(("echo $$; " + script).c_str(), "r");
+        char line[256];
+        // The shell's process id, then "ACCEPT 127.0.0.1:PORT" once it listens.
+        for (int at = 0; output_ != nullptr && std::fgets(line, sizeof line, output_) != nullptr;
+             ++at) {
+            const std::string text = line;
+            if (at == 0) {
+                pid_ = std::atoi(text.c_str());
+            } else if (text.starts_with("ACCEPT ")) {
+                port_ = std::atoi(text.substr(text.rfind(':') + 1).c_str());
+                break;
+            }
+        }
+    }
+    ~TlsServer() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+        }
+        if (output_ != nullptr) {
+            ::pclose(output_);
+        }
+    }
+    int Port() const { return port_; }
+
+private:
+    FILE* output_ = nullptr;
+    pid_t pid_ = -1;
+    int port_ = 0;
+};
+
+// A CA that the client trusts (SSL_CERT_FILE), one that it does not, the
+// server certificates of these tests, and "page", what the servers serve.
 class HttpsFetch : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(MakeCertificate(folder.Path(), "ca"));
-        ASSERT_TRUE(MakeCertificate(folder.Path(), "rogue"));
-        ASSERT_TRUE(
-            MakeCertificate(folder.Path(), "good", "ca", "IP:127.0.0.1,IP:::1,DNS:localhost"));
-        ASSERT_TRUE(MakeCertificate(folder.Path(), "other", "ca", "DNS:other.invalid"));
-        ASSERT_TRUE(MakeCertificate(folder.Path(), "stranger", "rogue", "IP:127.0.0.1"));
-        ASSERT_TRUE(MakeCertificate(folder.Path(), "expired", "ca", "IP:127.0.0.1", -1));
+        MakeCertificate(folder.Path(), "ca");
+        MakeCertificate(folder.Path(), "rogue");
+        MakeCertificate(folder.Path(), "good", "ca", "IP:127.0.0.1,IP:::1,DNS:localhost");
+        MakeCertificate(folder.Path(), "other", "ca", "DNS:other.invalid");
+        MakeCertificate(folder.Path(), "stranger", "rogue", "IP:127.0.0.1");
+        MakeCertificate(folder.Path(), "expired", "ca", "IP:127.0.0.1", -1);
         WriteFile(folder / "page", kOkHead + "secret");
     }
 
-    std::string Serve(const std::string& certificate) {
-        return "-cert " + certificate + ".pem -key " + certificate + ".key";
+    static std::string Serve(const std::string& name) {
+        return "-cert " + name + ".pem -key " + name + ".key";
+    }
+    static std::string At(const TlsServer& server, const std::string& host = "127.0.0.1") {
+        return "https://" + host + ":" + std::to_string(server.Port()) + "/page";
     }
 
     TempFolder folder;
@@ -40,40 +97,39 @@ protected:
 };
 
 TEST_F(HttpsFetch, VerifiesChainNameAndDates) {
+    const std::string failed = "ERROR: Secure connection to 127.0.0.1 failed: ";
     const struct {
         std::string certificate;
         std::int64_t result;
         std::string lastLine;
     } cases[] = {
         {"good", 6, "Accessing URL - /page"},
-        {"other", -1, "ERROR: Secure connection to 127.0.0.1 failed: IP address mismatch"},
-        {"stranger", -1,
-         "ERROR: Secure connection to 127.0.0.1 failed: unable to get local issuer certificate"},
-        {"expired", -1, "ERROR: Secure connection to 127.0.0.1 failed: certificate has expired"},
+        {"other", -1, failed + "IP address mismatch"},
+        {"stranger", -1, failed + "unable to get local issuer certificate"},
+        {"expired", -1, failed + "certificate has expired"},
     };
     for (const auto& row : cases) {
         const TlsServer server(folder.Path(), "127.0.0.1", Serve(row.certificate));
-        Fetch fetch("https://127.0.0.1:" + std::to_string(server.Port()) + "/page");
+        Fetch fetch(At(server));
         EXPECT_EQ(fetch.Run(), row.result) << row.certificate;
         EXPECT_EQ(fetch.log.lines.back(), row.lastLine);
     }
 }
 
-// The server holds a certificate for another name unless the client names
-// "localhost" in its SNI; IPv6 loopback with the address in brackets.
+// The server shows a certificate for another name unless the client asks
+// for "localhost" by SNI. IPv6 loopback, the address in brackets.
 TEST_F(HttpsFetch, SendsTheServerNameAndReachesIpv6) {
     const TlsServer named(folder.Path(), "127.0.0.1",
-                          Serve("other") +
-                              " -cert2 good.pem -key2 good.key -servername localhost " +
-                              "-servername_fatal");
-    Fetch byName("https://localhost:" + std::to_string(named.Port()) + "/page");
+                          Serve("other") + " -cert2 good.pem -key2 good.key " +
+                              "-servername localhost -servername_fatal");
+    Fetch byName(At(named, "localhost"));
     EXPECT_EQ(byName.Run(), 6);
 
     const TlsServer six(folder.Path(), "[::1]", Serve("good"));
     if (six.Port() == 0) {
         GTEST_SKIP() << "no IPv6 loopback (::1) on this machine";
     }
-    Fetch bySix("https://[::1]:" + std::to_string(six.Port()) + "/page");
+    Fetch bySix(At(six, "[::1]"));
     EXPECT_EQ(bySix.Run(), 6);
     EXPECT_EQ(bySix.text, "secret");
     EXPECT_EQ(bySix.log.lines.front(),
@@ -83,51 +139,45 @@ TEST_F(HttpsFetch, SendsTheServerNameAndReachesIpv6) {
 TEST_F(HttpsFetch, RedirectsFromHttpToHttpsAndBack) {
     const TlsServer secure(folder.Path(), "127.0.0.1", Serve("good"));
     LoopbackServer plain({});
-    WriteFile(folder / "back",
-              "HTTP/1.0 302 Found\r\nlocation: " + plain.Url("/back") + "\r\n\r\n");
-    const std::string secureUrl = "https://127.0.0.1:" + std::to_string(secure.Port()) + "/back";
-    plain.Script({Reply("HTTP/1.0 301 Moved\r\nLOCATION: " + secureUrl + "\r\n\r\n"),
+    WriteFile(folder / "page", "HTTP/1.0 302 Found\r\nlocation: " + plain.Url("/b") + "\r\n\r\n");
+    plain.Script({Reply("HTTP/1.0 301 Moved\r\nLOCATION: " + At(secure) + "\r\n\r\n"),
                   Reply(kOkHead + "home")});
-    Fetch fetch(plain.Url("/start"));
+    Fetch fetch(plain.Url("/a"));
 
     EXPECT_EQ(fetch.Run(), 4);
-    EXPECT_THAT(fetch.log.lines,
-                ElementsAre(ContactingLine(plain.Port()), "Accessing URL - /start",
-                            ContactingLine(secure.Port()), "Accessing URL - /back",
-                            ContactingLine(plain.Port()), "Accessing URL - /back"));
+    EXPECT_THAT(fetch.log.lines, ElementsAre(ContactingLine(plain.Port()), "Accessing URL - /a",
+                                             ContactingLine(secure.Port()), "Accessing URL - /page",
+                                             ContactingLine(plain.Port()), "Accessing URL - /b"));
     const std::string host = "Host: 127.0.0.1:" + std::to_string(plain.Port());
     EXPECT_THAT(plain.Requests(),
-                ElementsAre("GET /start HTTP/1.0\r\n" + host + "\r\nUser-agent: \r\n\r\n",
-                            "GET /back HTTP/1.0\r\n" + host + "\r\nUser-agent: \r\n\r\n"));
+                ElementsAre("GET /a HTTP/1.0\r\n" + host + "\r\nUser-agent: \r\n\r\n",
+                            "GET /b HTTP/1.0\r\n" + host + "\r\nUser-agent: \r\n\r\n"));
 }
 
-TEST_F(HttpsFetch, TunnelsThroughTheProxy) {
-    const TlsServer secure(folder.Path(), "127.0.0.1", Serve("good"));
-    const std::string origin = "127.0.0.1:" + std::to_string(secure.Port());
-    TunnelProxy proxy;
-    LoopbackServer refusing({Reply("HTTP/1.0 403 Forbidden\r\n\r\n")});
-    Fetch tunnelled("https://" + origin + "/page");
-    tunnelled.agent.HOST = "127.0.0.1";
-    tunnelled.agent.PORT = std::to_string(proxy.Port());
-    Fetch refused = tunnelled;
-    refused.agent.PORT = std::to_string(refusing.Port());
-    refused.agent.URL = "https://127.0.0.1/page";
-
-    EXPECT_EQ(tunnelled.Run(), 6);
-    EXPECT_EQ(proxy.Request(), "CONNECT " + origin + " HTTP/1.0\r\nHost: " + origin + "\r\n\r\n");
-    EXPECT_EQ(refused.Run(), -1);
-    EXPECT_EQ(refused.log.lines.back(),
-              "ERROR: Proxy refused the tunnel to 127.0.0.1:443: HTTP/1.0 403 Forbidden");
-}
-
-TEST_F(HttpsFetch, AStalledHandshakeEndsAtTheReceiveLimit) {
-    LoopbackServer silent({ScriptedReply{{}, {}, ScriptedReply::Ending::Hold}});
-    Fetch fetch("https://127.0.0.1:" + std::to_string(silent.Port()) + "/");
-    fetch.limits.receive = std::chrono::milliseconds(200);
-
-    EXPECT_EQ(fetch.Run(), -1);
-    EXPECT_EQ(fetch.log.lines.back(),
-              "ERROR: Secure connection to 127.0.0.1 failed: Connection timed out");
+// A proxy that opens the tunnel and then forwards nothing leaves the
+// handshake waiting: the receive limit ends it.
+TEST(HttpsProxy, AsksForATunnelAndKeepsTheLimitsInIt) {
+    const std::string failed = "ERROR: Secure connection to origin.invalid failed: ";
+    const struct {
+        ScriptedReply reply;
+        std::string lastLine;
+    } cases[] = {
+        {{{"HTTP/1.0 200 Connection established\r\n\r\n"}, {}, ScriptedReply::Ending::Hold},
+         failed + "Connection timed out"},
+        {Reply("HTTP/1.0 403 Forbidden\r\n\r\n"),
+         "ERROR: Proxy refused the tunnel to origin.invalid:443: HTTP/1.0 403 Forbidden"},
+    };
+    for (const auto& row : cases) {
+        LoopbackServer proxy({row.reply});
+        Fetch fetch("https://origin.invalid/x");
+        fetch.agent.HOST = "127.0.0.1";
+        fetch.agent.PORT = std::to_string(proxy.Port());
+        fetch.limits.receive = std::chrono::milliseconds(200);
+        EXPECT_EQ(fetch.Run(), -1);
+        EXPECT_EQ(fetch.log.lines.back(), row.lastLine);
+        EXPECT_THAT(proxy.Requests(), ElementsAre("CONNECT origin.invalid:443 HTTP/1.0\r\nHost: "
+                                                  "origin.invalid:443\r\n\r\n"));
+    }
 }
 
 }  // namespace

@@ -134,9 +134,10 @@ private slots:
         QVERIFY(window != nullptr);
         QCOMPARE(window->text(), QStringLiteral("line one\r\nline two"));
         QCOMPARE(server.Requests().size(), std::size_t{1});
-        QCOMPARE(server.Requests().front(),
-                 std::string("GET /data HTTP/1.0\nAuthorization: Basic YWxpY2U6c2VjcmV0\n"
-                             "User-agent: Mozilla/3.0\n\n"));
+        QCOMPARE(
+            server.Requests().front(),
+            "GET /data HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) +
+                "\r\nAuthorization: Basic YWxpY2U6c2VjcmV0\r\nUser-agent: Mozilla/3.0\r\n\r\n");
     }
 
     void unreadableSourcesOpenEmptyPreviewsThatOutliveTheEditor() {

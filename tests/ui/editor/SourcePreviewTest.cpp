@@ -65,7 +65,8 @@ private slots:
                  std::string("from the proxy"));
         QCOMPARE(proxy.Requests().size(), std::size_t{1});
         QCOMPARE(proxy.Requests().front(),
-                 std::string("GET http://127.0.0.1:1/page.txt HTTP/1.0\nUser-agent: \n\n"));
+                 std::string("GET http://127.0.0.1:1/page.txt HTTP/1.0\r\nHost: 127.0.0.1:1\r\n"
+                             "User-agent: \r\n\r\n"));
     }
 
     void thePreviewWindowShowsItsTextReadOnlyAndUnwrapped() {

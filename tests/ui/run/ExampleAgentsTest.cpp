@@ -1,6 +1,7 @@
 #include <QtTest>
 #include <filesystem>
 
+#include "net/UrlSplit.h"
 #include "storage/AgentCatalogue.h"
 #include "support/FinishedRun.h"
 #include "support/TempFolder.h"
@@ -41,9 +42,12 @@ private slots:
 
         AgentCatalogue catalogue;
         catalogue.LoadCatalogue();
-        QCOMPARE(catalogue.Count(), std::size_t{5});
+        QCOMPARE(catalogue.Count(), std::size_t{6});
         QStringList logs;
         for (std::size_t index = 0; index < catalogue.Count(); ++index) {
+            if (IsWebUrl(catalogue.At(index).URL)) {
+                continue;  // tests reach no address but the loopback's
+            }
             QStringList lines;
             RunInWindow(catalogue.At(index), lines);
             QCOMPARE(lines.last(), QString("Agent completed."));
