@@ -1,10 +1,10 @@
 // gleanwork-run: runs one agent without windows.
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/FileCloser.h"
 #include "cli/AgentLookup.h"
 #include "cli/RunnerOptions.h"
 #include "cli/StreamRunLog.h"
@@ -19,10 +19,6 @@ int Fail(const std::string& message) {
     std::fprintf(stderr, "gleanwork-run: %s\n", message.c_str());
     return kCannotRun;
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
@@ -42,7 +38,7 @@ int main(int argc, char** argv) {
     if (!agent) {
         return Fail(error);
     }
-    std::unique_ptr<std::FILE, FileCloser> logFile;
+    FileStream logFile;
     if (!options->logFile.empty()) {
         logFile.reset(std::fopen(options->logFile.c_str(), "w"));
         if (!logFile) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/ScriptLine.h"
+#include "base/TextScan.h"
 #include "engine/ValueFilter.h"
 
 namespace gleanwork {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/AgentEngine.h"
+#include "engine/VariableTable.h"
 
 namespace gleanwork {
 

@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "storage/FileDescriptor.h"
+#include "base/FileDescriptor.h"
 
 namespace gleanwork {
 

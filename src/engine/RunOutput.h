@@ -1,9 +1,9 @@
 #pragma once
 
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
+
+#include "base/FileCloser.h"
 
 namespace gleanwork {
 
@@ -28,10 +28,7 @@ public:
     void Close();
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-    std::unique_ptr<std::FILE, FileCloser> file_;
+    FileStream file_;
 };
 
 }  // namespace gleanwork

@@ -2,9 +2,8 @@
 
 #include <array>
 
-#include "engine/AgentEngine.h"
+#include "base/TextScan.h"
 #include "engine/ArgumentExpansion.h"
-#include "storage/TextLines.h"
 
 namespace gleanwork {
 
@@ -15,8 +14,8 @@ namespace {
 constexpr std::size_t kTraceCut = 255;
 
 // The source text as the script sees it: up to its first zero byte.
-std::string_view TextBeforeZero(const std::string& source) {
-    return std::string_view(source).substr(0, source.find('\0'));
+std::string_view TextBeforeZero(std::string_view source) {
+    return source.substr(0, source.find('\0'));
 }
 
 // Whether a command sets the status, by its enumerator: its table row says
@@ -31,23 +30,23 @@ constexpr auto kSetsStatus = [] {
 
 }  // namespace
 
-ScriptInterpreter::ScriptInterpreter(AgentEngine& engine)
-    : engine_(engine), script_(engine.agent().SCRIPT) {}
+ScriptInterpreter::ScriptInterpreter(const ScriptRun& run) : run_(run), script_(run.agent.SCRIPT) {}
 
 void ScriptInterpreter::RunScript() {
-    engine_.LogLine("Starting script...");
-    engine_.LogLine("");
+    run_.log.LogLine("Starting script...");
+    run_.log.LogLine("");
     const std::size_t lineCount = script_.size();
     lines_.assign(lineCount, PreparedLine());
     OpenPage(0);
-    for (lineIndex_ = 0; lineIndex_ < lineCount && engine_.IsRunning(); ++lineIndex_) {
+    for (lineIndex_ = 0; lineIndex_ < lineCount && run_.running.load(std::memory_order_relaxed);
+         ++lineIndex_) {
         ExecuteLine(lineIndex_);
     }
 }
 
 std::string ScriptInterpreter::ExpandArgument(std::string_view text) const {
     std::string result;
-    AppendExpansion(text, engine_.variables(), result);
+    AppendExpansion(text, run_.variables, result);
     return result;
 }
 
@@ -60,8 +59,8 @@ std::int64_t ScriptInterpreter::FindBookmark(std::string_view name) {
 
 int ScriptInterpreter::LogStatement(std::string_view statementTemplate) {
     trace_.assign("[SQL]: ");
-    AppendExpansion(statementTemplate, engine_.variables(), trace_);
-    engine_.LogLine(trace_);
+    AppendExpansion(statementTemplate, run_.variables, trace_);
+    run_.log.LogLine(trace_);
     return 0;
 }
 
@@ -79,7 +78,7 @@ std::string_view ScriptInterpreter::ArgumentOf(PreparedLine& line) {
         return line.expansionDiffers ? std::string_view(line.expansion) : line.line.argument;
     }
     expansion_.clear();
-    if (AppendExpansion(line.line.argument, engine_.variables(), expansion_)) {
+    if (AppendExpansion(line.line.argument, run_.variables, expansion_)) {
         return expansion_;
     }
     line.constantArgument = true;
@@ -94,7 +93,7 @@ void ScriptInterpreter::ExecuteLine(std::size_t index) {
     PreparedLine& line = Prepare(index);
     // A bookmark only marks a place: it writes not even its echo.
     if (line.line.command != ScriptCommand::kBookmark) {
-        engine_.LogCommand(script_[index]);
+        run_.log.LogCommand(script_[index]);
     }
     Execute(line);
 }
@@ -110,7 +109,7 @@ void ScriptInterpreter::Execute(PreparedLine& line) {
         GLEANWORK_SCRIPT_COMMANDS(GLEANWORK_COMMAND_CASE)
 #undef GLEANWORK_COMMAND_CASE
         case ScriptCommand::kUnknown:
-            return engine_.LogLine("[Unknown command!]");
+            return run_.log.LogLine("[Unknown command!]");
     }
 }
 
@@ -121,7 +120,7 @@ void ScriptInterpreter::Find(PreparedLine& line) {
     if (statusOk_) {
         cursor_.MoveTo(found + target.size());
     } else {
-        engine_.LogLine("[Not found]");
+        run_.log.LogLine("[Not found]");
     }
 }
 
@@ -131,7 +130,7 @@ void ScriptInterpreter::Get(PreparedLine& line) {
     LogTrace("<< ", dataBuffer_);
     statusOk_ = !cursor_.AtEnd();
     if (!statusOk_) {
-        engine_.LogLine("[End of file]");
+        run_.log.LogLine("[End of file]");
     }
 }
 
@@ -143,7 +142,7 @@ void ScriptInterpreter::GetUntil(PreparedLine& line) {
         dataBuffer_.append(cursor_.MoveTo(found));
         LogTrace("<< ", dataBuffer_);
     } else {
-        engine_.LogLine("[Not found]");
+        run_.log.LogLine("[Not found]");
     }
 }
 
@@ -170,7 +169,7 @@ void ScriptInterpreter::SkipUntil(PreparedLine& line) {
     if (statusOk_) {
         cursor_.MoveTo(found);
     } else {
-        engine_.LogLine("[Not found]");
+        run_.log.LogLine("[Not found]");
     }
 }
 
@@ -182,7 +181,7 @@ void ScriptInterpreter::SkipAny(PreparedLine& line) {
     }
     statusOk_ = !cursor_.SkipIn(CharacterSet(characters)).empty();
     if (cursor_.AtEnd()) {
-        engine_.LogLine("[End of file]");
+        run_.log.LogLine("[End of file]");
     }
 }
 
@@ -196,11 +195,11 @@ void ScriptInterpreter::SkipToken(PreparedLine& line) {
 void ScriptInterpreter::CheckEndOfToken(bool moved) {
     statusOk_ = moved;
     if (!moved) {
-        engine_.LogLine("[Not found]");
+        run_.log.LogLine("[Not found]");
     }
     if (cursor_.AtEnd()) {
         statusOk_ = false;
-        engine_.LogLine("[End of file]");
+        run_.log.LogLine("[End of file]");
     }
 }
 
@@ -218,7 +217,7 @@ void ScriptInterpreter::Match(PreparedLine& line) {
     const std::string_view prefix = ArgumentOf(line);
     statusOk_ = cursor_.LooksAt(prefix);
     if (!statusOk_) {
-        engine_.LogLine("[No match]");
+        run_.log.LogLine("[No match]");
     }
 }
 
@@ -232,26 +231,26 @@ void ScriptInterpreter::MatchAny(PreparedLine& line) {
     // character there is none, and that counts as a match.
     statusOk_ = rest.size() < 2 || characters.find(rest[1]) != std::string_view::npos;
     if (!statusOk_) {
-        engine_.LogLine("[No match]");
+        run_.log.LogLine("[No match]");
     }
 }
 
 void ScriptInterpreter::Print(PreparedLine& line) {
     const std::string_view text = ArgumentOf(line);
     if (!text.empty()) {
-        engine_.output().Write(text);
+        run_.output.Write(text);
         LogCutTrace(">> ", text);
         return;
     }
-    engine_.output().Write(dataBuffer_);
+    run_.output.Write(dataBuffer_);
     LogCutTrace(">> ", dataBuffer_);
     dataBuffer_.clear();
 }
 
 void ScriptInterpreter::PrintLn(PreparedLine& line) {
     const std::string_view text = ArgumentOf(line);
-    engine_.output().Write(text);
-    engine_.output().Write("\n");
+    run_.output.Write(text);
+    run_.output.Write("\n");
     LogCutTrace(">> ", text);
 }
 
@@ -261,8 +260,8 @@ void ScriptInterpreter::SaveTo(PreparedLine& line) {
     trace_.append(name);
     trace_.append("} = ");
     trace_.append(dataBuffer_);
-    engine_.LogLine(trace_);
-    VariableTable& variables = engine_.variables();
+    run_.log.LogLine(trace_);
+    VariableTable& variables = run_.variables;
     auto found = variables.find(name);
     if (found == variables.end()) {
         found = variables.emplace(std::string(name), std::string()).first;
@@ -289,32 +288,32 @@ void ScriptInterpreter::Bookmark(PreparedLine& /*line*/) {}
 // The statement is only logged and cannot fail, so LogStatement gives 0 and
 // the status becomes OK; a nonzero result would mean FAILED.
 void ScriptInterpreter::InsertData(PreparedLine& /*line*/) {
-    statusOk_ = LogStatement(engine_.agent().DBINSERT) == 0;
+    statusOk_ = LogStatement(run_.agent.DBINSERT) == 0;
 }
 
 void ScriptInterpreter::UpdateData(PreparedLine& /*line*/) {
-    statusOk_ = LogStatement(engine_.agent().DBUPDATE) == 0;
+    statusOk_ = LogStatement(run_.agent.DBUPDATE) == 0;
 }
 
 void ScriptInterpreter::Fetch(PreparedLine& line) {
-    statusOk_ = engine_.FetchPage(ArgumentOf(line), cursor_.Position());
+    statusOk_ = run_.pages.Fetch(ArgumentOf(line), cursor_.Position());
     statusFromPage_ = true;
     OpenPage(0);
 }
 
 void ScriptInterpreter::Back(PreparedLine& /*line*/) {
-    const std::optional<std::size_t> position = engine_.GoBack();
+    const std::optional<std::size_t> position = run_.pages.Back();
     statusOk_ = position.has_value();
     statusFromPage_ = true;
     if (!position) {
-        engine_.LogLine("[No page to go back to]");
+        run_.log.LogLine("[No page to go back to]");
         return;
     }
     OpenPage(*position);
 }
 
 void ScriptInterpreter::OpenPage(std::size_t position) {
-    cursor_ = TextCursor(TextBeforeZero(engine_.sourceText()));
+    cursor_ = TextCursor(TextBeforeZero(run_.pages.Text()));
     cursor_.MoveTo(position);
 }
 
@@ -339,13 +338,13 @@ void ScriptInterpreter::JumpIf(bool condition, PreparedLine& line) {
     trace_.assign("[Jumped to: ");
     trace_.append(name);
     trace_.append("]");
-    engine_.LogLine(trace_);
+    run_.log.LogLine(trace_);
 }
 
 void ScriptInterpreter::LogTrace(std::string_view prefix, std::string_view text) {
     trace_.assign(prefix);
     trace_.append(text);
-    engine_.LogLine(trace_);
+    run_.log.LogLine(trace_);
 }
 
 void ScriptInterpreter::LogCutTrace(std::string_view prefix, std::string_view text) {

@@ -10,16 +10,15 @@
 #include "engine/BookmarkIndex.h"
 #include "engine/CommandTable.h"
 #include "engine/ScriptLine.h"
+#include "engine/ScriptRun.h"
 #include "engine/TextCursor.h"
 
 namespace gleanwork {
 
-class AgentEngine;
-
-// Executes an agent's script once over the engine's source text, which ends
-// at its first zero byte. It moves a cursor over the text, collects pieces of
-// it in a data buffer, prints to the engine's output, saves variables, jumps
-// on the status of the last test and reports every command in the run log.
+// Executes an agent's script once over the run's source text, which ends at
+// its first zero byte. It moves a cursor over the text, collects pieces of it
+// in a data buffer, prints to the run's output, saves variables, jumps on the
+// status of the last test and reports every command in the run log.
 //
 // Every line means what parsing and expanding it afresh at that moment would
 // give. What cannot change while the script runs is kept after the first
@@ -28,13 +27,13 @@ class AgentEngine;
 // argument.
 class ScriptInterpreter {
 public:
-    explicit ScriptInterpreter(AgentEngine& engine);
+    explicit ScriptInterpreter(const ScriptRun& run);
 
     // Runs the script from its first line until it passes its last line or
-    // finds the engine stopped before a line.
+    // finds the run stopped before a line.
     void RunScript();
 
-    // The expansion of `text` with the engine's current variables.
+    // The expansion of `text` with the run's current variables.
     std::string ExpandArgument(std::string_view text) const;
 
     // The index of the first BOOKMARK line named exactly `name`, or -1.
@@ -73,7 +72,7 @@ private:
     void LogTrace(std::string_view prefix, std::string_view text);
     void LogCutTrace(std::string_view prefix, std::string_view text);
 
-    AgentEngine& engine_;
+    ScriptRun run_;
     const std::vector<std::string>& script_;
     TextCursor cursor_;
     bool statusOk_ = true;

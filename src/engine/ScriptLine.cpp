@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
+#include "base/TextScan.h"
+
 namespace gleanwork {
 
 namespace {
-
-bool IsWhitespace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 char ToUpperAscii(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -38,12 +36,6 @@ std::string_view Unquoted(std::string_view argument) {
 }
 
 }  // namespace
-
-std::string_view TrimWhitespace(std::string_view text) {
-    const auto first = std::find_if_not(text.begin(), text.end(), IsWhitespace);
-    const auto last = std::find_if_not(text.rbegin(), text.rend(), IsWhitespace).base();
-    return first < last ? std::string_view(first, last) : std::string_view();
-}
 
 ScriptLine ParseScriptLine(std::string_view line) {
     const std::size_t space = line.find(' ');

@@ -23,8 +23,4 @@ ScriptLine ParseScriptLine(std::string_view line);
 // space, trimmed, neither unquoted nor expanded. False for any other line.
 bool ReadBookmarkName(std::string_view line, std::string_view& name);
 
-// `text` without leading and trailing space, tab, line feed, vertical tab,
-// form feed and carriage return.
-std::string_view TrimWhitespace(std::string_view text);
-
 }  // namespace gleanwork

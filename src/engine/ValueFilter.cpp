@@ -4,18 +4,14 @@
 #include <array>
 #include <cctype>
 
+#include "base/TextScan.h"
 #include "engine/HtmlEntities.h"
-#include "engine/ScriptLine.h"
 
 namespace gleanwork {
 
 namespace {
 
 constexpr std::string_view kHexDigits = "0123456789ABCDEF";
-
-bool IsWhitespace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 void AppendTrimmed(std::string_view text, std::string& result) {
     bool pendingSpace = false;

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <limits>
 
+#include "base/TextScan.h"
 #include "net/CookieDate.h"
-#include "storage/TextLines.h"
 
 namespace gleanwork {
 

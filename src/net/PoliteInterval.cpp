@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "storage/TextLines.h"
+#include "base/TextScan.h"
 
 namespace gleanwork {
 

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/TextScan.h"
 #include "net/HugePages.h"
 #include "net/ResponseHead.h"
-#include "storage/TextLines.h"
 
 namespace gleanwork {
 

@@ -22,7 +22,8 @@ bool SameHeaderName(std::string_view a, std::string_view b) {
 void StoreCookies(SourceContext& context, const std::vector<std::string_view>& lines) {
     for (const std::string_view line : lines) {
         const std::size_t colon = line.find(':');
-        if (colon != std::string_view::npos && SameHeaderName(line.substr(0, colon), "Set-Cookie")) {
+        if (colon != std::string_view::npos &&
+            SameHeaderName(line.substr(0, colon), "Set-Cookie")) {
             context.cookies->Store(line.substr(colon + 1), context.origin);
         }
     }

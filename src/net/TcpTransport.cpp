@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "storage/FileDescriptor.h"
+#include "base/FileDescriptor.h"
 
 namespace gleanwork {
 

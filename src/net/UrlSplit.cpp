@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "storage/TextLines.h"
+#include "base/TextScan.h"
 
 namespace gleanwork {
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/TextScan.h"
 #include "storage/AtomicFile.h"
 #include "storage/TextLines.h"
 

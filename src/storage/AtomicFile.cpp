@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "storage/FileDescriptor.h"
+#include "base/FileDescriptor.h"
 
 namespace gleanwork {
 

@@ -1,7 +1,5 @@
 #include "storage/TextLines.h"
 
-#include <limits>
-
 #include "storage/FileContent.h"
 
 namespace gleanwork {
@@ -17,10 +15,6 @@ std::string_view WithoutLineEnd(std::string_view line) {
         line.remove_suffix(1);
     }
     return line;
-}
-
-bool IsCSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 }  // namespace
@@ -46,25 +40,6 @@ int ReadTextLines(const std::string& path, std::vector<std::string>& lines) {
         }
     }
     return 0;
-}
-
-std::int64_t ReadDecimal(std::string_view text) {
-    std::size_t at = 0;
-    while (at < text.size() && IsCSpace(text[at])) {
-        ++at;
-    }
-    bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-        negative = text[at] == '-';
-        ++at;
-    }
-    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-    std::int64_t magnitude = 0;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
-        const int digit = text[at] - '0';
-        magnitude = magnitude > (kMax - digit) / 10 ? kMax : magnitude * 10 + digit;
-    }
-    return negative ? -magnitude : magnitude;
 }
 
 }  // namespace gleanwork

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "engine/ScriptInterpreter.h"
+#include "support/ScriptRunParts.h"
 #include "support/TempFolder.h"
 
 namespace gleanwork::test {
@@ -35,38 +37,30 @@ private:
 }  // namespace
 
 ScriptResult RunScriptOver(AgentDefinition agent, const std::string& source,
-                           const std::function<void(AgentEngine&)>& onLine) {
+                           const std::function<void(std::atomic<bool>&)>& onLine) {
     const TempFolder folder;
-    // The source comes in through the engine's text, so that no reader
-    // alters it; the agent's file is empty and adds nothing.
-    WriteFile(folder / "empty.txt", "");
-    agent.URL = folder / "empty.txt";
     agent.FILE = folder / "out.txt";
-    AgentEngine* running = nullptr;
+    std::atomic<bool>* running = nullptr;
     ObservedRunLog log([&] {
         if (onLine && running != nullptr) {
             onLine(*running);
         }
     });
-    AgentEngine engine(agent, &log);
-    running = &engine;
-    engine.sourceText() = source;
-    engine.Run();
+    {
+        ScriptRunParts parts(&log);
+        running = &parts.running;
+        EXPECT_TRUE(parts.output.OpenFile(agent.FILE, false));
+        ScriptInterpreter(parts.For(agent, source)).RunScript();
+    }
 
-    const std::vector<std::string> head{"Engine started.",
-                                        "Setting variables...",
-                                        "Reading file: " + agent.URL,
-                                        "Opening output file: " + agent.FILE,
-                                        "Starting script...",
-                                        ""};
+    const std::vector<std::string> head{"Starting script...", ""};
     std::vector<std::string>& lines = log.lines;
-    if (lines.size() < head.size() + 1 || !std::equal(head.begin(), head.end(), lines.begin()) ||
-        lines.back() != "Agent completed.") {
+    if (lines.size() < head.size() || !std::equal(head.begin(), head.end(), lines.begin())) {
         ADD_FAILURE() << "not the lines of an ordinary run, " << lines.size() << " lines";
         return {lines, ReadFile(agent.FILE)};
     }
     return {std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(head.size()),
-                                     lines.end() - 1),
+                                     lines.end()),
             ReadFile(agent.FILE)};
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "engine/AgentEngine.h"
 #include "storage/AgentDefinition.h"
 
 namespace gleanwork::test {
@@ -17,13 +17,13 @@ struct ScriptResult {
     std::string output;
 };
 
-// Runs `agent`'s script through a whole engine run over `source`, taken byte
-// for byte (zero bytes and CR LF pairs included), with an output file in a
-// temporary folder. `onLine`, when given, sees the engine after every logged
-// line (a test can stop the run from there). Fails the test when the lines
-// around the script's are not those of an ordinary run.
+// Runs `agent`'s script over `source`, taken byte for byte (zero bytes and
+// CR LF pairs included), with an output file in a temporary folder. `onLine`,
+// when given, sees the run's running flag after every logged line (a test can
+// stop the run by clearing it). Fails the test when the script's lines do not
+// follow those that start every script.
 ScriptResult RunScriptOver(AgentDefinition agent, const std::string& source,
-                           const std::function<void(AgentEngine&)>& onLine = {});
+                           const std::function<void(std::atomic<bool>&)>& onLine = {});
 
 // The same for a bare script.
 ScriptResult RunScriptOver(const std::vector<std::string>& script, const std::string& source);

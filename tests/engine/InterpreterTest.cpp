@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/AgentEngine.h"
 #include "engine/InterpreterRun.h"
 #include "support/RecordingRunLog.h"
+#include "support/ScriptRunParts.h"
 
 namespace gleanwork {
 namespace {
@@ -23,17 +23,17 @@ using Lines = std::vector<std::string>;
 TEST(InterpreterTest, StopsALoopBeforeItsNextLine) {
     AgentDefinition agent;
     agent.SCRIPT = {"BOOKMARK loop", "MATCH \"a\"", "JUMPIFOK loop"};
-    constexpr std::size_t kStopAt = 1000;
+    constexpr std::size_t kStopAt = 996;
     std::size_t seen = 0;
-    const ScriptResult result = RunScriptOver(agent, "ab", [&](AgentEngine& engine) {
+    const ScriptResult result = RunScriptOver(agent, "ab", [&](std::atomic<bool>& running) {
         if (++seen == kStopAt) {
-            engine.Stop();
+            running = false;
         }
     });
-    // Each round logs "# MATCH", "# JUMPIFOK" and its jump; the 1000th line
-    // of the run (after six lines before the script) is the echo of a MATCH,
+    // Each round logs "# MATCH", "# JUMPIFOK" and its jump; the 996th line
+    // of the run (after two lines before the script) is the echo of a MATCH,
     // which still completes, and no line runs after it.
-    ASSERT_EQ(result.log.size(), kStopAt - 6);
+    ASSERT_EQ(result.log.size(), kStopAt - 2);
     EXPECT_EQ(result.log[0], "# MATCH \"a\"");
     EXPECT_EQ(result.log[1], "# JUMPIFOK loop");
     EXPECT_EQ(result.log[2], "[Jumped to: loop]");
@@ -99,8 +99,8 @@ TEST(InterpreterTest, FindsTheFirstOfThousandsOfBookmarks) {
               (Lines{"# JUMPIFOK b4999", "[Jumped to: b4999]", "# PRINT \"end\"", ">> end"}));
 
     test::RecordingRunLog log;
-    AgentEngine engine(agent, &log);
-    ScriptInterpreter interpreter(engine);
+    test::ScriptRunParts parts(&log);
+    ScriptInterpreter interpreter(parts.For(agent, ""));
     EXPECT_EQ(interpreter.FindBookmark("b0"), 1);
     EXPECT_EQ(interpreter.FindBookmark("b4999"), kBookmarks);
     EXPECT_EQ(interpreter.FindBookmark("b5000"), -1);
@@ -110,9 +110,9 @@ TEST(InterpreterTest, FindBookmarkComparesTrimmedNamesExactly) {
     AgentDefinition agent;
     agent.SCRIPT = {"PRINT One",      "bookmark  One ", "BOOKMARK",     "BOOKMARK\tTab",
                     "Bookmark \"q\"", "BOOKMARK {v}",   "BOOKMARK One", " BOOKMARK lead"};
-    AgentEngine engine(agent, nullptr);
-    engine.variables()["v"] = "One";
-    ScriptInterpreter interpreter(engine);
+    test::ScriptRunParts parts;
+    parts.variables["v"] = "One";
+    ScriptInterpreter interpreter(parts.For(agent, ""));
     EXPECT_EQ(interpreter.FindBookmark("One"), 1);
     EXPECT_EQ(interpreter.FindBookmark(""), 2);
     EXPECT_EQ(interpreter.FindBookmark("one"), -1);

@@ -7,9 +7,9 @@
 
 #include "FuzzCheck.h"
 #include "FuzzTargets.h"
-#include "engine/AgentEngine.h"
 #include "engine/ArgumentExpansion.h"
 #include "engine/ScriptInterpreter.h"
+#include "support/ScriptRunParts.h"
 
 namespace gleanwork::fuzz {
 
@@ -33,12 +33,12 @@ void FuzzExpandArgument(std::string_view input) {
 
     AgentDefinition agent;
     agent.name = "fuzz";
-    AgentEngine engine(agent, nullptr);
-    engine.variables() = ReadVariables(definitions);
-    const std::string expanded = ScriptInterpreter(engine).ExpandArgument(argument);
+    test::ScriptRunParts parts;
+    parts.variables = ReadVariables(definitions);
+    const std::string expanded = ScriptInterpreter(parts.For(agent, "")).ExpandArgument(argument);
 
     std::string appended = "kept";
-    const bool lookedUp = AppendExpansion(argument, engine.variables(), appended);
+    const bool lookedUp = AppendExpansion(argument, parts.variables, appended);
     FUZZ_CHECK(appended.starts_with("kept") && appended.substr(4) == expanded);
 
     std::string withoutVariables;

@@ -9,6 +9,7 @@
 
 #include "FuzzCheck.h"
 #include "FuzzTargets.h"
+#include "base/TextScan.h"
 #include "storage/TextLines.h"
 
 namespace gleanwork::fuzz {

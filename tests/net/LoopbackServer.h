@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "storage/FileDescriptor.h"
+#include "base/FileDescriptor.h"
 
 namespace gleanwork::test {
 

@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "base/TextScan.h"
 #include "support/TempFolder.h"
 
 namespace gleanwork {

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace gleanwork {
+
+// True for space, tab, line feed, vertical tab, form feed and carriage return.
+constexpr bool IsWhitespace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// `text` without leading and trailing white space.
+std::string_view TrimWhitespace(std::string_view text);
+
+// Reads the decimal integer at the start of `text`: leading white space, an
+// optional sign, then digits up to the first other character. No digits
+// gives 0; values beyond the 64-bit range are clamped to it.
+std::int64_t ReadDecimal(std::string_view text);
+
+}  // namespace gleanwork

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/RunLog.h"
+#include "net/SourceContext.h"
+
+namespace gleanwork {
+
+// Writes one run's lines to its run log, or nowhere when the run has none.
+class RunLogWriter : public SourceLog {
+public:
+    // `log` may be null; otherwise it must outlive the writer.
+    explicit RunLogWriter(RunLog* log) : log_(log) {}
+
+    void LogLine(std::string_view line) override;
+    // Logs the echo of `scriptLine`: "# " followed by the line as stored.
+    void LogCommand(std::string_view scriptLine);
+
+private:
+    RunLog* log_;
+    std::string echo_;
+};
+
+}  // namespace gleanwork

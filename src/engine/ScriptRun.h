@@ -1,0 +1,28 @@
+#pragma once
+
+#include <atomic>
+#include <string_view>
+
+#include "engine/PageBrowser.h"
+#include "engine/RunLogWriter.h"
+#include "engine/RunOutput.h"
+#include "engine/VariableTable.h"
+#include "storage/AgentDefinition.h"
+
+namespace gleanwork {
+
+// What the engine hands its interpreter for one run of the script: the agent
+// (its script and statements), the pages (the source text and those that
+// FETCH reads), the run's variables and
+// output, its log, and the flag that is cleared to stop the run. Everything
+// referred to outlives the interpreter.
+struct ScriptRun {
+    const AgentDefinition& agent;
+    PageBrowser& pages;
+    VariableTable& variables;
+    RunOutput& output;
+    RunLogWriter& log;
+    const std::atomic<bool>& running;
+};
+
+}  // namespace gleanwork
