@@ -1,7 +1,10 @@
 # Two commands for a new machine: `make test` and `make run`. Both install
 # the Debian packages that are missing, configure and build with CMake.
+# Compiler warnings are errors in `make test`, `make sanitize` and `make tsan`
+# (as in CI), not in `make build` and `make run`.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
+WERROR ?= OFF
 
 .PHONY: all deps build test run clean
 
@@ -11,9 +14,10 @@ deps:
 	@tools/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLEANWORK_WERROR=$(WERROR)
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
+test: WERROR = ON
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
@@ -33,7 +37,7 @@ FUZZ_SECONDS ?= 60
 TSAN_TARGETS = core_tests run_thread_tests AgentOutputTest ExampleAgentsTest AgentsPageTest \
 	StartupTest
 TSAN_TESTS = ^RunThreads\.|^HttpConcurrency\.|^AgentEngineTest\.|^InterpreterTest\.Stops|^AgentOutputTest$$|^ExampleAgentsTest$$|^AgentsPageTest$$|^StartupTest$$
-SANITIZER_CMAKE = CC=clang CXX=clang++ cmake -S . -DCMAKE_BUILD_TYPE=Debug \
+SANITIZER_CMAKE = CC=clang CXX=clang++ cmake -S . -DCMAKE_BUILD_TYPE=Debug -DGLEANWORK_WERROR=ON \
 	"-DCMAKE_CXX_FLAGS_DEBUG=-O1 -gline-tables-only"
 ASAN_ENV = ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_init_order=1 \
 	UBSAN_OPTIONS=print_stacktrace=1

@@ -11,9 +11,8 @@ namespace {
 // The file name without its folder and without ".agt".
 std::string AgentNameOfFile(const std::string& path) {
     std::string name = path.substr(path.find_last_of('/') + 1);
-    constexpr std::string_view kExtension = ".agt";
-    if (name.ends_with(kExtension)) {
-        name.resize(name.size() - kExtension.size());
+    if (name.ends_with(kAgentFileExtension)) {
+        name.resize(name.size() - kAgentFileExtension.size());
     }
     return name;
 }

@@ -7,7 +7,7 @@
 namespace gleanwork {
 
 const char* const kRunnerUsage =
-    "usage: gleanwork-run [--log FILE] [--connect-timeout S] [--read-timeout S] NAME\n"
+    "usage: gleanwork-run [--log FILE] [--connect-timeout S] [--read-timeout S] [--] NAME\n"
     "       gleanwork-run [--log FILE] [--connect-timeout S] [--read-timeout S] "
     "--agent-file PATH\n"
     "\n"
@@ -19,6 +19,10 @@ const char* const kRunnerUsage =
     "  --read-timeout S       give up a receive after S seconds (default 60)\n"
     "  --agent-file PATH      run the agent file PATH instead of a catalogue agent\n"
     "  --help                 print this help\n"
+    "  --                     end of options: NAME may begin with \"-\"\n"
+    "\n"
+    "In the run log, one line is one entry: a line break inside an entry is\n"
+    "written as \\n (a carriage return as \\r, a backslash as \\\\).\n"
     "\n"
     "Exit status: 0 after a run, 2 for a usage error, an unknown agent or an\n"
     "agent file that cannot be read.\n";
@@ -46,6 +50,10 @@ public:
     bool Done() const { return next_ >= args_.size(); }
     const std::string& Next() { return args_[next_++]; }
 
+    // After "--", every argument is a name, even one that begins with "-".
+    bool OptionsEnded() const { return optionsEnded_; }
+    void EndOptions() { optionsEnded_ = true; }
+
     // The value that follows option `option`, or nothing (with the error set).
     std::optional<std::string> ValueOf(const std::string& option) {
         if (Done()) {
@@ -59,6 +67,7 @@ private:
     const std::vector<std::string>& args_;
     std::string& error_;
     std::size_t next_ = 0;
+    bool optionsEnded_ = false;
 };
 
 bool ApplyTimeout(ArgumentReader& reader, const std::string& option,
@@ -84,8 +93,24 @@ bool ApplyText(ArgumentReader& reader, const std::string& option, std::string& t
     return value.has_value();
 }
 
+bool ApplyName(const std::string& arg, RunnerOptions& options, std::string& error) {
+    if (!options.agentName.empty()) {
+        error = "only one agent name may be given";
+        return false;
+    }
+    options.agentName = arg;
+    return true;
+}
+
 bool ApplyArgument(ArgumentReader& reader, RunnerOptions& options, std::string& error) {
     const std::string& arg = reader.Next();
+    if (reader.OptionsEnded()) {
+        return ApplyName(arg, options, error);
+    }
+    if (arg == "--") {
+        reader.EndOptions();
+        return true;
+    }
     if (arg == "--help" || arg == "-h") {
         options.help = true;
         return true;
@@ -103,15 +128,10 @@ bool ApplyArgument(ArgumentReader& reader, RunnerOptions& options, std::string& 
         return ApplyTimeout(reader, arg, options.limits.receive, error);
     }
     if (arg.size() > 1 && arg.starts_with("-")) {
-        error = "unknown option " + arg;
+        error = "unknown option " + arg + " (an agent name that begins with \"-\" follows \"--\")";
         return false;
     }
-    if (!options.agentName.empty()) {
-        error = "only one agent name may be given";
-        return false;
-    }
-    options.agentName = arg;
-    return true;
+    return ApplyName(arg, options, error);
 }
 
 }  // namespace

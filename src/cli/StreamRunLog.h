@@ -4,11 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "cli/LogEntryText.h"
 #include "engine/RunLog.h"
 
 namespace gleanwork {
 
-// A run log that writes each line, ended by a line feed, to a stream. With
+// A run log that writes each line, ended by a line feed, to a stream; a line
+// break inside a line is written escaped (see AppendLogEntry). With
 // `gather`, lines are collected in blocks of about a megabyte before they go
 // to the stream, since a run can log millions of lines; the rest goes when
 // the log is destroyed. Without it each line goes to the stream at once.
@@ -27,16 +29,13 @@ private:
     static constexpr std::size_t kBlock = 1 << 20;
 
     void Write(std::string_view line) {
-        if (!gather_) {
-            std::fwrite(line.data(), 1, line.size(), stream_);
-            std::fputc('\n', stream_);
-            return;
-        }
         if (pending_.size() + line.size() >= kBlock) {
             Flush();
         }
-        pending_.append(line);
-        pending_.push_back('\n');
+        AppendLogEntry(pending_, line);
+        if (!gather_) {
+            Flush();
+        }
     }
 
     void Flush() {

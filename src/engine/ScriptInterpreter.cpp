@@ -256,7 +256,8 @@ void ScriptInterpreter::PrintLn(PreparedLine& line) {
 
 void ScriptInterpreter::SaveTo(PreparedLine& line) {
     const std::string_view name = ArgumentOf(line);
-    trace_.assign("{");
+    trace_.clear();
+    trace_.push_back('{');
     trace_.append(name);
     trace_.append("} = ");
     trace_.append(dataBuffer_);

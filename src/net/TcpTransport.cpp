@@ -34,6 +34,16 @@ bool WaitUntil(int fd, short events, Clock::time_point deadline) {
     }
 }
 
+// True for the errors of a connection that was made and then reset, as
+// opposed to one that could not be made (refused, unreachable, timed out).
+bool IsResetOfMadeConnection(int error) {
+    return error == ECONNRESET || error == EPIPE;
+}
+
+// Once the connect has completed, a reset is a failed send or receive, as on
+// a blocking socket: the stream keeps the first error of the connection, and
+// a receive that then finds the connection ended reports that error instead
+// of a clean close.
 class TcpStream final : public StreamSocket {
 public:
     TcpStream(FileDescriptor fd, const HttpLimits& limits) : fd_(std::move(fd)), limits_(limits) {}
@@ -53,7 +63,7 @@ public:
     }
 
     void Send(std::string_view bytes) override {
-        while (!bytes.empty()) {
+        while (!bytes.empty() && connectionError_ == 0) {
             const ssize_t sent = ::send(fd_.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
             if (sent > 0) {
                 bytes.remove_prefix(static_cast<std::size_t>(sent));
@@ -63,7 +73,7 @@ public:
                        WaitUntil(fd_.Get(), POLLOUT, Clock::now() + limits_.receive)) {
                 continue;
             } else {
-                return;
+                connectionError_ = sent < 0 && errno != EAGAIN ? errno : ETIMEDOUT;
             }
         }
     }
@@ -72,6 +82,10 @@ public:
         const Clock::time_point deadline = Clock::now() + limits_.receive;
         for (;;) {
             const ssize_t received = ::recv(fd_.Get(), buffer.data(), buffer.size(), 0);
+            if (received == 0 && connectionError_ != 0) {
+                error = connectionError_;
+                return -1;
+            }
             if (received >= 0) {
                 return received;
             }
@@ -104,12 +118,20 @@ private:
         }
         int error = 0;
         socklen_t size = sizeof error;
-        return ::getsockopt(fd_.Get(), SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+        if (::getsockopt(fd_.Get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
+            return false;
+        }
+        if (IsResetOfMadeConnection(error)) {
+            connectionError_ = error;
+            return true;
+        }
+        return error == 0;
     }
 
     FileDescriptor fd_;
     HttpLimits limits_;
     int family_ = AF_INET;
+    int connectionError_ = 0;
 };
 
 }  // namespace

@@ -65,20 +65,17 @@ int AgentCatalogue::SaveCatalogue() const {
     if (folder.empty() || !MakeFolders(agentsFolder)) {
         return -1;
     }
+    // The list is written only once every agent it names is on the disk, so
+    // that it never names an agent without a file nor drops the old file of
+    // one. The other agents' files are still written.
     bool everyFileWritten = true;
     std::string names;
     for (const auto& agent : agents_) {
-        // A name that cannot be a file name cannot be listed either.
-        if (WriteAgentFile(*agent, agentsFolder) != 0) {
-            everyFileWritten = false;
-        }
-        if (IsPlainFileName(agent->name)) {
-            names += agent->name;
-            names += '\n';
-        }
+        everyFileWritten = WriteAgentFile(*agent, agentsFolder) == 0 && everyFileWritten;
+        names += agent->name;
+        names += '\n';
     }
-    everyFileWritten = WriteFileAtomically(folder + kCatalogueFileName, names) && everyFileWritten;
-    return everyFileWritten ? 0 : -1;
+    return everyFileWritten && WriteFileAtomically(folder + kCatalogueFileName, names) ? 0 : -1;
 }
 
 AgentDefinition& AgentCatalogue::AddAgent(AgentDefinition agent) {

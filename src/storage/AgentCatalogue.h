@@ -20,8 +20,10 @@ public:
     void LoadCatalogue();
 
     // Writes every agent file, then AGENTS.INI, creating the installation and
-    // Agents folders when missing. Returns 0 when every file reached the
-    // disk, -1 when the folder is unknown or any file was not written.
+    // Agents folders when missing. AGENTS.INI is written only when every agent
+    // file reached the disk. Replaced files keep their permissions. Returns 0
+    // when every file reached the disk, -1 when the folder is unknown or any
+    // file was not written.
     int SaveCatalogue() const;
 
     // Appends `agent` at the end and returns the record now held.

@@ -59,7 +59,7 @@ std::size_t ApplyLine(AgentDefinition& agent, const std::vector<std::string>& li
     const std::string_view value =
         equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
     if (key == kScriptKey) {
-        for (++at; at < lines.size() && lines[at] != kEndScriptKey; ++at) {
+        for (++at; at < lines.size() && !IsScriptEndLine(lines[at]); ++at) {
             agent.SCRIPT.push_back(lines[at]);
         }
         return at + 1;
@@ -111,6 +111,9 @@ std::string FormatAgentFile(const AgentDefinition& agent) {
     }
     AppendLine(out, kScriptKey);
     for (const std::string& line : agent.SCRIPT) {
+        if (IsScriptEndLine(line)) {
+            out.push_back(' ');
+        }
         AppendLine(out, line);
     }
     AppendLine(out, kEndScriptKey);
@@ -120,7 +123,11 @@ std::string FormatAgentFile(const AgentDefinition& agent) {
 }  // namespace
 
 std::string AgentFilePath(const std::string& folder, const std::string& name) {
-    return folder + "/" + name + ".agt";
+    return folder + "/" + name + std::string(kAgentFileExtension);
+}
+
+bool IsScriptEndLine(std::string_view line) {
+    return line == kEndScriptKey;
 }
 
 int ReadAgentFile(AgentDefinition& agent, const std::string& path) {

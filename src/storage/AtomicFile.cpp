@@ -5,28 +5,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <vector>
+#include <random>
 
 #include "base/FileDescriptor.h"
+#include "storage/WriteInterruption.h"
 
 namespace gleanwork {
 
 namespace {
 
-// Writes left before the injected failure; negative when none is injected.
-thread_local int writesBeforeFailure = -1;
-
-bool InjectedFailureDue() {
-    if (writesBeforeFailure < 0) {
-        return false;
-    }
-    if (writesBeforeFailure == 0) {
-        return true;
-    }
-    --writesBeforeFailure;
-    return false;
-}
+constexpr int kNameAttempts = 100;
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -42,19 +30,60 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// New files get the usual permissions of a user's document.
-bool GiveUsualPermissions(int fd) {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return ::fchmod(fd, 0666 & ~mask) == 0;
+// `path` followed by "." and random letters and digits.
+std::string TemporaryName(const std::string& path) {
+    static constexpr std::string_view kLetters =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
+    std::string name = path + '.';
+    while (name.size() < path.size() + kTemporaryNameSuffixLength) {
+        name.push_back(kLetters[pick(random)]);
+    }
+    return name;
 }
 
-bool FillTemporaryFile(int fd, std::string_view content) {
-    if (InjectedFailureDue()) {
+// The permissions of the regular file at `path`, if there is one.
+bool ReadPermissions(const std::string& path, mode_t& permissions) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    permissions = info.st_mode & 0777;
+    return true;
+}
+
+// A new temporary file beside `path`, with the permissions of the file it
+// will replace: created with them (the umask may narrow them, never widen)
+// and then given them exactly, before any byte is written. Without a file to
+// replace, the kernel applies the umask to the usual 0666.
+FileDescriptor CreateTemporaryFile(const std::string& path, std::string& tempName) {
+    mode_t permissions = 0666;
+    const bool replacing = ReadPermissions(path, permissions);
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        tempName = TemporaryName(path);
+        FileDescriptor temp(
+            ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions));
+        if (temp.IsOpen()) {
+            if (replacing && ::fchmod(temp.Get(), permissions) != 0) {
+                ::unlink(tempName.c_str());
+                return FileDescriptor();
+            }
+            return temp;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    return FileDescriptor();
+}
+
+bool FillTemporaryFile(int fd, const std::string& path, std::string_view content) {
+    if (WriteInterrupted(path)) {
         WriteAll(fd, content.substr(0, content.size() / 2));
         return false;
     }
-    return GiveUsualPermissions(fd) && WriteAll(fd, content) && ::fsync(fd) == 0;
+    return WriteAll(fd, content) && ::fsync(fd) == 0;
 }
 
 // Makes a rename inside `path`'s folder durable.
@@ -70,28 +99,18 @@ void SyncFolderOf(const std::string& path) {
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view content) {
-    std::string pattern = path + ".XXXXXX";
-    std::vector<char> tempName(pattern.begin(), pattern.end());
-    tempName.push_back('\0');
-    FileDescriptor temp(::mkostemp(tempName.data(), O_CLOEXEC));
+    std::string tempName;
+    FileDescriptor temp = CreateTemporaryFile(path, tempName);
     if (!temp.IsOpen()) {
         return false;
     }
-    const bool written = FillTemporaryFile(temp.Get(), content);
-    if (!temp.Reset() || !written || ::rename(tempName.data(), path.c_str()) != 0) {
-        ::unlink(tempName.data());
+    const bool written = FillTemporaryFile(temp.Get(), path, content);
+    if (!temp.Reset() || !written || ::rename(tempName.c_str(), path.c_str()) != 0) {
+        ::unlink(tempName.c_str());
         return false;
     }
     SyncFolderOf(path);
     return true;
-}
-
-ScopedWriteFailure::ScopedWriteFailure(int successfulWrites) : previous_(writesBeforeFailure) {
-    writesBeforeFailure = successfulWrites;
-}
-
-ScopedWriteFailure::~ScopedWriteFailure() {
-    writesBeforeFailure = previous_;
 }
 
 }  // namespace gleanwork

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "storage/AtomicFile.h"
+#include "support/WriteFailure.h"
 #include "support/AgentSamples.h"
 #include "support/TempFolder.h"
 
@@ -13,6 +13,7 @@ namespace {
 
 using ::gleanwork::test::ReadFile;
 using ::gleanwork::test::SampleAgent;
+using ::gleanwork::test::ScopedWriteFailure;
 using ::gleanwork::test::TempFolder;
 using ::gleanwork::test::WriteFile;
 

@@ -1,6 +1,7 @@
 #include "ui/editor/AgentNameCheck.h"
 
 #include "storage/AgentCatalogue.h"
+#include "storage/AgentFile.h"
 #include "ui/editor/EditorText.h"
 
 namespace gleanwork {
@@ -30,6 +31,13 @@ QString AgentNameProblem(const std::string& name, const AgentDefinition& agent,
                    "The name \"%1\" cannot be used: an agent name names the agent's file, so it "
                    "cannot be \".\" or \"..\" and cannot contain \"/\" or a line break.")
             .arg(ToDisplayText(name));
+    }
+    if (name.size() > kLongestAgentName) {
+        return QStringLiteral(
+                   "The name is too long: an agent name names the agent's file, so it can hold "
+                   "at most %1 bytes, and this one has %2. Please choose a shorter name.")
+            .arg(kLongestAgentName)
+            .arg(name.size());
     }
     if (NameTakenByAnother(name, agent, catalogue)) {
         return QStringLiteral("Another agent is already named \"%1\". Please choose another name.")

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "storage/AgentDefinition.h"
+#include "storage/AgentFile.h"
 #include "ui/editor/ComboText.h"
 #include "ui/editor/CommandTemplates.h"
 #include "ui/editor/EditorText.h"
@@ -63,6 +64,14 @@ void CAgentPropActions::OnInitPage() {
     connect(moveDown, &QPushButton::clicked, this, &CAgentPropActions::OnMoveDown);
     connect(remove, &QPushButton::clicked, this, &CAgentPropActions::OnRemove);
 
+    scriptEndNotice_ = new QLabel(
+        QStringLiteral("A line \"ENDSCRIPT\" is saved with a space before it, so that it "
+                       "stays a script line and does not end the script in the agent file."),
+        this);
+    scriptEndNotice_->setObjectName(QStringLiteral("scriptEndNotice"));
+    scriptEndNotice_->setWordWrap(true);
+    UpdateScriptEndNotice();
+
     auto* layout = new QGridLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Actions:"), this), 0, 0);
     layout->addWidget(command_, 1, 0);
@@ -71,6 +80,7 @@ void CAgentPropActions::OnInitPage() {
     layout->addWidget(moveUp, 2, 1);
     layout->addWidget(moveDown, 3, 1);
     layout->addWidget(remove, 4, 1);
+    layout->addWidget(scriptEndNotice_, 6, 0, 1, 2);
     layout->setRowStretch(5, 1);
     layout->setColumnStretch(0, 1);
 }
@@ -99,6 +109,7 @@ void CAgentPropActions::OnAdd() {
     script_->insertItem(line, ToDisplayText(commandText_));
     scriptLines_.insert(scriptLines_.begin() + line, commandText_);
     SelectLine(line);
+    UpdateScriptEndNotice();
 }
 
 void CAgentPropActions::OnRemove() {
@@ -110,6 +121,7 @@ void CAgentPropActions::OnRemove() {
     const std::unique_ptr<QListWidgetItem> removed(script_->takeItem(selected));
     scriptLines_.erase(scriptLines_.begin() + selected);
     SelectLine(std::min(selected, script_->count() - 1));
+    UpdateScriptEndNotice();
 }
 
 void CAgentPropActions::OnMoveUp() {
@@ -139,6 +151,13 @@ void CAgentPropActions::OnSelectionChanged() {
     if (selected >= 0) {
         command_->setEditText(script_->item(selected)->text());
     }
+}
+
+// Shown while the script holds a line that the agent file has to write
+// differently.
+void CAgentPropActions::UpdateScriptEndNotice() {
+    scriptEndNotice_->setVisible(
+        std::any_of(scriptLines_.begin(), scriptLines_.end(), IsScriptEndLine));
 }
 
 int CAgentPropActions::SelectedLine() const {

@@ -6,6 +6,7 @@
 #include "ui/editor/AgentPage.h"
 
 class QComboBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 
@@ -44,11 +45,13 @@ private:
     int SelectedLine() const;
     void SelectLine(int line);
     void SwapLines(int first, int second);
+    void UpdateScriptEndNotice();
 
     std::string commandText_;
     std::vector<std::string> scriptLines_;
     QComboBox* command_ = nullptr;
     QListWidget* script_ = nullptr;
+    QLabel* scriptEndNotice_ = nullptr;
 };
 
 }  // namespace gleanwork
