@@ -7,8 +7,7 @@
 #                                  address and undefined instrumentation)
 #
 # Included before any target is made, so that the flags reach every target of
-# the project. It also adds the fuzz folder (the fuzz programs and the test
-# that replays their checked-in inputs), whose targets link the core by name.
+# the project. The fuzz programs themselves are made by tests/fuzz.
 
 set(GLEANWORK_SANITIZE "" CACHE STRING "Sanitizer build: empty, address or thread")
 set_property(CACHE GLEANWORK_SANITIZE PROPERTY STRINGS "" address thread)
@@ -37,9 +36,4 @@ endif()
 # libFuzzer itself.
 if(GLEANWORK_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
-endif()
-
-if(GLEANWORK_TESTS)
-  enable_testing()
-  add_subdirectory(${CMAKE_CURRENT_LIST_DIR}/../tests/fuzz ${CMAKE_BINARY_DIR}/tests/fuzz)
 endif()

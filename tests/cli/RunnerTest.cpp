@@ -7,37 +7,24 @@
 #include "cli/RunnerOptions.h"
 #include "support/TempFolder.h"
 
-namespace gleanwork {
+namespace gleanwork::test {
 namespace {
 
-using ::gleanwork::test::ReadFile;
-using ::gleanwork::test::TempInstallFolder;
-using ::gleanwork::test::WriteFile;
 using Lines = std::vector<std::string>;
 
-std::optional<RunnerOptions> Parse(const Lines& args) {
+TEST(ParseRunnerOptions, ReadsEveryOptionAndRefusesUsageErrors) {
     std::string error;
-    return ParseRunnerOptions(args, error);
-}
-
-TEST(ParseRunnerOptions, ReadsEveryOption) {
-    const auto options =
-        Parse({"--log", "run.log", "--connect-timeout", "2.5", "--read-timeout", "1", "My agent"});
+    const auto options = ParseRunnerOptions(
+        {"--log", "run.log", "--connect-timeout", "2.5", "--read-timeout", "1", "My agent"}, error);
     ASSERT_TRUE(options);
     EXPECT_EQ(options->logFile, "run.log");
     EXPECT_EQ(options->agentName, "My agent");
     EXPECT_EQ(options->limits.connect, std::chrono::milliseconds(2500));
     EXPECT_EQ(options->limits.receive, std::chrono::seconds(1));
-
-    const auto defaults = Parse({"--agent-file", "a.agt"});
-    ASSERT_TRUE(defaults);
+    const auto defaults = ParseRunnerOptions({"--agent-file", "a.agt"}, error);
     EXPECT_EQ(defaults->agentFile, "a.agt");
     EXPECT_EQ(defaults->limits.connect, std::chrono::seconds(30));
     EXPECT_EQ(defaults->limits.receive, std::chrono::seconds(60));
-    EXPECT_TRUE(Parse({"--help"})->help);
-}
-
-TEST(ParseRunnerOptions, RefusesUsageErrorsWithAReason) {
     for (const Lines& args : std::vector<Lines>{{},
                                                 {"a", "b"},
                                                 {"a", "--agent-file", "f"},
@@ -47,79 +34,52 @@ TEST(ParseRunnerOptions, RefusesUsageErrorsWithAReason) {
                                                 {"--connect-timeout", "5s", "a"},
                                                 {"--connect-timeout", "nan", "a"},
                                                 {"--bogus", "a"}}) {
-        std::string error;
+        error.clear();
         EXPECT_FALSE(ParseRunnerOptions(args, error)) << ::testing::PrintToString(args);
         EXPECT_FALSE(error.empty());
     }
 }
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-class RunnerProcessTest : public ::testing::Test {
-protected:
-    Outcome RunRunner(const std::string& args) {
-        const std::string command = "cd '" + folder_.Path() + "' && '" GLEANWORK_RUN_PATH "' " +
-                                    args + " >'" + folder_ / "stdout" + "' 2>'" +
-                                    folder_ / "stderr" + "'";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(folder_ / "stdout"),
-                ReadFile(folder_ / "stderr")};
-    }
-
-    static void ExpectOneLineError(const Outcome& outcome) {
-        EXPECT_EQ(outcome.status, 2);
-        EXPECT_EQ(outcome.out, "");
-        ASSERT_FALSE(outcome.err.empty());
-        EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
-    }
-
-    TempInstallFolder folder_;
-};
-
-TEST_F(RunnerProcessTest, RunsAnAgentFileWithItsLogInAFile) {
-    WriteFile(folder_ / "page.txt", "text");
-    WriteFile(folder_ / "Links.agt", "URL=page.txt\nFILE=out.txt\nSCRIPT\nENDSCRIPT\n");
-    const Outcome outcome = RunRunner("--log run.log --agent-file Links.agt");
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.err, "");
-    EXPECT_EQ(ReadFile(folder_ / "run.log"),
-              "Engine started.\nSetting variables...\nReading file: page.txt\n"
-              "Opening output file: out.txt\nStarting script...\n\nAgent completed.\n");
+// Runs gleanwork-run in `folder` with `args`: its exit status and what it
+// wrote to standard error.
+std::pair<int, std::string> RunRunner(const TempFolder& folder, const std::string& args) {
+    const std::string command =
+        "cd '" + folder.Path() + "' && '" GLEANWORK_RUN_PATH "' " + args + " >stdout 2>stderr";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(folder / "stderr")};
 }
 
-TEST_F(RunnerProcessTest, RunsACatalogueAgentByExactNameWithTheLogOnStandardError) {
-    std::filesystem::create_directory(folder_ / "Agents");
-    WriteFile(folder_ / "AGENTS.INI", "News\n");
-    WriteFile(folder_ / "Agents/News.agt", "URL=missing.html\n");
-    const Outcome outcome = RunRunner("News");
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.err,
+TEST(Runner, RunsAnAgentFileOrACatalogueAgentAndRefusesWhatItCannotRun) {
+    const TempInstallFolder folder;
+    WriteFile(folder / "page.txt", "text");
+    WriteFile(folder / "Links.agt", "URL=page.txt\nFILE=out.txt\nSCRIPT\nENDSCRIPT\n");
+    EXPECT_EQ(RunRunner(folder, "--log run.log --agent-file Links.agt"),
+              std::make_pair(0, std::string()));
+    EXPECT_EQ(ReadFile(folder / "run.log"),
+              "Engine started.\nSetting variables...\nReading file: page.txt\n"
+              "Opening output file: out.txt\nStarting script...\n\nAgent completed.\n");
+
+    std::filesystem::create_directory(folder / "Agents");
+    WriteFile(folder / "AGENTS.INI", "News\n");
+    WriteFile(folder / "Agents/News.agt", "URL=missing.html\n");
+    EXPECT_EQ(RunRunner(folder, "News").second,
               "Engine started.\nSetting variables...\nReading file: missing.html\n"
               "ERROR: Unable to read specified URL or file\nStarting script...\n\n"
               "Agent completed.\n");
-    ExpectOneLineError(RunRunner("news"));
-}
 
-TEST_F(RunnerProcessTest, RefusesWhatItCannotRunWithOneLineAndStatusTwo) {
-    WriteFile(folder_ / "comments.agt", ";nothing\n");
-    std::filesystem::create_directory(folder_ / "dir.agt");
-    ExpectOneLineError(RunRunner(""));
-    ExpectOneLineError(RunRunner("--frobnicate x"));
-    ExpectOneLineError(RunRunner("--agent-file missing.agt"));
-    ExpectOneLineError(RunRunner("--agent-file comments.agt"));
-    ExpectOneLineError(RunRunner("--agent-file dir.agt"));
-    ExpectOneLineError(RunRunner("Nobody"));
-    WriteFile(folder_ / "ok.agt", "URL=x\n");
-    ExpectOneLineError(RunRunner("--log /nonexistent/folder/log --agent-file ok.agt"));
-
-    const Outcome help = RunRunner("--help");
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("--agent-file PATH"), std::string::npos);
+    WriteFile(folder / "comments.agt", ";nothing\n");
+    std::filesystem::create_directory(folder / "dir.agt");
+    for (const char* args : {"", "--frobnicate x", "--agent-file missing.agt", "news", "Nobody",
+                             "--agent-file comments.agt", "--agent-file dir.agt",
+                             "--log /nonexistent/folder/log --agent-file Links.agt"}) {
+        const auto [status, error] = RunRunner(folder, args);
+        EXPECT_EQ(status, 2) << args;
+        EXPECT_TRUE(!error.empty() && error.find('\n') == error.size() - 1) << args << error;
+        EXPECT_EQ(ReadFile(folder / "stdout"), "") << args;
+    }
+    EXPECT_EQ(RunRunner(folder, "--help").first, 0);
+    EXPECT_NE(ReadFile(folder / "stdout").find("--agent-file PATH"), std::string::npos);
 }
 
 }  // namespace
-}  // namespace gleanwork
+}  // namespace gleanwork::test

@@ -2,116 +2,67 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "support/RecordingRunLog.h"
 #include "support/TempFolder.h"
 
-namespace gleanwork {
+namespace gleanwork::test {
 namespace {
 
-using ::gleanwork::test::ReadFile;
-using ::gleanwork::test::RecordingRunLog;
-using ::gleanwork::test::TempFolder;
-using ::gleanwork::test::WriteFile;
 using Lines = std::vector<std::string>;
 
-class AgentEngineTest : public ::testing::Test {
-protected:
-    AgentEngineTest() {
-        WriteFile(folder_ / "page.html", "<a href=\"x\">");
-        agent_.name = "Test";
-        agent_.URL = folder_ / "page.html";
-        agent_.FILE = folder_ / "out.txt";
-    }
-
-    Lines Run() {
-        RecordingRunLog log;
-        AgentEngine engine(agent_, &log);
-        engine.Run();
-        return log.lines;
-    }
-
-    TempFolder folder_;
-    AgentDefinition agent_;
-};
-
-TEST_F(AgentEngineTest, LogsAnOrdinaryRunStepByStep) {
-    EXPECT_EQ(Run(), (Lines{"Engine started.", "Setting variables...",
-                            "Reading file: " + agent_.URL, "Opening output file: " + agent_.FILE,
-                            "Starting script...", "", "Agent completed."}));
-    EXPECT_TRUE(std::filesystem::exists(agent_.FILE));
-}
-
-TEST_F(AgentEngineTest, TreatsAnythingButLowerCaseHttpAsAFilePath) {
-    for (const std::string url : {"HTTP://example.test/", "http:/", "Http://x", ""}) {
-        agent_.URL = url;
-        agent_.FILE.clear();
-        EXPECT_EQ(Run(), (Lines{"Engine started.", "Setting variables...", "Reading file: " + url,
-                                "ERROR: Unable to read specified URL or file", "Starting script...",
-                                "", "Agent completed."}))
-            << url;
-    }
-}
-
-TEST_F(AgentEngineTest, FallsBackToStandardOutputWhenTheOutputCannotBeOpened) {
-    for (const std::string& file : {folder_.Path(), folder_ / "missing/out.txt"}) {
-        agent_.FILE = file;
-        const Lines log = Run();
-        ASSERT_EQ(log.size(), 8u);
-        EXPECT_EQ(log[3], "Opening output file: " + file);
-        EXPECT_EQ(log[4], "Error opening output file!");
-        EXPECT_EQ(log[5], "Starting script...");
-    }
-}
-
-TEST_F(AgentEngineTest, ReplacesOrAppendsToTheOutputFile) {
-    WriteFile(agent_.FILE, "previous run\n");
-    agent_.APPEND = 1;
-    Run();
-    EXPECT_EQ(ReadFile(agent_.FILE), "previous run\n");
-    agent_.APPEND = -3;
-    Run();
-    EXPECT_EQ(ReadFile(agent_.FILE), "previous run\n");
-    agent_.APPEND = 0;
-    Run();
-    EXPECT_EQ(ReadFile(agent_.FILE), "")
-        << "a replacing run empties the file even if it prints nothing";
-}
-
-TEST_F(AgentEngineTest, AStopBeforeTheRunStillReadsOpensAndCompletesButRunsNoLine) {
-    agent_.SCRIPT = {"PRINT \"never\"", "PRINTLN \"never\""};
-    WriteFile(agent_.FILE, "old");
-    RecordingRunLog log;
-    AgentEngine engine(agent_, &log);
-    engine.Stop();
-    engine.Run();
-    EXPECT_EQ(log.lines,
-              (Lines{"Engine started.", "Setting variables...", "Reading file: " + agent_.URL,
-                     "Opening output file: " + agent_.FILE, "Starting script...", "",
-                     "Agent completed."}));
-    EXPECT_EQ(ReadFile(agent_.FILE), "");
-    EXPECT_FALSE(engine.IsRunning());
-}
-
-TEST_F(AgentEngineTest, RunsItsOwnCopyOfTheAgent) {
-    AgentDefinition agent = agent_;
+// The run log of one run of `agent`, stopped before it starts when asked.
+Lines LogOfRun(const AgentDefinition& agent, bool stopFirst = false) {
     RecordingRunLog log;
     AgentEngine engine(agent, &log);
-    agent.URL = "changed";
-    agent.FILE.clear();
+    if (stopFirst) {
+        engine.Stop();
+    }
     engine.Run();
-    EXPECT_EQ(log.lines.at(2), "Reading file: " + agent_.URL);
-    EXPECT_EQ(log.lines.at(3), "Opening output file: " + agent_.FILE);
+    EXPECT_TRUE(!stopFirst || !engine.IsRunning());
+    return log.lines;
 }
 
-TEST_F(AgentEngineTest, RunsSilentlyWithoutALog) {
-    AgentEngine engine(agent_, nullptr);
-    engine.Run();
+TEST(AgentEngineTest, ReadsOnlyLowerCaseHttpAsAUrlAndFallsBackToStandardOutput) {
+    const TempFolder folder;
+    for (const std::string url : {"HTTP://example.test/", "http:/", "Http://x", ""}) {
+        AgentDefinition agent;
+        agent.URL = url;
+        agent.FILE = folder.Path();
+        EXPECT_EQ(LogOfRun(agent),
+                  (Lines{"Engine started.", "Setting variables...", "Reading file: " + url,
+                         "ERROR: Unable to read specified URL or file",
+                         "Opening output file: " + folder.Path(), "Error opening output file!",
+                         "Starting script...", "", "Agent completed."}));
+    }
+}
+
+TEST(AgentEngineTest, ReplacesOrAppendsAndAStopBeforeTheRunRunsNoLine) {
+    const TempFolder folder;
+    WriteFile(folder / "page.html", "<a>");
+    AgentDefinition agent;
+    agent.URL = folder / "page.html";
+    agent.FILE = folder / "out.txt";
+    agent.SCRIPT = {"PRINT \"new\""};
+    for (const auto& [append, expected] :
+         std::vector<std::pair<int, std::string>>{{1, "oldnew"}, {-3, "oldnew"}, {0, "new"}}) {
+        WriteFile(agent.FILE, "old");
+        agent.APPEND = append;
+        LogOfRun(agent);
+        EXPECT_EQ(ReadFile(agent.FILE), expected) << append;
+    }
+    EXPECT_EQ(LogOfRun(agent, true),
+              (Lines{"Engine started.", "Setting variables...", "Reading file: " + agent.URL,
+                     "Opening output file: " + agent.FILE, "Starting script...", "",
+                     "Agent completed."}));
+    EXPECT_EQ(ReadFile(agent.FILE), "");
+
+    AgentDefinition changing = agent;
+    AgentEngine engine(changing, nullptr);
+    changing.URL = "changed";
     std::string text;
     EXPECT_EQ(engine.ReadSource(text), 1);
-    EXPECT_EQ(text, "<a href=\"x\">");
+    EXPECT_EQ(text, "<a>");
 }
 
 }  // namespace
-}  // namespace gleanwork
+}  // namespace gleanwork::test

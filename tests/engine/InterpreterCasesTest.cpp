@@ -1,56 +1,39 @@
-// Runs every case of the interpreter case file: each script runs through a
-// whole engine run, and its run-log lines and output are compared whole.
-
+// Every case of the interpreter case file runs through a whole engine run;
+// its run-log lines and its output are compared whole.
 #include <gtest/gtest.h>
 
-#include "engine/InterpreterCaseFile.h"
 #include "engine/InterpreterRun.h"
+#include "support/CaseFile.h"
 
-namespace gleanwork {
+namespace gleanwork::test {
 namespace {
 
-using test::InterpreterCase;
-
 const std::string kCaseFile = GLEANWORK_TEST_DATA "/interpreter/cases.txt";
+std::vector<std::string> caseFileErrors;
+const std::vector<Case> kCases = ReadCaseFile(
+    kCaseFile, {"script", "source", "log", "output", "dbinsert", "dbupdate"}, caseFileErrors);
 
-struct LoadedCases {
-    std::vector<std::string> errors;
-    std::vector<InterpreterCase> cases;
-};
-
-const LoadedCases& Cases() {
-    static const LoadedCases loaded = [] {
-        LoadedCases result;
-        result.cases = test::ReadInterpreterCases(kCaseFile, result.errors);
-        return result;
-    }();
-    return loaded;
+TEST(InterpreterCaseFile, ReadsWithoutErrors) {
+    EXPECT_EQ(caseFileErrors, std::vector<std::string>());
 }
 
-TEST(InterpreterCaseFileTest, ReadsWithoutErrors) {
-    EXPECT_EQ(Cases().errors, std::vector<std::string>());
-    EXPECT_GT(Cases().cases.size(), 50u);
-}
+class InterpreterCase : public ::testing::TestWithParam<Case> {};
 
-class InterpreterCaseTest : public ::testing::TestWithParam<InterpreterCase> {};
-
-TEST_P(InterpreterCaseTest, GivesItsLogAndOutput) {
-    const InterpreterCase& expected = GetParam();
-    SCOPED_TRACE(kCaseFile + ":" + std::to_string(expected.line) + ": " + expected.name);
+TEST_P(InterpreterCase, GivesItsLogAndOutput) {
+    const Case& expected = GetParam();
+    SCOPED_TRACE(kCaseFile + ":" + std::to_string(expected.line));
     AgentDefinition agent;
     agent.name = "Case";
-    agent.SCRIPT = expected.script;
-    agent.DBINSERT = expected.dbInsert;
-    agent.DBUPDATE = expected.dbUpdate;
-    const test::ScriptResult result = test::RunScriptOver(agent, expected.source);
-    EXPECT_EQ(result.log, expected.log);
-    EXPECT_EQ(result.output, expected.output);
+    agent.SCRIPT = expected.Lines("script");
+    agent.DBINSERT = expected.Text("dbinsert");
+    agent.DBUPDATE = expected.Text("dbupdate");
+    const ScriptResult result = RunScriptOver(agent, expected.Text("source"));
+    EXPECT_EQ(result.log, expected.Lines("log"));
+    EXPECT_EQ(result.output, expected.Text("output"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, InterpreterCaseTest, ::testing::ValuesIn(Cases().cases),
-                         [](const ::testing::TestParamInfo<InterpreterCase>& param) {
-                             return test::TestNameOf(param.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, InterpreterCase, ::testing::ValuesIn(kCases),
+                         [](const auto& param) { return TestNameOf(param.param.name); });
 
 }  // namespace
-}  // namespace gleanwork
+}  // namespace gleanwork::test

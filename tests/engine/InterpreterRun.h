@@ -9,9 +9,8 @@
 
 namespace gleanwork::test {
 
-// What one run of a script gave: the run-log lines that the script wrote
-// (between the empty line after "Starting script..." and "Agent completed.")
-// and the bytes of the output file.
+// What a script wrote: its run-log lines (between the empty line after
+// "Starting script..." and "Agent completed.") and the output file's bytes.
 struct ScriptResult {
     std::vector<std::string> log;
     std::string output;
@@ -24,8 +23,5 @@ struct ScriptResult {
 // follow those that start every script.
 ScriptResult RunScriptOver(AgentDefinition agent, const std::string& source,
                            const std::function<void(std::atomic<bool>&)>& onLine = {});
-
-// The same for a bare script.
-ScriptResult RunScriptOver(const std::vector<std::string>& script, const std::string& source);
 
 }  // namespace gleanwork::test

@@ -1,52 +1,21 @@
 // An arbitrary script over an arbitrary source through a whole engine run.
 // The input is the script (lines split at line feeds) up to its first zero
-// byte and the source after it. A script may loop by design, so the run log
-// stops the engine after a bounded number of commands; the run must then
-// still end and report its completion last.
-#include <string>
-#include <vector>
+// byte and the source after it. A script may loop by design, so the run is
+// stopped after a bounded number of commands; it must then still end and
+// report its completion last, and every echo must be of a script line.
+#include <algorithm>
 
-#include "FuzzCheck.h"
-#include "FuzzTargets.h"
+#include "FuzzFrame.h"
 #include "engine/AgentEngine.h"
-#include "engine/RunLog.h"
+#include "support/RecordingRunLog.h"
 
 namespace gleanwork::fuzz {
 
-namespace {
-
-constexpr int kMostCommands = 256;
-
-// Stops the run once the script has executed its share of commands.
-class BoundedRunLog : public RunLog {
-public:
-    void Watch(AgentEngine& engine) { engine_ = &engine; }
-
-    void LogLine(std::string_view line) override { lastLine_.assign(line); }
-
-    void LogCommand(std::string_view line) override {
-        FUZZ_CHECK(line.starts_with("# "));
-        if (++commands_ >= kMostCommands) {
-            engine_->Stop();
-        }
-        FUZZ_CHECK(commands_ <= kMostCommands);
-    }
-
-    const std::string& lastLine() const { return lastLine_; }
-
-private:
-    AgentEngine* engine_ = nullptr;
-    int commands_ = 0;
-    std::string lastLine_;
-};
-
-}  // namespace
-
-void FuzzInterpreter(std::string_view input) {
+FUZZ_TARGET(Interpreter) {
+    constexpr int kMostCommands = 256;
     std::string_view script;
     const std::string_view source = SplitAtZero(input, script);
     AgentDefinition agent;
-    agent.name = "fuzz";
     agent.SCRIPT = SplitLines(script);
     agent.URL = WriteScratchFile("source.html", source);
     agent.FILE = "/dev/null";
@@ -54,16 +23,26 @@ void FuzzInterpreter(std::string_view input) {
     agent.DBINSERT = agent.SCRIPT.empty() ? "" : agent.SCRIPT.front();
     agent.DBUPDATE = agent.SCRIPT.size() < 2 ? "" : agent.SCRIPT[1];
 
-    BoundedRunLog log;
+    test::RecordingRunLog log;
     AgentEngine engine(agent, &log);
-    log.Watch(engine);
     // FETCH reads the source again, whatever address it names.
     engine.SetPageReader([source](const SourceContext&, std::string& text) {
         text.assign(source);
         return static_cast<std::int64_t>(text.size());
     });
+    int commands = 0;
+    log.onLine = [&](std::string_view line) {
+        if (line.starts_with("# ") && ++commands >= kMostCommands) {
+            engine.Stop();
+        }
+    };
     engine.Run();
-    FUZZ_CHECK(log.lastLine() == "Agent completed.");
+    FUZZ_CHECK(commands <= kMostCommands);
+    FUZZ_CHECK(log.lines.back() == "Agent completed.");
+    for (const std::string& line : log.lines) {
+        FUZZ_CHECK(!line.starts_with("# ") || std::find(agent.SCRIPT.begin(), agent.SCRIPT.end(),
+                                                        line.substr(2)) != agent.SCRIPT.end());
+    }
 }
 
 }  // namespace gleanwork::fuzz

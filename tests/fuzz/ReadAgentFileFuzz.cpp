@@ -3,46 +3,40 @@
 // except that a carriage return inside a value is saved as a space.
 #include <algorithm>
 
-#include "FuzzCheck.h"
-#include "FuzzTargets.h"
+#include "FuzzFrame.h"
 #include "storage/AgentFile.h"
 
 namespace gleanwork::fuzz {
 
 namespace {
 
-void CarriageReturnsToSpaces(std::string& text) {
-    std::replace(text.begin(), text.end(), '\r', ' ');
-}
-
 AgentDefinition AsSaved(AgentDefinition agent) {
     for (std::string* text :
          {&agent.DESCRIPTION, &agent.HOST, &agent.PORT, &agent.URL, &agent.USERAGENT,
           &agent.WEBUSER, &agent.WEBPASS, &agent.FILE, &agent.DBSOURCE, &agent.DBUSER,
           &agent.DBPASS, &agent.DBINSERT, &agent.DBUPDATE}) {
-        CarriageReturnsToSpaces(*text);
+        std::replace(text->begin(), text->end(), '\r', ' ');
     }
     for (std::string& line : agent.SCRIPT) {
-        CarriageReturnsToSpaces(line);
+        std::replace(line.begin(), line.end(), '\r', ' ');
     }
     return agent;
 }
 
 }  // namespace
 
-void FuzzReadAgentFile(std::string_view input) {
-    const std::string path = WriteScratchFile("input.agt", input);
+FUZZ_TARGET(ReadAgentFile) {
     AgentDefinition agent;
     agent.name = "fuzz";
     const AgentDefinition untouched = agent;
-    if (ReadAgentFile(agent, path) != 0) {
+    if (ReadAgentFile(agent, WriteScratchFile("input.agt", input)) != 0) {
         FUZZ_CHECK(agent == untouched);
         return;
     }
-    FUZZ_CHECK(WriteAgentFile(agent, ScratchFolder().Path()) == 0);
+    FUZZ_CHECK(WriteAgentFile(agent, ScratchFolder()) == 0);
     AgentDefinition reread;
     reread.name = agent.name;
-    FUZZ_CHECK(ReadAgentFile(reread, AgentFilePath(ScratchFolder().Path(), agent.name)) == 0);
+    FUZZ_CHECK(ReadAgentFile(reread, AgentFilePath(ScratchFolder(), agent.name)) == 0);
     FUZZ_CHECK(reread == AsSaved(agent));
 }
 

@@ -5,59 +5,44 @@
 #include "net/FetchFixture.h"
 #include "support/TempFolder.h"
 
-namespace gleanwork {
+namespace gleanwork::test {
 namespace {
 
-using ::gleanwork::test::RecordingSourceLog;
-using ::gleanwork::test::TempFolder;
-using ::gleanwork::test::WriteFile;
-
-struct FileRead {
-    int result;
-    std::string text;
-    std::vector<std::string> log;
-};
-
-FileRead ReadSourceAt(const std::string& path, std::string text = {}) {
+// Reads `url` after `text`; checks the log line and returns the result.
+int ReadSourceAt(const std::string& url, std::string& text) {
     AgentDefinition agent;
-    agent.URL = path;
+    agent.URL = url;
     std::string redirect;
     RecordingSourceLog log;
-    SourceContext context{agent, &log, redirect, {}};
-    const int result = ReadFileSource(context, text);
-    return {result, text, log.lines};
+    const int result = ReadFileSource({agent, &log, redirect, {}}, text);
+    EXPECT_EQ(log.lines, std::vector<std::string>{"Reading file: " + url});
+    return result;
 }
 
-TEST(ReadFileSource, ReadsCrLfAsLfAndStopsAtTheFirstZeroByte) {
-    TempFolder folder;
-    WriteFile(folder / "page.html", std::string("a\r\nb\r\r\nc\rd\n\r\ne\0after\r\n", 22));
-    const FileRead read = ReadSourceAt(folder / "page.html");
-    EXPECT_EQ(read.result, 1);
-    EXPECT_EQ(read.text, "a\nb\r\nc\rd\n\ne");
-    EXPECT_EQ(read.log, (std::vector<std::string>{"Reading file: " + folder / "page.html"}));
-}
-
-TEST(ReadFileSource, AppendsAndCountsAnEmptyFileAsRead) {
-    TempFolder folder;
-    WriteFile(folder / "empty", "");
-    WriteFile(folder / "tail", "\r\nend");
-    EXPECT_EQ(ReadSourceAt(folder / "empty").result, 1);
-    EXPECT_EQ(ReadSourceAt(folder / "empty").text, "");
-    EXPECT_EQ(ReadSourceAt(folder / "tail", "kept\r").text, "kept\r\nend")
-        << "only pairs inside the file are joined";
+TEST(ReadFileSource, JoinsCrLfPairsOfTheFileOnlyAndStopsAtTheFirstZeroByte) {
+    const TempFolder folder;
+    for (const auto& [before, content, after] :
+         {std::tuple<std::string, std::string, std::string>{
+              "", std::string("a\r\nb\r\r\nc\rd\n\r\ne\0after\r\n", 22), "a\nb\r\nc\rd\n\ne"},
+          {"kept\r", "\r\nend", "kept\r\nend"},
+          {"", "", ""}}) {
+        WriteFile(folder / "page", content);
+        std::string text = before;
+        EXPECT_EQ(ReadSourceAt(folder / "page", text), 1);
+        EXPECT_EQ(text, after);
+    }
 }
 
 TEST(ReadFileSource, UsesTheUrlAsAPathExactlyAsWritten) {
-    TempFolder folder;
+    const TempFolder folder;
     WriteFile(folder / "page", "x");
     for (const std::string& url : {"file://" + folder / "page", "HTTP://" + folder / "page",
                                    folder.Path(), std::string(), folder / "missing"}) {
-        const FileRead read = ReadSourceAt(url, "before");
-        EXPECT_EQ(read.result, 0) << url;
-        EXPECT_EQ(read.text, "before") << url;
-        EXPECT_EQ(read.log, (std::vector<std::string>{"Reading file: " + url}));
+        std::string text = "before";
+        EXPECT_EQ(ReadSourceAt(url, text), 0) << url;
+        EXPECT_EQ(text, "before") << url;
     }
 }
 
 }  // namespace
-}  // namespace gleanwork
+}  // namespace gleanwork::test

@@ -27,10 +27,10 @@ struct ScriptedReply {
 // A reply made of `text` sent whole, then closed.
 ScriptedReply Reply(std::string text);
 
-// A TCP server on 127.0.0.1, on a port of its own, that answers one
-// connection after another with the next scripted reply and records the
-// exact bytes of each request (up to and including its blank line). Once the
-// replies run out, further connections are closed at once.
+// A TCP server on a port of its own on 127.0.0.1 that answers one connection
+// after another with the next scripted reply and records the bytes of each
+// request (up to its blank line). Once the replies run out, further
+// connections are closed at once.
 class LoopbackServer {
 public:
     explicit LoopbackServer(std::vector<ScriptedReply> replies);
@@ -40,52 +40,47 @@ public:
 
     // Replaces the replies still to come (for replies that name the server).
     void Script(std::vector<ScriptedReply> replies);
-
     int Port() const { return port_; }
     // "http://127.0.0.1:" and the port, followed by `path`.
     std::string Url(std::string_view path = "/") const;
-    // The requests read so far, in order.
     std::vector<std::string> Requests() const;
 
 private:
     void Serve();
     void Answer(int connection, const ScriptedReply& reply);
-    std::string ReadRequest(int connection) const;
-    bool WaitReadable(int fd) const;
 
-    std::vector<ScriptedReply> replies_;
-    FileDescriptor listener_;
-    FileDescriptor wakeRead_;
-    FileDescriptor wakeWrite_;
     int port_ = 0;
+    FileDescriptor listener_;
     mutable std::mutex mutex_;
+    std::vector<ScriptedReply> replies_;
     std::vector<std::string> requests_;
+    int connection_ = -1;  // the one being answered
+    bool stopping_ = false;
     std::thread thread_;
 };
 
-// A port on 127.0.0.1 that takes no connection: one waits in its queue, and
-// a further one is never answered, so that connecting hangs.
+// A port on 127.0.0.1 whose listen queue is full: a connect to it is
+// dropped, so that connecting lasts until its limit.
 class FullListener {
 public:
     FullListener();
     int Port() const { return port_; }
 
 private:
+    int port_ = 0;
     FileDescriptor socket_;
     FileDescriptor queued_;
-    int port_ = 0;
 };
 
-// A port on 127.0.0.1 that refuses every connection, for as long as the
-// object lives.
+// A port on 127.0.0.1 that refuses every connection while the object lives.
 class RefusingPort {
 public:
     RefusingPort();
     int Port() const { return port_; }
 
 private:
-    FileDescriptor socket_;
     int port_ = 0;
+    FileDescriptor socket_;
 };
 
 }  // namespace gleanwork::test

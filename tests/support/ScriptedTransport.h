@@ -15,7 +15,7 @@ namespace gleanwork::test {
 
 // A transport without a network: each connection is served the next reply of
 // a list (an empty one when the list is used up), handed over in chunks of a
-// chosen size, and everything sent is recorded.
+// chosen size, and the bytes sent on each connection are recorded.
 class ScriptedTransport final : public Transport {
 public:
     std::unique_ptr<StreamSocket> OpenStream(const HttpLimits&) override;
@@ -24,7 +24,6 @@ public:
     std::deque<std::string> replies;
     std::size_t chunk = 1 << 20;
     bool failLast = false;              // a reply ends in a failed receive
-    std::vector<std::string> sends;     // every Send call, as it came
     std::vector<std::string> requests;  // the bytes sent on each connection
     std::string lastReply;              // the reply of the latest connection
 };
@@ -35,11 +34,7 @@ public:
         : transport_(transport), reply_(std::move(reply)) {}
 
     bool Connect(std::span<const SocketAddress>) override { return true; }
-
-    void Send(std::string_view bytes) override {
-        transport_.sends.emplace_back(bytes);
-        transport_.requests.back().append(bytes);
-    }
+    void Send(std::string_view bytes) override { transport_.requests.back().append(bytes); }
 
     std::ptrdiff_t Receive(std::span<char> buffer, int& error) override {
         if (buffer.empty()) {

@@ -10,6 +10,8 @@
 #include "storage/AgentCatalogue.h"
 #include "storage/InstallFolder.h"
 #include "ui/admin/DuplicateName.h"
+#include "ui/common/Buttons.h"
+#include "ui/common/DisplayText.h"
 #include "ui/editor/AgentEditor.h"
 #include "ui/run/CAgentOutputDlg.h"
 
@@ -31,13 +33,6 @@ AgentDefinition* RecordOf(const QListWidgetItem* item) {
                            : static_cast<AgentDefinition*>(item->data(kRecordRole).value<void*>());
 }
 
-QPushButton* MakeButton(const QString& caption, const QString& name, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 QString SaveFailureText() {
     const std::string folder = GetInstallFolder();
     if (folder.empty()) {
@@ -56,16 +51,16 @@ CAgentAdmin::CAgentAdmin()
     : PropertyPage("Agents"),
       agentList_(new QListWidget(this)),
       description_(new QLabel(this)),
-      newButton_(MakeButton("New Agent...", "NewAgent", this)),
-      editButton_(MakeButton("Edit Agent...", "EditAgent", this)),
-      removeButton_(MakeButton("Remove Agent", "RemoveAgent", this)),
-      duplicateButton_(MakeButton("Duplicate", "Duplicate", this)),
-      runButton_(MakeButton("Run Agent...", "RunAgent", this)) {
+      newButton_(MakeButton(this, "New Agent...", "NewAgent")),
+      editButton_(MakeButton(this, "Edit Agent...", "EditAgent")),
+      removeButton_(MakeButton(this, "Remove Agent", "RemoveAgent")),
+      duplicateButton_(MakeButton(this, "Duplicate", "Duplicate")),
+      runButton_(MakeButton(this, "Run Agent...", "RunAgent")) {
     agentList_->setObjectName("AgentList");
     agentList_->setSelectionMode(QAbstractItemView::SingleSelection);
     agentList_->setMinimumSize(260, 170);
     description_->setObjectName("Description");
-    description_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    description_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     description_->setTextFormat(Qt::PlainText);
     description_->setWordWrap(true);
     description_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -89,7 +84,9 @@ CAgentAdmin::CAgentAdmin()
     connect(newButton_, &QPushButton::clicked, this, &CAgentAdmin::NewAgent);
     connect(editButton_, &QPushButton::clicked, this, &CAgentAdmin::EditAgent);
     connect(removeButton_, &QPushButton::clicked, this, &CAgentAdmin::RemoveAgent);
-    connect(agentList_, &QListWidget::currentItemChanged, this, &CAgentAdmin::ShowDescription);
+    // The selection, not the current entry: a click makes the entry current
+    // before it selects it.
+    connect(agentList_, &QListWidget::itemSelectionChanged, this, &CAgentAdmin::ShowDescription);
     connect(duplicateButton_, &QPushButton::clicked, this, &CAgentAdmin::DuplicateAgent);
     connect(agentList_, &QListWidget::itemDoubleClicked, this, &CAgentAdmin::EditAgent);
     connect(runButton_, &QPushButton::clicked, this, &CAgentAdmin::RunAgent);
@@ -123,12 +120,12 @@ AgentDefinition* CAgentAdmin::SelectedAgent() const {
 
 void CAgentAdmin::ShowDescription() {
     if (const AgentDefinition* agent = SelectedAgent()) {
-        description_->setText(QString::fromStdString(agent->DESCRIPTION));
+        description_->setText(ToDisplayText(agent->DESCRIPTION));
     }
 }
 
 void CAgentAdmin::AddEntry(AgentDefinition& agent) {
-    const QString name = QString::fromStdString(agent.name);
+    const QString name = ToDisplayText(agent.name);
     int row = 0;
     while (row < agentList_->count() && !ListsBefore(name, agentList_->item(row)->text())) {
         ++row;

@@ -3,11 +3,11 @@
 #include <array>
 
 #include "storage/AgentCatalogue.h"
+#include "ui/common/DisplayText.h"
 #include "ui/editor/AgentNameCheck.h"
 #include "ui/editor/CAgentPropActions.h"
 #include "ui/editor/CAgentPropGeneral.h"
 #include "ui/editor/CAgentPropOutput.h"
-#include "ui/editor/EditorText.h"
 #include "ui/sheet/PropertySheet.h"
 
 namespace gleanwork {

@@ -2,7 +2,7 @@
 
 #include "storage/AgentCatalogue.h"
 #include "storage/AgentFile.h"
-#include "ui/editor/EditorText.h"
+#include "ui/common/DisplayText.h"
 
 namespace gleanwork {
 

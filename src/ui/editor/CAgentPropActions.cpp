@@ -7,58 +7,41 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <utility>
 
 #include "storage/AgentDefinition.h"
 #include "storage/AgentFile.h"
+#include "ui/common/Buttons.h"
+#include "ui/common/DisplayText.h"
 #include "ui/editor/ComboText.h"
 #include "ui/editor/CommandTemplates.h"
-#include "ui/editor/EditorText.h"
 
 namespace gleanwork {
 
 namespace {
 
-QPushButton* MakeButton(QWidget* parent, const char* caption, const char* objectName) {
-    auto* button = new QPushButton(QLatin1String(caption), parent);
-    button->setObjectName(QLatin1String(objectName));
-    button->setAutoDefault(false);
-    return button;
-}
+// The command text is the page's own: it maps no field of the agent.
+constexpr std::array<PageField, 1> kFields{
+    LinesRow(&AgentDefinition::SCRIPT, "script"),
+};
 
 }  // namespace
 
 CAgentPropActions::CAgentPropActions(QWidget* parent)
-    : AgentPage(QStringLiteral("Actions"), parent) {}
-
-void CAgentPropActions::ReadFrom(const AgentDefinition& agent) {
-    scriptLines_ = agent.SCRIPT;
-}
-
-void CAgentPropActions::WriteTo(AgentDefinition& agent) const {
-    agent.SCRIPT = scriptLines_;
-}
-
-void CAgentPropActions::OnInitPage() {
-    command_ = MakeEditableCombo(this, "command");
+    : AgentPage(QStringLiteral("Actions"), kFields, parent),
+      command_(MakeEditableCombo(this, "command")),
+      script_(fields().Control<QListWidget>(&AgentDefinition::SCRIPT)) {
     command_->addItems(SortedCommandTemplates());
     command_->setCurrentIndex(-1);
-
-    script_ = new QListWidget(this);
-    script_->setObjectName(QStringLiteral("script"));
-    script_->setSelectionMode(QAbstractItemView::SingleSelection);
-    script_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    for (const std::string& line : scriptLines_) {
-        script_->addItem(ToDisplayText(line));
-    }
     connect(script_, &QListWidget::itemSelectionChanged, this,
             &CAgentPropActions::OnSelectionChanged);
 
-    QPushButton* add = MakeButton(this, "Add", "add");
-    QPushButton* moveUp = MakeButton(this, "Move up", "moveUp");
-    QPushButton* moveDown = MakeButton(this, "Move down", "moveDown");
-    QPushButton* remove = MakeButton(this, "Remove", "remove");
+    QPushButton* add = MakeButton(this, QStringLiteral("Add"), "add");
+    QPushButton* moveUp = MakeButton(this, QStringLiteral("Move up"), "moveUp");
+    QPushButton* moveDown = MakeButton(this, QStringLiteral("Move down"), "moveDown");
+    QPushButton* remove = MakeButton(this, QStringLiteral("Remove"), "remove");
     connect(add, &QPushButton::clicked, this, &CAgentPropActions::OnAdd);
     connect(moveUp, &QPushButton::clicked, this, &CAgentPropActions::OnMoveUp);
     connect(moveDown, &QPushButton::clicked, this, &CAgentPropActions::OnMoveDown);
@@ -85,9 +68,20 @@ void CAgentPropActions::OnInitPage() {
     layout->setColumnStretch(0, 1);
 }
 
+// The list shows the script lines the sheet put into the page values; from
+// here on the buttons change both together.
+void CAgentPropActions::OnInitPage() {
+    const QSignalBlocker blocker(script_);
+    for (const std::string& line : scriptLines()) {
+        script_->addItem(ToDisplayText(line));
+    }
+    UpdateScriptEndNotice();
+}
+
 // A command text that the beginning of a template matches, ignoring case, is
 // replaced by that template; any other text, and an empty one, shows as it is.
 void CAgentPropActions::LoadPage() {
+    AgentPage::LoadPage();
     const QString text = ToDisplayText(commandText_);
     if (text.isEmpty()) {
         command_->setCurrentIndex(-1);
@@ -98,6 +92,7 @@ void CAgentPropActions::LoadPage() {
 }
 
 void CAgentPropActions::SavePage() {
+    AgentPage::SavePage();
     commandText_ = ToStoredText(command_->currentText(), commandText_);
 }
 
@@ -107,7 +102,8 @@ void CAgentPropActions::OnAdd() {
     const int selected = SelectedLine();
     const int line = selected >= 0 ? selected + 1 : script_->count();
     script_->insertItem(line, ToDisplayText(commandText_));
-    scriptLines_.insert(scriptLines_.begin() + line, commandText_);
+    std::vector<std::string>& lines = pageValues().SCRIPT;
+    lines.insert(lines.begin() + line, commandText_);
     SelectLine(line);
     UpdateScriptEndNotice();
 }
@@ -119,11 +115,11 @@ void CAgentPropActions::OnRemove() {
         return;
     }
     const std::unique_ptr<QListWidgetItem> removed(script_->takeItem(selected));
-    scriptLines_.erase(scriptLines_.begin() + selected);
+    std::vector<std::string>& lines = pageValues().SCRIPT;
+    lines.erase(lines.begin() + selected);
     SelectLine(std::min(selected, script_->count() - 1));
     UpdateScriptEndNotice();
 }
-
 void CAgentPropActions::OnMoveUp() {
     const int selected = SelectedLine();
     if (selected <= 0) {
@@ -157,7 +153,7 @@ void CAgentPropActions::OnSelectionChanged() {
 // differently.
 void CAgentPropActions::UpdateScriptEndNotice() {
     scriptEndNotice_->setVisible(
-        std::any_of(scriptLines_.begin(), scriptLines_.end(), IsScriptEndLine));
+        std::any_of(scriptLines().begin(), scriptLines().end(), IsScriptEndLine));
 }
 
 int CAgentPropActions::SelectedLine() const {
@@ -175,8 +171,8 @@ void CAgentPropActions::SelectLine(int line) {
 void CAgentPropActions::SwapLines(int first, int second) {
     QListWidgetItem* lower = script_->takeItem(second);
     script_->insertItem(first, lower);
-    std::swap(scriptLines_[static_cast<std::size_t>(first)],
-              scriptLines_[static_cast<std::size_t>(second)]);
+    std::vector<std::string>& lines = pageValues().SCRIPT;
+    std::swap(lines[static_cast<std::size_t>(first)], lines[static_cast<std::size_t>(second)]);
 }
 
 }  // namespace gleanwork

@@ -8,11 +8,8 @@
 class QComboBox;
 class QLabel;
 class QListWidget;
-class QPushButton;
 
 namespace gleanwork {
-
-struct AgentDefinition;
 
 // The Actions page of the agent editor: the agent's script as an ordered list
 // of lines, written from command templates. The visible list and the script
@@ -24,11 +21,7 @@ public:
     explicit CAgentPropActions(QWidget* parent = nullptr);
 
     const std::string& commandText() const { return commandText_; }
-    const std::vector<std::string>& scriptLines() const { return scriptLines_; }
-
-    // Copies the script lines between an agent and the page.
-    void ReadFrom(const AgentDefinition& agent) override;
-    void WriteTo(AgentDefinition& agent) const override;
+    const std::vector<std::string>& scriptLines() const { return values().SCRIPT; }
 
 protected:
     void OnInitPage() override;
@@ -48,9 +41,8 @@ private:
     void UpdateScriptEndNotice();
 
     std::string commandText_;
-    std::vector<std::string> scriptLines_;
-    QComboBox* command_ = nullptr;
-    QListWidget* script_ = nullptr;
+    QComboBox* command_;
+    QListWidget* script_;
     QLabel* scriptEndNotice_ = nullptr;
 };
 

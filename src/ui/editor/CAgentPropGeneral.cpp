@@ -1,7 +1,6 @@
 #include "ui/editor/CAgentPropGeneral.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,25 +8,42 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <array>
 
 #include "storage/AgentDefinition.h"
+#include "ui/common/Buttons.h"
+#include "ui/common/DisplayText.h"
 #include "ui/editor/CPreviewSourceDlg.h"
-#include "ui/editor/ComboText.h"
-#include "ui/editor/EditorText.h"
 #include "ui/editor/SourcePreview.h"
-#include "ui/editor/TextField.h"
 
 namespace gleanwork {
 
 namespace {
 
 // The user-agent entries, in list order; the list is not sorted.
-const char* const kUserAgents[] = {
+constexpr std::array<const char*, 5> kUserAgents{
     "Gleanwork/1.0",
     "Mozilla/2.0",
     "Mozilla/3.0",
     "Mozilla/2.0 (compatible)",
     "Mozilla/3.0 (compatible)",
+};
+
+enum Group { kAgent, kWebServer, kProxy };
+
+// Loading the user agent selects the first entry that begins with the stored
+// text, ignoring case. An empty text is the beginning of every entry, so a new
+// agent (or one stored without a user agent) shows "Gleanwork/1.0", and OK
+// stores it: the editor never leaves the field empty on loading.
+constexpr std::array<PageField, 8> kFields{
+    TextRow(&AgentDefinition::name, "agentName", "Agent name:"),
+    TextRow(&AgentDefinition::DESCRIPTION, "description", "Description:"),
+    TextRow(&AgentDefinition::URL, "urlOrFile", "URL or File:"),
+    ChoiceRow(&AgentDefinition::USERAGENT, "userAgent", "User agent:", kUserAgents),
+    TextRow(&AgentDefinition::WEBUSER, "webUser", "User ID:", kWebServer),
+    PasswordRow(&AgentDefinition::WEBPASS, "webPassword", "Password:", kWebServer),
+    TextRow(&AgentDefinition::HOST, "proxyHost", "Host name:", kProxy),
+    TextRow(&AgentDefinition::PORT, "proxyPort", "Port:", kProxy),
 };
 
 // Shows the busy cursor for as long as it lives.
@@ -42,62 +58,24 @@ public:
 }  // namespace
 
 CAgentPropGeneral::CAgentPropGeneral(QWidget* parent)
-    : AgentPage(QStringLiteral("General"), parent) {}
-
-void CAgentPropGeneral::ReadFrom(const AgentDefinition& agent) {
-    values_ = {agent.name,    agent.DESCRIPTION, agent.URL,  agent.USERAGENT,
-               agent.WEBUSER, agent.WEBPASS,     agent.HOST, agent.PORT};
-}
-
-void CAgentPropGeneral::WriteTo(AgentDefinition& agent) const {
-    agent.name = values_.name;
-    agent.DESCRIPTION = values_.description;
-    agent.URL = values_.url;
-    agent.USERAGENT = values_.userAgent;
-    agent.WEBUSER = values_.webUser;
-    agent.WEBPASS = values_.webPassword;
-    agent.HOST = values_.proxyHost;
-    agent.PORT = values_.proxyPort;
-}
-
-void CAgentPropGeneral::OnInitPage() {
-    name_ = MakeTextField(this, "agentName");
-    description_ = MakeTextField(this, "description");
-    url_ = MakeTextField(this, "urlOrFile");
-    userAgent_ = MakeEditableCombo(this, "userAgent");
-    for (const char* entry : kUserAgents) {
-        userAgent_->addItem(QLatin1String(entry));
-    }
-    webUser_ = MakeTextField(this, "webUser");
-    webPassword_ = MakeTextField(this, "webPassword");
-    webPassword_->setEchoMode(QLineEdit::Password);
-    proxyHost_ = MakeTextField(this, "proxyHost");
-    proxyPort_ = MakeTextField(this, "proxyPort");
+    : AgentPage(QStringLiteral("General"), kFields, parent) {
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    url_->setMinimumWidth(digit * 48);
-    proxyHost_->setMinimumWidth(digit * 16);
-    proxyPort_->setFixedWidth(digit * 8);
-    preview_ = new QPushButton(QStringLiteral("Preview source..."), this);
-    preview_->setObjectName(QStringLiteral("previewSource"));
-    preview_->setAutoDefault(false);
-    connect(preview_, &QPushButton::clicked, this, &CAgentPropGeneral::OnPreviewSource);
+    fields().ControlOf(&AgentDefinition::URL)->setMinimumWidth(digit * 48);
+    fields().ControlOf(&AgentDefinition::HOST)->setMinimumWidth(digit * 16);
+    fields().ControlOf(&AgentDefinition::PORT)->setFixedWidth(digit * 8);
+    QPushButton* preview = MakeButton(this, QStringLiteral("Preview source..."), "previewSource");
+    connect(preview, &QPushButton::clicked, this, &CAgentPropGeneral::OnPreviewSource);
 
-    auto* fields = new QFormLayout;
-    fields->addRow(QStringLiteral("Agent name:"), name_);
-    fields->addRow(QStringLiteral("Description:"), description_);
-    fields->addRow(QStringLiteral("URL or File:"), url_);
-    fields->addRow(QStringLiteral("User agent:"), userAgent_);
+    auto* agentFields = new QFormLayout;
+    fields().AddRows(*agentFields, kAgent);
 
     auto* web = new QGroupBox(QStringLiteral("Web Server Authentication"), this);
-    auto* webFields = new QFormLayout(web);
-    webFields->addRow(QStringLiteral("User ID:"), webUser_);
-    webFields->addRow(QStringLiteral("Password:"), webPassword_);
+    fields().AddRows(*new QFormLayout(web), kWebServer);
 
     auto* proxy = new QGroupBox(QStringLiteral("HTTP Proxy"), this);
     auto* proxyFields = new QFormLayout(proxy);
     proxyFields->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
-    proxyFields->addRow(QStringLiteral("Host name:"), proxyHost_);
-    proxyFields->addRow(QStringLiteral("Port:"), proxyPort_);
+    fields().AddRows(*proxyFields, kProxy);
 
     auto* groups = new QHBoxLayout;
     groups->addWidget(web, 1);
@@ -105,68 +83,37 @@ void CAgentPropGeneral::OnInitPage() {
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
-    buttonRow->addWidget(preview_);
+    buttonRow->addWidget(preview);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
+    layout->addLayout(agentFields);
     layout->addLayout(groups);
     layout->addStretch(1);
     layout->addLayout(buttonRow);
 }
 
-// Loading the user agent selects the first entry that begins with the stored
-// text, ignoring case. An empty text is the beginning of every entry, so a new
-// agent (or one stored without a user agent) shows "Gleanwork/1.0", and OK
-// stores it: the editor never leaves the field empty on loading.
-void CAgentPropGeneral::LoadPage() {
-    LoadTextField(*name_, values_.name);
-    LoadTextField(*description_, values_.description);
-    LoadTextField(*url_, values_.url);
-    LoadComboText(*userAgent_, ToDisplayText(values_.userAgent));
-    LoadTextField(*webUser_, values_.webUser);
-    LoadTextField(*webPassword_, values_.webPassword);
-    LoadTextField(*proxyHost_, values_.proxyHost);
-    LoadTextField(*proxyPort_, values_.proxyPort);
-}
-
-void CAgentPropGeneral::SavePage() {
-    SaveTextField(*name_, values_.name);
-    SaveTextField(*description_, values_.description);
-    SaveTextField(*url_, values_.url);
-    values_.userAgent = ToStoredText(userAgent_->currentText(), values_.userAgent);
-    SaveTextField(*webUser_, values_.webUser);
-    SaveTextField(*webPassword_, values_.webPassword);
-    SaveTextField(*proxyHost_, values_.proxyHost);
-    SaveTextField(*proxyPort_, values_.proxyPort);
-}
-
 bool CAgentPropGeneral::OnApply() {
-    const QString problem = nameCheck_ ? nameCheck_(values_.name) : QString();
+    const QString problem = nameCheck_ ? nameCheck_(values().name) : QString();
     if (problem.isEmpty()) {
         return true;
     }
     QMessageBox::warning(this, QStringLiteral("Gleanwork - Agent Name"), problem);
-    name_->setFocus();
-    name_->selectAll();
+    auto* name = fields().Control<QLineEdit>(&AgentDefinition::name);
+    name->setFocus();
+    name->selectAll();
     return false;
 }
 
-// A transient definition from the page's values: only its source fields
-// matter to the read.
-AgentDefinition CAgentPropGeneral::PreviewDefinition() const {
-    AgentDefinition agent;
-    WriteTo(agent);
-    return agent;
-}
-
-// The fetch runs here, on the user-interface thread, as a run would do it;
-// the client's connect and receive limits bound how long it can take.
+// The page values serve as the transient definition: only their source
+// fields matter to the read, and every field of other pages is empty. The
+// fetch runs here, on the user-interface thread, as a run would do it; the
+// client's connect and receive limits bound how long it can take.
 void CAgentPropGeneral::OnPreviewSource() {
     SavePage();
     std::string text;
     {
         const BusyCursor busy;
-        text = AddCarriageReturns(ReadPreviewSource(PreviewDefinition(), HttpLimits{}));
+        text = AddCarriageReturns(ReadPreviewSource(values(), HttpLimits{}));
     }
     new CPreviewSourceDlg(ToDisplayText(text));
 }

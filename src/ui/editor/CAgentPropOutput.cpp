@@ -1,129 +1,58 @@
 #include "ui/editor/CAgentPropOutput.h"
 
-#include <QCheckBox>
-#include <QGridLayout>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QVBoxLayout>
+#include <array>
 
 #include "storage/AgentDefinition.h"
-#include "ui/editor/TextField.h"
 
 namespace gleanwork {
 
-namespace {}  // namespace
+namespace {
 
-CAgentPropOutput::CAgentPropOutput(QWidget* parent)
-    : AgentPage(QStringLiteral("Output settings"), parent) {}
+enum Group { kOutput, kDatabase };
 
-void CAgentPropOutput::ReadFrom(const AgentDefinition& agent) {
-    values_ = {agent.FILE,   agent.APPEND,   agent.DBSOURCE, agent.DBUSER,
-               agent.DBPASS, agent.DBINSERT, agent.DBUPDATE};
-}
+// A stored APPEND of 2 shows as the check box's third state and is kept as
+// long as the user leaves the box alone; any value outside 0 to 2 (a
+// hand-edited file) counts as 0 from the first load on. The two statements
+// use single-line fields too, which give back exactly the text they were
+// given.
+constexpr std::array<PageField, 7> kFields{
+    TextRow(&AgentDefinition::FILE, "outputFile", "Output file:", kOutput),
+    FlagRow(&AgentDefinition::APPEND, "append", "Add to existing file", kOutput),
+    TextRow(&AgentDefinition::DBSOURCE, "dataSource", "Data Source:", kDatabase),
+    TextRow(&AgentDefinition::DBUSER, "databaseUser", "User ID:", kDatabase),
+    PasswordRow(&AgentDefinition::DBPASS, "databasePassword", "Password:", kDatabase),
+    TextRow(&AgentDefinition::DBINSERT, "insertStatement",
+            "SQL for INSERTDATA command:", kDatabase),
+    TextRow(&AgentDefinition::DBUPDATE, "updateStatement",
+            "SQL for UPDATEDATA command:", kDatabase),
+};
 
-void CAgentPropOutput::WriteTo(AgentDefinition& agent) const {
-    agent.FILE = values_.outputFile;
-    agent.APPEND = values_.append;
-    agent.DBSOURCE = values_.dataSource;
-    agent.DBUSER = values_.databaseUser;
-    agent.DBPASS = values_.databasePassword;
-    agent.DBINSERT = values_.insertStatement;
-    agent.DBUPDATE = values_.updateStatement;
-}
+}  // namespace
 
 // The database controls exist so that their values travel through the page
 // like the others, but the user never sees them: they are hidden and their
-// frame keeps its place with an empty caption. The two statements use
-// single-line fields too, which give back exactly the text they were given.
-void CAgentPropOutput::OnInitPage() {
-    outputFile_ = MakeTextField(this, "outputFile");
-    append_ = new QCheckBox(QStringLiteral("Add to existing file"), this);
-    append_->setObjectName(QStringLiteral("append"));
-    connect(append_, &QCheckBox::clicked, this, &CAgentPropOutput::OnAppendClicked);
-
-    database_ = new QGroupBox(QStringLiteral("Database Configuration"), this);
-    database_->setObjectName(QStringLiteral("databaseFrame"));
-    dataSource_ = MakeTextField(database_, "dataSource");
-    databaseUser_ = MakeTextField(database_, "databaseUser");
-    databasePassword_ = MakeTextField(database_, "databasePassword");
-    databasePassword_->setEchoMode(QLineEdit::Password);
-    insertStatement_ = MakeTextField(database_, "insertStatement");
-    updateStatement_ = MakeTextField(database_, "updateStatement");
-
-    auto* databaseLayout = new QGridLayout(database_);
-    const auto addLabelled = [&](const char* caption, QWidget* field, int row, int column,
-                                 int span) {
-        auto* label = new QLabel(QLatin1String(caption), database_);
-        label->setBuddy(field);
-        databaseLayout->addWidget(label, row, column, 1, span);
-        databaseLayout->addWidget(field, row + 1, column, 1, span);
-        label->hide();
-        field->hide();
-    };
-    addLabelled("Data Source:", dataSource_, 0, 0, 2);
-    addLabelled("User ID:", databaseUser_, 2, 0, 1);
-    addLabelled("Password:", databasePassword_, 2, 1, 1);
-    addLabelled("SQL for INSERTDATA command:", insertStatement_, 4, 0, 2);
-    addLabelled("SQL for UPDATEDATA command:", updateStatement_, 6, 0, 2);
-    database_->setTitle(QString());
-
+// frame keeps its place with an empty caption.
+CAgentPropOutput::CAgentPropOutput(QWidget* parent)
+    : AgentPage(QStringLiteral("Output settings"), kFields, parent) {
     auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(new QLabel(QStringLiteral("Output file:"), this));
-    fileRow->addWidget(outputFile_, 1);
-    fileRow->addWidget(append_);
+    fileRow->addWidget(fields().LabelOf(&AgentDefinition::FILE));
+    fileRow->addWidget(fields().ControlOf(&AgentDefinition::FILE), 1);
+    fileRow->addWidget(fields().ControlOf(&AgentDefinition::APPEND));
+
+    auto* database = new QGroupBox(QStringLiteral("Database Configuration"), this);
+    database->setObjectName(QStringLiteral("databaseFrame"));
+    fields().AddRows(*new QFormLayout(database), kDatabase);
+    fields().ShowGroup(kDatabase, false);
+    database->setTitle(QString());
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fileRow);
-    layout->addWidget(database_, 1);
-}
-
-void CAgentPropOutput::LoadPage() {
-    LoadTextField(*outputFile_, values_.outputFile);
-    LoadAppendFlag();
-    LoadTextField(*dataSource_, values_.dataSource);
-    LoadTextField(*databaseUser_, values_.databaseUser);
-    LoadTextField(*databasePassword_, values_.databasePassword);
-    LoadTextField(*insertStatement_, values_.insertStatement);
-    LoadTextField(*updateStatement_, values_.updateStatement);
-}
-
-void CAgentPropOutput::SavePage() {
-    SaveTextField(*outputFile_, values_.outputFile);
-    switch (append_->checkState()) {
-        case Qt::Checked:
-            values_.append = 1;
-            break;
-        case Qt::PartiallyChecked:
-            values_.append = 2;
-            break;
-        case Qt::Unchecked:
-            values_.append = 0;
-            break;
-    }
-    SaveTextField(*dataSource_, values_.dataSource);
-    SaveTextField(*databaseUser_, values_.databaseUser);
-    SaveTextField(*databasePassword_, values_.databasePassword);
-    SaveTextField(*insertStatement_, values_.insertStatement);
-    SaveTextField(*updateStatement_, values_.updateStatement);
-}
-
-// A flag outside 0 to 2 (a hand-edited file) counts as 0 from here on. A
-// stored 2 is shown as the box's third, partial state and kept as long as the
-// user leaves the box alone; the first click makes it a plain two-state box.
-void CAgentPropOutput::LoadAppendFlag() {
-    if (values_.append < 0 || values_.append > 2) {
-        values_.append = 0;
-    }
-    append_->setTristate(values_.append == 2);
-    append_->setCheckState(values_.append == 2   ? Qt::PartiallyChecked
-                           : values_.append == 1 ? Qt::Checked
-                                                 : Qt::Unchecked);
-}
-
-void CAgentPropOutput::OnAppendClicked() {
-    append_->setTristate(false);
+    layout->addWidget(database, 1);
 }
 
 }  // namespace gleanwork

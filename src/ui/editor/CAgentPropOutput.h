@@ -1,17 +1,8 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
-
 #include "ui/editor/AgentPage.h"
 
-class QCheckBox;
-class QGroupBox;
-class QLineEdit;
-
 namespace gleanwork {
-
-struct AgentDefinition;
 
 // The Output settings page of the agent editor: the output file and whether a
 // run adds to it. It also carries the five database settings through the
@@ -20,43 +11,7 @@ class CAgentPropOutput : public AgentPage {
     Q_OBJECT
 
 public:
-    // The page values, all empty (the flag 0) when the page is made.
-    struct Values {
-        std::string outputFile;
-        std::int32_t append = 0;
-        std::string dataSource;
-        std::string databaseUser;
-        std::string databasePassword;
-        std::string insertStatement;
-        std::string updateStatement;
-    };
-
     explicit CAgentPropOutput(QWidget* parent = nullptr);
-
-    const Values& values() const { return values_; }
-
-    // Copies the seven fields this page maps between an agent and the page.
-    void ReadFrom(const AgentDefinition& agent) override;
-    void WriteTo(AgentDefinition& agent) const override;
-
-protected:
-    void OnInitPage() override;
-    void LoadPage() override;
-    void SavePage() override;
-
-private:
-    void LoadAppendFlag();
-    void OnAppendClicked();
-
-    Values values_;
-    QLineEdit* outputFile_ = nullptr;
-    QCheckBox* append_ = nullptr;
-    QGroupBox* database_ = nullptr;
-    QLineEdit* dataSource_ = nullptr;
-    QLineEdit* databaseUser_ = nullptr;
-    QLineEdit* databasePassword_ = nullptr;
-    QLineEdit* insertStatement_ = nullptr;
-    QLineEdit* updateStatement_ = nullptr;
 };
 
 }  // namespace gleanwork

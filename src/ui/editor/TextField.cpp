@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <limits>
 
-#include "ui/editor/EditorText.h"
+#include "ui/common/DisplayText.h"
 
 namespace gleanwork {
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/AgentEngine.h"
+#include "ui/common/Buttons.h"
 #include "ui/run/RunLogModel.h"
 #include "ui/run/RunLogView.h"
 
@@ -32,9 +33,7 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent)
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    auto* close = new QPushButton("Close", this);
-    close->setObjectName("Close");
-    close->setAutoDefault(false);
+    QPushButton* close = MakeButton(this, "Close", "Close");
     connect(close, &QPushButton::clicked, this, &CAgentOutputDlg::reject);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);

@@ -187,6 +187,17 @@ QRegion RunLogView::visualRegionForSelection(const QItemSelection& selection) co
     return region;
 }
 
+// Taking the focus with no current row, an item view makes its first row
+// current, which then shows a focus band. A log has no current row until the
+// user picks one, and the first arrow key then goes to the first row.
+void RunLogView::focusInEvent(QFocusEvent* event) {
+    const bool hadCurrent = currentIndex().isValid();
+    QAbstractItemView::focusInEvent(event);
+    if (!hadCurrent && currentIndex().isValid() && selectionModel() != nullptr) {
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
+}
+
 void RunLogView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const int rows = RowCount();

@@ -32,6 +32,7 @@ protected:
     void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
     QRegion visualRegionForSelection(const QItemSelection& selection) const override;
 
+    void focusInEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;

@@ -11,7 +11,8 @@ class PropertySheet;
 // controls and moves them between the two at fixed moments, which the sheet
 // drives:
 //
-//   first activation   OnInitPage() once (make the controls), then LoadPage()
+//   first activation   OnInitPage() once (fill what is filled once), then
+//                      LoadPage()
 //   each activation    LoadPage()   (page values -> controls)
 //   leaving the page   SavePage()   (controls -> page values)
 //   OK or Apply        SavePage() on the page in front, then OnApply() on
@@ -19,8 +20,10 @@ class PropertySheet;
 //   Cancel, close box  OnCancel() on every page that has been activated
 //
 // A page that is never brought to the front is never loaded or saved, so its
-// values pass through OK unchanged. All hooks run on the user-interface
-// thread; the default implementations do nothing (OnApply accepts).
+// values pass through OK unchanged. A page makes its controls when it is
+// constructed, so that the sheet has its final size before it opens. All
+// hooks run on the user-interface thread; the default implementations do
+// nothing (OnApply accepts).
 //
 // SetModified(true) tells the sheet that the page has unapplied changes,
 // which enables the sheet's Apply button. A successful OK or Apply clears the
@@ -45,7 +48,8 @@ public:
     void SetModified(bool modified = true);
 
 protected:
-    // Makes the page's controls; runs once, before the first LoadPage().
+    // Prepares the controls for their first display (fills a list, say);
+    // runs once, before the first LoadPage().
     virtual void OnInitPage() {}
     // Shows the page values in the controls.
     virtual void LoadPage() {}

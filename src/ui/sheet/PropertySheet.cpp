@@ -75,11 +75,16 @@ void PropertySheet::SetActivePage(int index) {
     tabs_->setCurrentWidget(page);
 }
 
-void PropertySheet::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (activePage_ != nullptr) {
-        return;
+// The start page is activated before the sheet is placed, so that the sheet
+// is centred at the size its pages give it.
+void PropertySheet::setVisible(bool visible) {
+    if (visible && activePage_ == nullptr) {
+        ActivateStartPage();
     }
+    QDialog::setVisible(visible);
+}
+
+void PropertySheet::ActivateStartPage() {
     PropertyPage* start = Page(startIndex_);
     if (start == nullptr) {
         start = Page(0);
@@ -122,6 +127,11 @@ bool PropertySheet::ApplyChanges() {
 void PropertySheet::UpdateApplyButton() {
     const bool modified = std::any_of(pages_.begin(), pages_.end(),
                                       [](const PropertyPage* page) { return page->IsModified(); });
+    // A button that is disabled passes its focus to the next one, which Enter
+    // would then press: Help, after Apply. OK takes it instead.
+    if (!modified && focusWidget() == applyButton()) {
+        okButton()->setFocus();
+    }
     applyButton()->setEnabled(modified);
 }
 

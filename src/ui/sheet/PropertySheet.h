@@ -21,6 +21,7 @@ class PropertyPage;
 //   PropertyPage), then closes with QDialog::Accepted. A page that refuses
 //   its apply keeps the sheet open.
 // - Apply: the same without closing; enabled only while a page is modified.
+//   When it disables itself, the focus goes to OK.
 // - Cancel and the close box: every activated page gets OnCancel(), then the
 //   sheet closes with QDialog::Rejected; nothing is applied.
 // - Help: opens the program's help window; never fails.
@@ -28,7 +29,9 @@ class PropertyPage;
 // Pages are added before the sheet is shown. The sheet does not own them
 // beyond Qt's parent: a page may be a member of a derived sheet or be created
 // with `new` and left to the sheet as its Qt parent. The start page is
-// activated when the sheet is first shown.
+// activated when the sheet is first shown, before it is placed on the screen:
+// pages that make their controls when they are constructed give the sheet
+// its final size from the start.
 class PropertySheet : public QDialog {
     Q_OBJECT
 
@@ -61,16 +64,16 @@ public:
     QPushButton* helpButton() const;
     QTabWidget* tabs() const { return tabs_; }
 
+    void setVisible(bool visible) override;
+
 public slots:
     void accept() override;
     void reject() override;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     friend class PropertyPage;
 
+    void ActivateStartPage();
     void OnTabChanged(int index);
     void OnButtonClicked(QAbstractButton* button);
     // Called by a page that is being destroyed before its sheet.

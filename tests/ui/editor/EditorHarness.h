@@ -4,9 +4,10 @@
 #include <QCoreApplication>
 #include <QTabWidget>
 #include <QTest>
-#include <sstream>
 
-#include "storage/AgentDefinition.h"
+#include "storage/AgentFile.h"
+#include "support/AgentSamples.h"
+#include "support/TempFolder.h"
 #include "ui/editor/CAgentPropActions.h"
 #include "ui/editor/CAgentPropGeneral.h"
 #include "ui/editor/CAgentPropOutput.h"
@@ -14,20 +15,13 @@
 
 namespace gleanwork {
 
-// Lets QCOMPARE show two agents that differ field by field.
+// Lets QCOMPARE show an agent as its agent file.
 inline char* toString(const AgentDefinition& agent) {
-    std::ostringstream text;
-    text << "name=" << agent.name << " DESCRIPTION=" << agent.DESCRIPTION << " URL=" << agent.URL
-         << " USERAGENT=" << agent.USERAGENT << " WEBUSER=" << agent.WEBUSER
-         << " WEBPASS=" << agent.WEBPASS << " HOST=" << agent.HOST << " PORT=" << agent.PORT
-         << " FILE=" << agent.FILE << " APPEND=" << agent.APPEND << " DBSOURCE=" << agent.DBSOURCE
-         << " DBUSER=" << agent.DBUSER << " DBPASS=" << agent.DBPASS
-         << " DBINSERT=" << agent.DBINSERT.substr(0, 60) << " DBUPDATE=" << agent.DBUPDATE
-         << " SCRIPT=";
-    for (const std::string& line : agent.SCRIPT) {
-        text << "[" << line << "]";
-    }
-    return QTest::toString(QString::fromStdString(text.str()));
+    const test::TempFolder folder;
+    AgentDefinition named = agent;
+    named.name = "shown";
+    WriteAgentFile(named, folder.Path());
+    return QTest::toString(QString::fromStdString(test::ReadFile(folder / "shown.agt")));
 }
 
 }  // namespace gleanwork
@@ -41,9 +35,9 @@ public:
     enum PageIndex { kGeneral = 0, kActions = 1, kOutput = 2 };
 
     explicit EditorHarness(const AgentDefinition& agent = {}) : sheet(QStringLiteral("Editor")) {
-        sheet.AddPage(general);
-        sheet.AddPage(actions);
-        sheet.AddPage(output);
+        for (PropertyPage* page : std::initializer_list<PropertyPage*>{general, actions, output}) {
+            sheet.AddPage(page);
+        }
         general->ReadFrom(agent);
         actions->ReadFrom(agent);
         output->ReadFrom(agent);
@@ -53,7 +47,6 @@ public:
     }
 
     // Brings a page to the front as a click on its tab does.
-    // Controls made while the sheet is visible show once events are handled.
     void ShowPage(PageIndex page) {
         sheet.tabs()->setCurrentIndex(page);
         QCoreApplication::processEvents();

@@ -1,45 +1,25 @@
+// The example catalogue, run the way `make run` starts it: from a copy of
+// the folder, which is also the working directory its relative paths use.
 #include <QtTest>
 #include <filesystem>
 
 #include "net/UrlSplit.h"
 #include "storage/AgentCatalogue.h"
-#include "support/FinishedRun.h"
+#include "support/RunWindows.h"
 #include "support/TempFolder.h"
-#include "ui/run/CAgentOutputDlg.h"
 
 using namespace gleanwork;
 
-namespace {
-
-// Runs `agent` in an Agent Output window and keeps the lines it listed.
-void RunInWindow(const AgentDefinition& agent, QStringList& lines) {
-    auto* window = new CAgentOutputDlg(agent);
-    test::FinishedRun run(window);
-    QTRY_VERIFY_WITH_TIMEOUT(run.finished, test::kRunTimeoutMs);
-    lines = run.lines;
-    delete window;
-}
-
-std::string Output(const test::TempFolder& folder, const std::string& name) {
-    return test::ReadFile(folder / name);
-}
-
-}  // namespace
-
-// The example catalogue, run the way `make run` starts it: from a copy of
-// the folder, which is also the working directory its relative paths use.
 class ExampleAgentsTest : public QObject {
     Q_OBJECT
 
 private slots:
     void everyExampleRunsAndWritesItsOutput() {
-        const test::TempFolder folder;
+        const test::TempInstallFolder folder;
         std::filesystem::copy(GLEANWORK_EXAMPLES, folder.Path(),
                               std::filesystem::copy_options::recursive);
-        const test::ScopedEnvironment installDir("GLEANWORK_INSTALLDIR", folder.Path().c_str());
         const std::filesystem::path before = std::filesystem::current_path();
         std::filesystem::current_path(folder.Path());
-
         AgentCatalogue catalogue;
         catalogue.LoadCatalogue();
         QCOMPARE(catalogue.Count(), std::size_t{6});
@@ -48,31 +28,32 @@ private slots:
             if (IsWebUrl(catalogue.At(index).URL)) {
                 continue;  // tests reach no address but the loopback's
             }
-            QStringList lines;
-            RunInWindow(catalogue.At(index), lines);
-            QCOMPARE(lines.last(), QString("Agent completed."));
-            QVERIFY2(!lines.filter("ERROR: ").size(), qPrintable(lines.join('\n')));
-            QVERIFY(!lines.contains("[Unknown command!]"));
-            logs << lines;
+            auto* window = new CAgentOutputDlg(catalogue.At(index));
+            test::FinishedRun run(window);
+            QTRY_VERIFY_WITH_TIMEOUT(run.finished, test::kRunTimeoutMs);
+            delete window;
+            QCOMPARE(run.lines.last(), QString("Agent completed."));
+            QVERIFY2(run.lines.filter("ERROR: ").isEmpty(), qPrintable(run.lines.join('\n')));
+            QVERIFY(!run.lines.contains("[Unknown command!]"));
+            logs << run.lines;
         }
         std::filesystem::current_path(before);
-
-        QCOMPARE(Output(folder, "links.txt"),
+        QCOMPARE(test::ReadFile(folder / "links.txt"),
                  std::string("Links on Gleanwork Gazette\n"
                              "Harbour reopens after the storm: stories/harbour.html\n"
                              "City library extends its opening hours: stories/library.html\n"
                              "Record turnout at the spring marathon: stories/marathon.html\n"
                              "Farmers' market moves to the square: stories/market.html\n"
                              "the archive: archive.html\n"));
-        QCOMPARE(Output(folder, "prices.csv"),
+        QCOMPARE(test::ReadFile(folder / "prices.csv"),
                  std::string("fruit,origin,price\nApples,Kent,2.10\nPears,Somerset,2.45\n"
                              "Cherries,Herefordshire,6.80\nPlums,Worcestershire,3.20\n"));
-        QCOMPARE(Output(folder, "stations.txt"),
+        QCOMPARE(test::ReadFile(folder / "stations.txt"),
                  std::string("Harbour: 14 C, wind 22 km/h\nAirport: 11 C, wind 35 km/h\n"
                              "Hilltop: 8 C, wind 41 km/h\n"));
-        QCOMPARE(Output(folder, "quotes.txt"),
+        QCOMPARE(test::ReadFile(folder / "quotes.txt"),
                  std::string("ACME;12.50\nGLOBEX;48.05\nINITECH;7.95\n"));
-        QCOMPARE(Output(folder, "shop.csv"),
+        QCOMPARE(test::ReadFile(folder / "shop.csv"),
                  std::string("name,price,maker\n"
                              "\"Lamp \"\"Nova\"\", 2\xc2\xa0m\",49.90,Light & Shade\n"
                              "Chair \xe2\x80\x9cOak\xe2\x80\x9d,120.00,\"Smith, Jones & Sons\"\n"

@@ -1,8 +1,18 @@
-#include "support/AgentFixtures.h"
+#include "support/RunWindows.h"
 
 #include "storage/AgentCatalogue.h"
+#include "ui/run/RunLogModel.h"
 
 namespace gleanwork::test {
+
+FinishedRun::FinishedRun(CAgentOutputDlg* window) {
+    QObject::connect(window, &CAgentOutputDlg::runFinished, window, [this, window] {
+        for (int row = 0; row < window->model()->rowCount(); ++row) {
+            lines << window->model()->RowText(row);
+        }
+        finished = true;
+    });
+}
 
 AgentDefinition MakeEndlessAgent(const std::string& name, const std::string& source) {
     AgentDefinition agent = MakeAgent(name, "loops until stopped");

@@ -1,26 +1,30 @@
-#include "FuzzCheck.h"
+#include "FuzzFrame.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+
+#include "support/TempFolder.h"
 
 namespace gleanwork::fuzz {
+
+std::vector<FuzzTarget>& AllFuzzTargets() {
+    static std::vector<FuzzTarget> targets;
+    return targets;
+}
 
 void FailCheck(const char* condition, const char* file, int line) {
     std::fprintf(stderr, "%s:%d: fuzz check failed: %s\n", file, line, condition);
     std::abort();
 }
 
-const test::TempFolder& ScratchFolder() {
+const std::string& ScratchFolder() {
     static const test::TempFolder folder;
-    return folder;
+    return folder.Path();
 }
 
 std::string WriteScratchFile(const std::string& name, std::string_view bytes) {
-    std::string path = ScratchFolder() / name;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    FUZZ_CHECK(out.good());
+    const std::string path = ScratchFolder() + "/" + name;
+    test::WriteFile(path, std::string(bytes));
     return path;
 }
 

@@ -1,4 +1,4 @@
-#include "ui/editor/EditorText.h"
+#include "ui/common/DisplayText.h"
 
 #include <QByteArrayView>
 #include <QStringDecoder>

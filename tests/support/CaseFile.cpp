@@ -1,0 +1,110 @@
+#include "support/CaseFile.h"
+
+#include <sstream>
+
+#include "support/TempFolder.h"
+
+namespace gleanwork::test {
+
+namespace {
+
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const std::size_t known = at + 1 < text.size() && text[at] == '\\'
+                                      ? std::string_view("nrt0x").find(text[++at])
+                                      : std::string_view::npos - 1;
+        if (known == 4 && at + 2 < text.size() &&
+            std::isxdigit(static_cast<unsigned char>(text[at + 1])) != 0 &&
+            std::isxdigit(static_cast<unsigned char>(text[at + 2])) != 0) {
+            out.push_back(static_cast<char>(std::stoi(text.substr(at + 1, 2), nullptr, 16)));
+            at += 2;
+        } else {
+            out.push_back(known < 4 ? std::string_view("\n\r\t\0", 4)[known] : text[at]);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> Case::Lines(const std::string& section) const {
+    const auto found = sections.find(section);
+    return found == sections.end() ? std::vector<std::string>() : found->second;
+}
+
+std::vector<std::string> Case::Texts(const std::string& section) const {
+    std::vector<std::string> texts;
+    for (auto [at, end] = sections.equal_range(section); at != end; ++at) {
+        std::string text;
+        for (const std::string& each : at->second) {
+            text += (&each == &at->second.front() ? "" : "\n") + each;
+        }
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+std::string Case::Text(const std::string& section) const {
+    const std::vector<std::string> texts = Texts(section);
+    return texts.empty() ? std::string() : texts.front();
+}
+
+std::vector<Case> ReadCaseFile(const std::string& path, const std::set<std::string>& sections,
+                               std::vector<std::string>& errors) {
+    std::istringstream in(ReadFile(path));
+    std::vector<Case> cases;
+    std::set<std::string> names;
+    std::vector<std::string>* section = nullptr;
+    bool escaped = false;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        const std::string where = path + ":" + std::to_string(number) + ": ";
+        if (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) {
+            errors.push_back(where + "trailing white space");
+        }
+        if (line.starts_with("=== ")) {
+            cases.push_back({line.substr(4), number, {}});
+            section = nullptr;
+            if (!names.insert(TestNameOf(line.substr(4))).second) {
+                errors.push_back(where + "repeated case name");
+            }
+        } else if (line.starts_with("--- ") && !cases.empty()) {
+            escaped = line.ends_with(" escaped");
+            const std::string name = line.substr(4, line.size() - (escaped ? 12 : 4));
+            if (sections.count(name) == 0) {
+                errors.push_back(where + "unknown section " + name);
+            }
+            section = &cases.back().sections.emplace(name, std::vector<std::string>())->second;
+        } else if (section != nullptr && !line.starts_with("##")) {
+            section->push_back(escaped ? Unescape(line) : line);
+        } else if (!line.empty() && !line.starts_with("##")) {
+            errors.push_back(where + "text outside a section");
+        }
+    }
+    for (Case& c : cases) {
+        for (auto& [name, lines] : c.sections) {
+            while (!lines.empty() && lines.back().empty()) {
+                lines.pop_back();
+            }
+        }
+    }
+    return cases;
+}
+
+std::string TestNameOf(const std::string& name) {
+    std::string result;
+    for (const char c : name) {
+        if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
+            result.push_back(c);
+        } else if (!result.empty() && result.back() != '_') {
+            result.push_back('_');
+        }
+    }
+    while (!result.empty() && result.back() == '_') {
+        result.pop_back();
+    }
+    return result;
+}
+
+}  // namespace gleanwork::test

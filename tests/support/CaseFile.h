@@ -1,0 +1,39 @@
+#pragma once
+
+#include <map>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace gleanwork::test {
+
+// One case of a case file: "=== name" begins it, each "--- section" line
+// begins a section that holds the lines up to the next header (trailing
+// empty lines dropped). In a "--- section escaped" \n \r \t \0 \\ and \xHH
+// stand for their bytes. Lines that begin with "##" are comments.
+struct Case {
+    std::string name;
+    int line = 0;  // where the case begins in its file
+    std::multimap<std::string, std::vector<std::string>> sections;
+
+    bool Has(const std::string& section) const { return sections.count(section) > 0; }
+    std::vector<std::string> Lines(const std::string& section) const;  // of the first such
+    std::vector<std::string> Texts(const std::string& section) const;  // each such, lines joined
+    std::string Text(const std::string& section) const;                // the first text
+};
+
+// The cases of the file at `path`; each fault of form (trailing white space,
+// a section not in `sections`, a repeated name, text outside a case) goes to
+// `errors`.
+std::vector<Case> ReadCaseFile(const std::string& path, const std::set<std::string>& sections,
+                               std::vector<std::string>& errors);
+
+// A case's name as a test name: letters and digits, runs of others as "_".
+std::string TestNameOf(const std::string& name);
+
+inline void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
+}  // namespace gleanwork::test
