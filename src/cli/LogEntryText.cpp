@@ -20,15 +20,20 @@ char EscapeOf(char c) {
 
 }  // namespace
 
+// Plain runs between escapes are appended whole; the scan is one pass over
+// the bytes, since a run can log hundreds of megabytes.
 void AppendLogEntry(std::string& out, std::string_view entry) {
-    for (std::size_t plain = entry.find_first_of("\n\r\\"); plain != std::string_view::npos;
-         plain = entry.find_first_of("\n\r\\")) {
-        out.append(entry.substr(0, plain));
-        out.push_back('\\');
-        out.push_back(EscapeOf(entry[plain]));
-        entry.remove_prefix(plain + 1);
+    std::size_t plain = 0;
+    for (std::size_t at = 0; at < entry.size(); ++at) {
+        const char escape = EscapeOf(entry[at]);
+        if (escape != 0) {
+            out.append(entry.substr(plain, at - plain));
+            out.push_back('\\');
+            out.push_back(escape);
+            plain = at + 1;
+        }
     }
-    out.append(entry);
+    out.append(entry.substr(plain));
     out.push_back('\n');
 }
 

@@ -1,8 +1,4 @@
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include <netinet/in.h>
 
 #include "net/Base64.h"

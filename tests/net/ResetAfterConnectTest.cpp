@@ -26,7 +26,7 @@ TEST(TcpTransport, ResetRightAfterConnectIsAFailedReceive) {
     SocketAddress target;
     std::memcpy(&target.storage, &address, sizeof address);
     target.size = sizeof address;
-    ASSERT_TRUE(stream && stream->Connect(std::span<const SocketAddress>(&target, 1)));
+    ASSERT_TRUE(stream && stream->Connect({&target, 1}));
 
     FileDescriptor peer(::accept(listener.Get(), nullptr, nullptr));
     const linger abort{1, 0};

@@ -276,8 +276,8 @@ private slots:
         QCOMPARE(server.Requests(),
                  std::vector<std::string>{
                      "GET /data HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) +
-                     "\r\nAuthorization: Basic YWxpY2U6\r\n"
-                     "User-agent: Mozilla/3.0\r\n\r\n"});
+                     "\r\nAuthorization: Basic YWxpY2U6\r\nUser-agent: "
+                     "Mozilla/3.0\r\n\r\n"});
     }
 };
 
