@@ -5,7 +5,7 @@
 namespace gleanwork {
 
 AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
-    : agent_(agent), log_(log), pages_(agent_, &log_) {}
+    : agent_(agent), log_(log), pages_(agent_, &log_), database_(agent_, log_) {}
 
 void AgentEngine::Run() {
     log_.LogLine("Engine started.");
@@ -16,7 +16,8 @@ void AgentEngine::Run() {
     log_.LogLine("Setting variables...");
     pages_.OpenSource();
     OpenOutput();
-    ScriptInterpreter({agent_, pages_, variables_, output_, log_, running_}).RunScript();
+    ScriptInterpreter({agent_, pages_, variables_, output_, log_, database_, running_}).RunScript();
+    database_.Finish();
     output_.Close();
     log_.LogLine("Agent completed.");
 }
@@ -29,6 +30,7 @@ void AgentEngine::Stop() {
     stopRequested_.store(true);
     running_.store(false);
     pages_.Interrupt();
+    database_.Interrupt();
 }
 
 void AgentEngine::OpenOutput() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/DatabaseSession.h"
 #include "engine/PageBrowser.h"
 #include "engine/RunLog.h"
 #include "engine/RunLogWriter.h"
@@ -49,6 +50,7 @@ private:
     VariableTable variables_;
     RunLogWriter log_;
     PageBrowser pages_;
+    DatabaseSession database_;
 };
 
 }  // namespace gleanwork

@@ -81,10 +81,11 @@ enum class CommandForms {
       "Tests whether the character after the cursor's one is one of the given characters.",        \
       "OK if it is")                                                                               \
     X(InsertData, "INSERTDATA", kNone, kNone,                                                      \
-      "Writes the agent's insert statement, with {name} replaced by variable values, to the run "  \
-      "log; no database is contacted.",                                                            \
-      "OK")                                                                                        \
-    X(UpdateData, "UPDATEDATA", kNone, kNone, "The same with the agent's update statement.", "OK") \
+      "Writes the agent's SQL for INSERTDATA, with {name} replaced by variable values, to the "    \
+      "run log, then runs it in the agent's database when it has a data source (see below).",      \
+      "OK if it ran or there is no data source")                                                   \
+    X(UpdateData, "UPDATEDATA", kNone, kNone, "The same with the agent's SQL for UPDATEDATA.",     \
+      "as for INSERTDATA")                                                                         \
     X(Fetch, "FETCH", kAddress, kFull,                                                             \
       "Reads the page at the address (a link relative to the current page is resolved against "    \
       "it) in place of the text; the cursor goes to its start, variables stay.",                   \

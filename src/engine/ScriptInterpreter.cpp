@@ -61,7 +61,7 @@ int ScriptInterpreter::LogStatement(std::string_view statementTemplate) {
     trace_.assign("[SQL]: ");
     AppendExpansion(statementTemplate, run_.variables, trace_);
     run_.log.LogLine(trace_);
-    return 0;
+    return run_.database.Execute(statementTemplate, run_.variables);
 }
 
 ScriptInterpreter::PreparedLine& ScriptInterpreter::Prepare(std::size_t index) {
@@ -286,8 +286,8 @@ void ScriptInterpreter::JumpIfFailed(PreparedLine& line) {
 // A bookmark is only a place that jumps go to.
 void ScriptInterpreter::Bookmark(PreparedLine& /*line*/) {}
 
-// The statement is only logged and cannot fail, so LogStatement gives 0 and
-// the status becomes OK; a nonzero result would mean FAILED.
+// OK when the statement ran, or was only logged for want of a data source;
+// FAILED when it did not run.
 void ScriptInterpreter::InsertData(PreparedLine& /*line*/) {
     statusOk_ = LogStatement(run_.agent.DBINSERT) == 0;
 }

@@ -39,8 +39,9 @@ public:
     // The index of the first BOOKMARK line named exactly `name`, or -1.
     std::int64_t FindBookmark(std::string_view name);
 
-    // Logs "[SQL]: " and the expansion of `statementTemplate`. Nothing is
-    // executed, so the step cannot fail: it returns 0.
+    // Logs "[SQL]: " and the expansion of `statementTemplate`, then runs the
+    // statement in the agent's database when it has a data source. 0 when
+    // the statement ran or there is no data source, 1 when it did not run.
     int LogStatement(std::string_view statementTemplate);
 
 private:

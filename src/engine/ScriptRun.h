@@ -3,6 +3,7 @@
 #include <atomic>
 #include <string_view>
 
+#include "engine/DatabaseSession.h"
 #include "engine/PageBrowser.h"
 #include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
@@ -13,8 +14,8 @@ namespace gleanwork {
 
 // What the engine hands its interpreter for one run of the script: the agent
 // (its script and statements), the pages (the source text and those that
-// FETCH reads), the run's variables and
-// output, its log, and the flag that is cleared to stop the run. Everything
+// FETCH reads), the run's variables and output, its log, its database
+// session, and the flag that is cleared to stop the run. Everything
 // referred to outlives the interpreter.
 struct ScriptRun {
     const AgentDefinition& agent;
@@ -22,6 +23,7 @@ struct ScriptRun {
     VariableTable& variables;
     RunOutput& output;
     RunLogWriter& log;
+    DatabaseSession& database;
     const std::atomic<bool>& running;
 };
 

@@ -1,13 +1,17 @@
 #include "ui/editor/CAgentPropOutput.h"
 
+#include <QApplication>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <array>
 
+#include "engine/DatabaseCheck.h"
 #include "storage/AgentDefinition.h"
+#include "ui/common/DisplayText.h"
 
 namespace gleanwork {
 
@@ -34,9 +38,6 @@ constexpr std::array<PageField, 7> kFields{
 
 }  // namespace
 
-// The database controls exist so that their values travel through the page
-// like the others, but the user never sees them: they are hidden and their
-// frame keeps its place with an empty caption.
 CAgentPropOutput::CAgentPropOutput(QWidget* parent)
     : AgentPage(QStringLiteral("Output settings"), kFields, parent) {
     auto* fileRow = new QHBoxLayout;
@@ -46,13 +47,32 @@ CAgentPropOutput::CAgentPropOutput(QWidget* parent)
 
     auto* database = new QGroupBox(QStringLiteral("Database Configuration"), this);
     database->setObjectName(QStringLiteral("databaseFrame"));
-    fields().AddRows(*new QFormLayout(database), kDatabase);
-    fields().ShowGroup(kDatabase, false);
-    database->setTitle(QString());
+    auto* form = new QFormLayout(database);
+    fields().AddRows(*form, kDatabase);
+    auto* testConnection = new QPushButton(QStringLiteral("Test connection"), database);
+    testConnection->setObjectName(QStringLiteral("testConnection"));
+    connect(testConnection, &QPushButton::clicked, this, &CAgentPropOutput::OnTestConnection);
+    connectionResult_ = new QLabel(database);
+    connectionResult_->setObjectName(QStringLiteral("connectionResult"));
+    connectionResult_->setWordWrap(true);
+    connectionResult_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    form->addRow(testConnection, connectionResult_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fileRow);
     layout->addWidget(database, 1);
+}
+
+// Tries the settings as the fields show them now; a connection can take a
+// while, so the busy cursor shows meanwhile.
+void CAgentPropOutput::OnTestConnection() {
+    SavePage();
+    AgentDefinition agent;
+    WriteTo(agent);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::string report = CheckDatabaseSettings(agent);
+    QApplication::restoreOverrideCursor();
+    connectionResult_->setText(ToDisplayText(report));
 }
 
 }  // namespace gleanwork

@@ -2,16 +2,23 @@
 
 #include "ui/editor/AgentPage.h"
 
+class QLabel;
+
 namespace gleanwork {
 
 // The Output settings page of the agent editor: the output file and whether a
-// run adds to it. It also carries the five database settings through the
-// editor in controls the user never sees.
+// run adds to it, and the database that INSERTDATA and UPDATEDATA write into,
+// with a button that tries it.
 class CAgentPropOutput : public AgentPage {
     Q_OBJECT
 
 public:
     explicit CAgentPropOutput(QWidget* parent = nullptr);
+
+private:
+    void OnTestConnection();
+
+    QLabel* connectionResult_ = nullptr;
 };
 
 }  // namespace gleanwork

@@ -100,6 +100,51 @@ ask of automatic readers). The run log says when it waits. The agent file key
 <code>INTERVAL</code> changes it, in milliseconds (<code>INTERVAL=0</code>
 waits never).</p>
 
+<h3>Writing into a database</h3>
+<p>The <b>Database Configuration</b> on the Output settings page names a data
+source and two SQL statements. The <b>Data Source</b> is an SQLite file
+(<code>sqlite:PATH</code>, or a path ending in <code>.db</code>,
+<code>.sqlite</code> or <code>.sqlite3</code>; a relative path is read like the
+agent's other paths) or a PostgreSQL server
+(<code>postgresql://host/database</code>). <b>User ID</b> and <b>Password</b>
+are used when they are not empty. Without a data source, <code>INSERTDATA</code>
+and <code>UPDATEDATA</code> only write their statements to the run log.</p>
+<p>Each <code>{name}</code> in a statement is replaced by the variable's value
+as data, never as SQL text, so quotes or SQL inside a collected value cannot
+change the statement. Write text values as <code>'{name}'</code>, as in the
+run log: the quotes are dropped and the value is passed whole. A statement that
+the database refuses sets the status to FAILED and logs <code>ERROR: </code>
+with the database's message; the run goes on. Everything the run's statements
+did is saved together when the run ends, also when you close the window
+early. <b>Test connection</b> tries the settings without changing
+anything.</p>
+<p>For example, with the table</p>
+<pre>CREATE TABLE quotes (symbol TEXT PRIMARY KEY, price NUMERIC)</pre>
+<p>the data source <code>quotes.db</code>, the SQL for INSERTDATA command</p>
+<pre>INSERT INTO quotes (symbol, price) VALUES ('{symbol}', {price})</pre>
+<p>and the SQL for UPDATEDATA command</p>
+<pre>UPDATE quotes SET price = {price} WHERE symbol = '{symbol}'</pre>
+<p>this script adds each quote of a page, or updates its price when the
+symbol is already there (the database then refuses the insert, and
+<code>JUMPIFOK</code> does not jump):</p>
+<pre>BOOKMARK quote
+FIND "&lt;span class=\"symbol\"&gt;"
+JUMPIFFAILED done
+GETUNTIL "&lt;/span&gt;"
+SAVETO symbol
+FIND "&lt;span class=\"price\"&gt;"
+GETUNTIL "&lt;/span&gt;"
+SAVETO price
+INSERTDATA
+JUMPIFOK quote
+UPDATEDATA
+JUMPIFOK quote
+BOOKMARK done</pre>
+<p>A page holding <code>&lt;span class="symbol"&gt;ACME&lt;/span&gt;
+&lt;span class="price"&gt;12.50&lt;/span&gt;</code> gives the run-log line
+<code>[SQL]: INSERT INTO quotes (symbol, price) VALUES ('ACME', 12.50)</code>,
+and the table then holds ACME at 12.50.</p>
+
 <h3>The run log</h3>
 <p>The Agent Output window lists every step: <code># </code> and each command
 as written, <code>&lt;&lt; </code> and the data buffer after a GET,

@@ -1,0 +1,261 @@
+#include "database/PostgresDatabase.h"
+
+#include <libpq-fe.h>
+
+#include <array>
+#include <mutex>
+#include <string_view>
+#include <vector>
+
+namespace gleanwork {
+
+namespace {
+
+// How long a connection may take, unless the address says otherwise.
+constexpr const char* kConnectTimeoutSeconds = "30";
+
+struct ConnectionCloser {
+    void operator()(PGconn* connection) const { PQfinish(connection); }
+};
+using Connection = std::unique_ptr<PGconn, ConnectionCloser>;
+
+struct ResultClearer {
+    void operator()(PGresult* result) const { PQclear(result); }
+};
+using Result = std::unique_ptr<PGresult, ResultClearer>;
+
+struct CancelFreer {
+    void operator()(PGcancel* cancel) const { PQfreeCancel(cancel); }
+};
+using CancelHandle = std::unique_ptr<PGcancel, CancelFreer>;
+
+// The library's messages end in a line feed and may span several lines; a
+// run-log line holds them as one.
+std::string OneLine(std::string_view message) {
+    std::string line;
+    bool space = false;
+    for (const char c : message) {
+        if (c == '\n' || c == '\r' || c == '\t' || c == ' ') {
+            space = !line.empty();
+            continue;
+        }
+        if (space) {
+            line += ' ';
+            space = false;
+        }
+        line += c;
+    }
+    return line;
+}
+
+// The server's message for a failed command, and its detail when it has one.
+std::string ResultMessage(const PGresult* result) {
+    const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+    if (primary == nullptr) {
+        return OneLine(PQresultErrorMessage(result));
+    }
+    std::string message = OneLine(primary);
+    if (const char* detail = PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL)) {
+        message += " (" + OneLine(detail) + ")";
+    }
+    return message;
+}
+
+void IgnoreNotice(void*, const char*) {}
+
+class PostgresConnection {
+public:
+    PostgresConnection(Connection connection, CancelHandle cancel)
+        : connection_(std::move(connection)), cancel_(std::move(cancel)) {}
+
+    PGconn* get() const { return connection_.get(); }
+
+    // kDone when `result` reports success, else the refusal or the loss.
+    DatabaseResult Check(const Result& result, std::string& error) const {
+        const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+        if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
+            return DatabaseResult::kDone;
+        }
+        error = result ? ResultMessage(result.get()) : OneLine(PQerrorMessage(get()));
+        return PQstatus(get()) == CONNECTION_BAD ? DatabaseResult::kLost : DatabaseResult::kRefused;
+    }
+
+    DatabaseResult Exec(const char* sql, std::string& error) const {
+        return Check(Result(PQexec(get(), sql)), error);
+    }
+
+    // Runs `step` inside the savepoint that is always open after Begin, so
+    // that a refusal undoes only what the step did and the transaction goes
+    // on. Only the step can be cancelled.
+    template <typename Step>
+    DatabaseResult Guarded(Step step, std::string& error) {
+        DatabaseResult result = Interruptible(step, error);
+        if (result == DatabaseResult::kLost) {
+            return result;
+        }
+        std::string endError;
+        if (result == DatabaseResult::kDone) {
+            if (Exec("RELEASE SAVEPOINT gleanwork; SAVEPOINT gleanwork", endError) ==
+                DatabaseResult::kDone) {
+                return result;
+            }
+            error = endError;  // the step is undone below
+            result = DatabaseResult::kRefused;
+        }
+        if (Exec("ROLLBACK TO SAVEPOINT gleanwork", endError) != DatabaseResult::kDone) {
+            error = endError;
+            return DatabaseResult::kLost;  // the transaction cannot go on
+        }
+        return result;
+    }
+
+    // Cancels the step that runs right now, and any step after this call.
+    void Interrupt() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        interrupted_ = true;
+        if (stepRunning_) {
+            std::array<char, 256> ignored{};
+            PQcancel(cancel_.get(), ignored.data(), static_cast<int>(ignored.size()));
+        }
+    }
+
+private:
+    template <typename Step>
+    DatabaseResult Interruptible(Step step, std::string& error) {
+        if (!SetStepRunning(true)) {
+            error = "the run was stopped";
+            return DatabaseResult::kRefused;
+        }
+        const Result result = step();
+        SetStepRunning(false);
+        return Check(result, error);
+    }
+
+    // False, with nothing changed, once the connection was interrupted.
+    bool SetStepRunning(bool running) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (interrupted_ && running) {
+            return false;
+        }
+        stepRunning_ = running;
+        return true;
+    }
+
+    Connection connection_;
+    CancelHandle cancel_;
+    std::mutex mutex_;  // between the cancel and the step's start and end
+    bool interrupted_ = false;
+    bool stepRunning_ = false;
+};
+
+class PostgresStatement final : public DatabaseStatement {
+public:
+    PostgresStatement(PostgresConnection& connection, std::string name)
+        : connection_(connection), name_(std::move(name)) {}
+
+    DatabaseResult Execute(std::span<const std::string* const> values,
+                           std::string& error) override {
+        texts_.clear();
+        for (const std::string* value : values) {
+            texts_.push_back(value->c_str());
+        }
+        return connection_.Guarded(
+            [&] {
+                return Result(PQexecPrepared(connection_.get(), name_.c_str(),
+                                             static_cast<int>(texts_.size()), texts_.data(),
+                                             nullptr, nullptr, 0));
+            },
+            error);
+    }
+
+private:
+    PostgresConnection& connection_;
+    std::string name_;
+    std::vector<const char*> texts_;
+};
+
+class PostgresDatabase final : public Database {
+public:
+    PostgresDatabase(Connection connection, CancelHandle cancel)
+        : connection_(std::move(connection), std::move(cancel)) {}
+
+    DatabaseResult Begin(std::string& error) {
+        return connection_.Exec("BEGIN; SAVEPOINT gleanwork", error);
+    }
+
+    void AppendPlaceholder(std::size_t number, std::string& sql) const override {
+        sql += '$';
+        sql += std::to_string(number);
+    }
+
+    DatabaseResult Prepare(const std::string& sql, std::unique_ptr<DatabaseStatement>& statement,
+                           std::string& error) override {
+        std::string name = "gleanwork_" + std::to_string(++statementCount_);
+        const DatabaseResult result = connection_.Guarded(
+            [&] {
+                return Result(PQprepare(connection_.get(), name.c_str(), sql.c_str(), 0, nullptr));
+            },
+            error);
+        if (result == DatabaseResult::kDone) {
+            statement = std::make_unique<PostgresStatement>(connection_, std::move(name));
+        }
+        return result;
+    }
+
+    // A transaction that failed ends in a rollback that the server reports
+    // as a successful command: only "COMMIT" means the statements are kept.
+    DatabaseResult Commit(std::string& error) override {
+        const Result result(PQexec(connection_.get(), "COMMIT"));
+        const DatabaseResult checked = connection_.Check(result, error);
+        if (checked == DatabaseResult::kDone &&
+            std::string_view(PQcmdStatus(result.get())) != "COMMIT") {
+            error = "the server rolled the transaction back";
+            return DatabaseResult::kRefused;
+        }
+        return checked;
+    }
+
+    void Interrupt() override { connection_.Interrupt(); }
+
+private:
+    PostgresConnection connection_;
+    unsigned statementCount_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Database> OpenPostgresDatabase(const std::string& uri, const DatabaseLogin& login,
+                                               std::string& error) {
+    // Later keywords override earlier ones, the address's own settings
+    // included: the time limit is a default, the login is not.
+    std::vector<const char*> keywords = {"connect_timeout", "dbname", "fallback_application_name"};
+    std::vector<const char*> values = {kConnectTimeoutSeconds, uri.c_str(), "gleanwork"};
+    if (!login.user.empty()) {
+        keywords.push_back("user");
+        values.push_back(login.user.c_str());
+    }
+    if (!login.password.empty()) {
+        keywords.push_back("password");
+        values.push_back(login.password.c_str());
+    }
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+    Connection connection(PQconnectdbParams(keywords.data(), values.data(), 1));
+    if (!connection) {
+        error = "out of memory";
+        return nullptr;
+    }
+    if (PQstatus(connection.get()) != CONNECTION_OK) {
+        error = OneLine(PQerrorMessage(connection.get()));
+        return nullptr;
+    }
+    PQsetNoticeProcessor(connection.get(), IgnoreNotice, nullptr);
+    CancelHandle cancel(PQgetCancel(connection.get()));
+    auto database = std::make_unique<PostgresDatabase>(std::move(connection), std::move(cancel));
+    if (database->Begin(error) != DatabaseResult::kDone) {
+        return nullptr;
+    }
+    return database;
+}
+
+}  // namespace gleanwork

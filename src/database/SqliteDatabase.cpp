@@ -1,0 +1,165 @@
+#include "database/SqliteDatabase.h"
+
+#include <sqlite3.h>
+
+#include <string_view>
+
+namespace gleanwork {
+
+namespace {
+
+// How long a statement waits for another program's lock on the file.
+constexpr int kBusyTimeoutMs = 5000;
+
+struct ConnectionCloser {
+    void operator()(sqlite3* connection) const { sqlite3_close_v2(connection); }
+};
+using Connection = std::unique_ptr<sqlite3, ConnectionCloser>;
+
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+// A refusal, or a lost connection when the file itself failed.
+DatabaseResult Failure(sqlite3* connection, std::string& error) {
+    error = sqlite3_errmsg(connection);
+    const int code = sqlite3_errcode(connection);
+    const bool fileFailed = code == SQLITE_IOERR || code == SQLITE_CORRUPT ||
+                            code == SQLITE_NOTADB || code == SQLITE_CANTOPEN;
+    return fileFailed ? DatabaseResult::kLost : DatabaseResult::kRefused;
+}
+
+// True when `tail`, what follows the first statement, holds no other.
+bool IsEndOfStatements(std::string_view tail) {
+    return tail.find_first_not_of("; \t\n\v\f\r") == std::string_view::npos;
+}
+
+DatabaseResult Exec(sqlite3* connection, const char* sql, std::string& error) {
+    if (sqlite3_exec(connection, sql, nullptr, nullptr, nullptr) == SQLITE_OK) {
+        return DatabaseResult::kDone;
+    }
+    return Failure(connection, error);
+}
+
+class SqliteStatement final : public DatabaseStatement {
+public:
+    SqliteStatement(sqlite3* connection, StatementHandle statement)
+        : connection_(connection), statement_(std::move(statement)) {}
+
+    DatabaseResult Execute(std::span<const std::string* const> values,
+                           std::string& error) override {
+        BindValues(values);
+        int step = SQLITE_ROW;
+        while (step == SQLITE_ROW) {
+            step = sqlite3_step(statement_.get());
+        }
+        DatabaseResult result = DatabaseResult::kDone;
+        if (step != SQLITE_DONE) {
+            result = Failure(connection_, error);
+        }
+        sqlite3_reset(statement_.get());
+        if (result != DatabaseResult::kLost && sqlite3_get_autocommit(connection_) != 0) {
+            result = Restart(result, error);
+        }
+        return result;
+    }
+
+private:
+    void BindValues(std::span<const std::string* const> values) {
+        const int count = sqlite3_bind_parameter_count(statement_.get());
+        for (int index = 0; index < count; ++index) {
+            const std::size_t at = static_cast<std::size_t>(index);
+            // A null text would be bound as NULL: an empty value points at "".
+            const char* text = at < values.size() ? values[at]->c_str() : "";
+            const sqlite3_uint64 size = at < values.size() ? values[at]->size() : 0;
+            sqlite3_bind_text64(statement_.get(), index + 1, text, size, SQLITE_STATIC,
+                                SQLITE_UTF8);
+        }
+    }
+
+    // The transaction ended inside the statement: the statement committed or
+    // rolled back itself, or the database rolled back after an error. A new
+    // transaction takes the statements that follow.
+    DatabaseResult Restart(DatabaseResult result, std::string& error) {
+        if (result == DatabaseResult::kRefused) {
+            error += " (the database undid the statements before it)";
+        }
+        std::string beginError;
+        if (Exec(connection_, "BEGIN IMMEDIATE", beginError) != DatabaseResult::kDone) {
+            error = beginError;
+            return DatabaseResult::kLost;
+        }
+        return result;
+    }
+
+    sqlite3* connection_;
+    StatementHandle statement_;
+};
+
+class SqliteDatabase final : public Database {
+public:
+    explicit SqliteDatabase(Connection connection) : connection_(std::move(connection)) {}
+
+    void AppendPlaceholder(std::size_t number, std::string& sql) const override {
+        sql += '?';
+        sql += std::to_string(number);
+    }
+
+    DatabaseResult Prepare(const std::string& sql, std::unique_ptr<DatabaseStatement>& statement,
+                           std::string& error) override {
+        sqlite3_stmt* prepared = nullptr;
+        const char* tail = nullptr;
+        const int code =
+            sqlite3_prepare_v3(connection_.get(), sql.c_str(), static_cast<int>(sql.size()) + 1,
+                               SQLITE_PREPARE_PERSISTENT, &prepared, &tail);
+        StatementHandle handle(prepared);
+        if (code != SQLITE_OK) {
+            return Failure(connection_.get(), error);
+        }
+        if (!handle || !IsEndOfStatements(tail)) {
+            error = handle ? "the text holds more than one statement" : "the statement is empty";
+            return DatabaseResult::kRefused;
+        }
+        statement = std::make_unique<SqliteStatement>(connection_.get(), std::move(handle));
+        return DatabaseResult::kDone;
+    }
+
+    DatabaseResult Commit(std::string& error) override {
+        const DatabaseResult result = Exec(connection_.get(), "COMMIT", error);
+        if (result != DatabaseResult::kDone) {
+            sqlite3_exec(connection_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        return result;
+    }
+
+    // Nothing to do: an interrupted change would roll the whole transaction
+    // back, statements end on their own, and a wait for another program's
+    // lock ends after kBusyTimeoutMs.
+    void Interrupt() override {}
+
+private:
+    Connection connection_;
+};
+
+}  // namespace
+
+std::unique_ptr<Database> OpenSqliteDatabase(const std::string& path, std::string& error) {
+    sqlite3* opened = nullptr;
+    const int code =
+        sqlite3_open_v2(path.c_str(), &opened,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    Connection connection(opened);
+    if (code == SQLITE_OK) {
+        sqlite3_busy_timeout(connection.get(), kBusyTimeoutMs);
+        if (Exec(connection.get(), "BEGIN IMMEDIATE", error) == DatabaseResult::kDone) {
+            return std::make_unique<SqliteDatabase>(std::move(connection));
+        }
+    } else {
+        error = connection ? sqlite3_errmsg(connection.get()) : sqlite3_errstr(code);
+    }
+    error = path + ": " + error;
+    return nullptr;
+}
+
+}  // namespace gleanwork

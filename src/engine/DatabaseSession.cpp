@@ -1,0 +1,143 @@
+#include "engine/DatabaseSession.h"
+
+#include "engine/PasswordRedaction.h"
+#include "storage/AgentPath.h"
+
+namespace gleanwork {
+
+namespace {
+
+// The value bound for a reference to a variable that was never saved: what
+// its expansion gives, nothing.
+const std::string kNoValue;
+
+}  // namespace
+
+DataSource AgentDataSource(const AgentDefinition& agent) {
+    DataSource source = ParseDataSource(agent.DBSOURCE);
+    if (source.engine == DatabaseEngine::kSqlite) {
+        source.location = ResolveAgentPath(source.location);
+    }
+    return source;
+}
+
+DatabaseSession::DatabaseSession(const AgentDefinition& agent, SourceLog& log)
+    : agent_(agent), log_(log), source_(AgentDataSource(agent)) {}
+
+DatabaseSession::~DatabaseSession() {
+    Close();
+}
+
+int DatabaseSession::Execute(std::string_view statementTemplate, const VariableTable& variables) {
+    if (source_.engine == DatabaseEngine::kNone) {
+        return 0;
+    }
+    if (state_ == State::kUnavailable) {
+        log_.LogLine("ERROR: Statement not run: there is no database connection");
+        return 1;
+    }
+    if (state_ == State::kUnopened && !Open()) {
+        return 1;
+    }
+    PreparedTemplate* prepared = Prepare(statementTemplate);
+    if (prepared == nullptr) {
+        return 1;
+    }
+    values_.clear();
+    for (const std::string& name : prepared->parameterized.names) {
+        const auto found = variables.find(name);
+        values_.push_back(found == variables.end() ? &kNoValue : &found->second);
+    }
+    std::string error;
+    const DatabaseResult result = prepared->statement->Execute(values_, error);
+    return result == DatabaseResult::kDone ? 0 : Report(result, error);
+}
+
+void DatabaseSession::Finish() {
+    if (state_ != State::kOpen) {
+        return;
+    }
+    std::string error;
+    if (database_->Commit(error) != DatabaseResult::kDone) {
+        LogError("The run's database statements were not saved", error);
+    }
+    Close();
+    state_ = State::kUnavailable;
+}
+
+void DatabaseSession::Interrupt() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    interrupted_ = true;
+    if (database_) {
+        database_->Interrupt();
+    }
+}
+
+bool DatabaseSession::Open() {
+    state_ = State::kUnavailable;
+    if (source_.engine == DatabaseEngine::kUnknown) {
+        LogError("Data source not understood", "use " + std::string(kDataSourceForms));
+        return false;
+    }
+    std::string error;
+    std::unique_ptr<Database> database =
+        OpenDatabase(source_, DatabaseLogin{agent_.DBUSER, agent_.DBPASS}, error);
+    if (!database) {
+        LogError("Cannot open the database", error);
+        return false;
+    }
+    const std::lock_guard<std::mutex> lock(mutex_);
+    database_ = std::move(database);
+    if (interrupted_) {
+        database_->Interrupt();
+    }
+    state_ = State::kOpen;
+    return true;
+}
+
+DatabaseSession::PreparedTemplate* DatabaseSession::Prepare(std::string_view statementTemplate) {
+    for (PreparedTemplate& prepared : prepared_) {
+        if (prepared.statementTemplate == statementTemplate) {
+            return &prepared;
+        }
+    }
+    PreparedTemplate prepared{std::string(statementTemplate),
+                              ParameterizeStatement(statementTemplate, *database_), nullptr};
+    std::string error;
+    const DatabaseResult result =
+        database_->Prepare(prepared.parameterized.sql, prepared.statement, error);
+    if (result != DatabaseResult::kDone) {
+        Report(result, error);
+        return nullptr;
+    }
+    prepared_.push_back(std::move(prepared));
+    return &prepared_.back();
+}
+
+int DatabaseSession::Report(DatabaseResult result, const std::string& error) {
+    if (result == DatabaseResult::kRefused) {
+        LogError("The database refused the statement", error);
+        return 1;
+    }
+    LogError("Lost the database connection; the run's statements were not saved", error);
+    Close();
+    state_ = State::kUnavailable;
+    return 1;
+}
+
+void DatabaseSession::Close() {
+    prepared_.clear();
+    const std::lock_guard<std::mutex> lock(mutex_);
+    database_.reset();
+}
+
+void DatabaseSession::LogError(std::string_view what, const std::string& reason) {
+    std::string line = "ERROR: ";
+    line += what;
+    line += ": ";
+    line += reason;
+    RedactPasswords(agent_, line);
+    log_.LogLine(line);
+}
+
+}  // namespace gleanwork

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "database/DataSource.h"
+#include "engine/StatementTemplate.h"
+#include "engine/VariableTable.h"
+#include "net/SourceContext.h"
+#include "storage/AgentDefinition.h"
+
+namespace gleanwork {
+
+// The data source of `agent`, an SQLite file's path resolved as the agent's
+// other paths are.
+DataSource AgentDataSource(const AgentDefinition& agent);
+
+// The database work of one run, for an agent with a data source: the
+// connection opens at the run's first statement, each statement template is
+// prepared once, and everything the run's statements did is committed
+// together when the run ends. Problems become "ERROR: " lines in the log.
+class DatabaseSession {
+public:
+    // `agent` and `log` must outlive the session.
+    DatabaseSession(const AgentDefinition& agent, SourceLog& log);
+    DatabaseSession(const DatabaseSession&) = delete;
+    DatabaseSession& operator=(const DatabaseSession&) = delete;
+    ~DatabaseSession();
+
+    // Runs the statement that `statementTemplate` stands for, its variable
+    // references bound to their values in `variables`. 0 when it ran or when
+    // the agent has no data source; 1 when it did not run.
+    int Execute(std::string_view statementTemplate, const VariableTable& variables);
+
+    // Commits the run's statements and closes the connection.
+    void Finish();
+
+    // Makes a statement that runs right now, and any later one, give up.
+    // Safe from any thread.
+    void Interrupt();
+
+private:
+    struct PreparedTemplate {
+        std::string statementTemplate;
+        ParameterizedStatement parameterized;
+        std::unique_ptr<DatabaseStatement> statement;
+    };
+
+    bool Open();
+    // The prepared statement of `statementTemplate`, or null when the
+    // database refused it or the connection was lost.
+    PreparedTemplate* Prepare(std::string_view statementTemplate);
+    // Logs a refusal or a lost connection; 1 for the statement's result.
+    int Report(DatabaseResult result, const std::string& error);
+    void Close();
+    void LogError(std::string_view what, const std::string& reason);
+
+    enum class State { kUnopened, kOpen, kUnavailable };
+
+    const AgentDefinition& agent_;
+    SourceLog& log_;
+    const DataSource source_;
+    State state_ = State::kUnopened;
+    std::mutex mutex_;  // guards database_ and interrupted_ for Interrupt
+    bool interrupted_ = false;
+    std::unique_ptr<Database> database_;
+    std::vector<PreparedTemplate> prepared_;  // goes before database_
+    std::vector<const std::string*> values_;
+};
+
+}  // namespace gleanwork

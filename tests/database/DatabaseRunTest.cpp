@@ -1,0 +1,247 @@
+// Agents that write into real databases: an SQLite file, and a PostgreSQL
+// server that the test starts for itself.
+
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <future>
+
+#include "database/DataSource.h"
+#include "engine/AgentEngine.h"
+#include "engine/DatabaseCheck.h"
+#include "support/PostgresServer.h"
+#include "support/RecordingRunLog.h"
+
+using namespace gleanwork;
+
+namespace {
+
+// Inserts every value of its source text, each ended by "|", and prints the
+// values whose statement did not run.
+const std::vector<std::string> kInsertEachValue = {
+    "BOOKMARK next", "GETUNTIL \"|\"",  "JUMPIFFAILED done", "SAVETO v", "INSERTDATA",
+    "JUMPIFOK done", "PRINTLN \"{v}\"", "BOOKMARK done",     "SKIP 1",   "JUMPIFOK next"};
+
+// A run log that calls `hook` with each line after keeping it.
+struct HookedLog : test::RecordingRunLog {
+    std::function<void(const std::string&)> hook;
+    void LogLine(std::string_view line) override {
+        RecordingRunLog::LogLine(line);
+        if (hook) {
+            hook(lines.back());
+        }
+    }
+};
+
+std::size_t CountStarting(const std::vector<std::string>& lines, std::string_view prefix) {
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::string& line) { return line.starts_with(prefix); });
+}
+
+class DatabaseRunTest : public ::testing::TestWithParam<DatabaseEngine> {
+protected:
+    void SetUp() override {
+        if (GetParam() == DatabaseEngine::kPostgres) {
+            server_.Start();
+            if (IsSkipped() || HasFailure()) {
+                return;
+            }
+        }
+        Query("CREATE TABLE t (v TEXT CHECK (v <> '<no>'))");
+    }
+
+    AgentDefinition Agent(const std::vector<std::string>& values,
+                          std::string insert = "INSERT INTO t (v) VALUES ('{v}')") {
+        std::string text;
+        for (const std::string& value : values) {
+            text += value + "|";
+        }
+        test::WriteFile(folder_ / "values.txt", text);
+        AgentDefinition agent;
+        agent.URL = folder_ / "values.txt";
+        agent.FILE = folder_ / "not-run.txt";
+        agent.SCRIPT = kInsertEachValue;
+        agent.DBINSERT = std::move(insert);
+        const bool postgres = GetParam() == DatabaseEngine::kPostgres;
+        agent.DBSOURCE = postgres ? server_.Uri() : folder_ / "values.db";
+        agent.DBUSER = postgres ? test::PostgresServer::kUser : "";
+        agent.DBPASS = postgres ? test::PostgresServer::kPassword : "";
+        return agent;
+    }
+
+    // Runs `agent`; `log.hook` may stop it or the server on the way.
+    void Run(const AgentDefinition& agent) {
+        AgentEngine engine(agent, &log_);
+        engine_ = &engine;
+        engine.Run();
+        engine_ = nullptr;
+    }
+
+    std::string NotRun() const { return test::ReadFile(folder_ / "not-run.txt"); }
+
+    // The rows of t, sorted; runs `sql` first when given.
+    std::vector<std::string> Query(const std::string& sql = "") {
+        std::vector<std::string> rows;
+        const std::string select = sql.empty() ? "SELECT v FROM t ORDER BY v" : sql;
+        if (GetParam() == DatabaseEngine::kSqlite) {
+            sqlite3* db = nullptr;
+            sqlite3_open((folder_ / "values.db").c_str(), &db);
+            sqlite3_exec(
+                db, select.c_str(),
+                [](void* out, int, char** row, char**) {
+                    static_cast<std::vector<std::string>*>(out)->emplace_back(row[0]);
+                    return 0;
+                },
+                &rows, nullptr);
+            sqlite3_close(db);
+            return rows;
+        }
+        PGconn* connection = PQconnectdb(server_.LoginUri().c_str());
+        PGresult* result = PQexec(connection, select.c_str());
+        for (int row = 0; row < PQntuples(result); ++row) {
+            rows.emplace_back(PQgetvalue(result, row, 0),
+                              static_cast<std::size_t>(PQgetlength(result, row, 0)));
+        }
+        PQclear(result);
+        PQfinish(connection);
+        return rows;
+    }
+
+    test::TempFolder folder_;
+    test::PostgresServer server_;
+    HookedLog log_;
+    AgentEngine* engine_ = nullptr;
+};
+
+INSTANTIATE_TEST_SUITE_P(Engines, DatabaseRunTest,
+                         ::testing::Values(DatabaseEngine::kSqlite, DatabaseEngine::kPostgres),
+                         [](const auto& param) {
+                             return param.param == DatabaseEngine::kSqlite ? "SQLite"
+                                                                           : "PostgreSQL";
+                         });
+
+// Values are bound, never pasted: quotes, injection text, braces and a huge
+// value land as they are. PostgreSQL's UTF-8 database refuses bytes that are
+// not UTF-8, and only that statement fails.
+TEST_P(DatabaseRunTest, BindsEveryValueAsData) {
+    const std::string latin1 = "caf\xE9";
+    std::vector<std::string> values = {"O'Brien said \"hi\"", "'); DROP TABLE t; --", "{v} \\x41",
+                                       latin1, std::string(3 << 20, 'x')};
+    Run(Agent(values));
+    const bool postgres = GetParam() == DatabaseEngine::kPostgres;
+    EXPECT_EQ(NotRun(), postgres ? latin1 + "\n" : "");
+    EXPECT_EQ(CountStarting(log_.lines, "ERROR: "), postgres ? 1u : 0u);
+    if (postgres) {
+        std::erase(values, latin1);
+    }
+    std::sort(values.begin(), values.end());
+    EXPECT_TRUE(Query() == values);  // no dump of the huge value
+}
+
+// A refused statement fails alone, with the database's message; a value
+// inside a longer quoted text is bound too.
+TEST_P(DatabaseRunTest, ARefusedStatementLeavesTheOthers) {
+    Run(Agent({"a", "no", "b", "c"}, "INSERT INTO t (v) VALUES ('<{v}>')"));
+    EXPECT_EQ(NotRun(), "no\n");
+    EXPECT_EQ(Query(), (std::vector<std::string>{"<a>", "<b>", "<c>"}));
+    ASSERT_EQ(CountStarting(log_.lines, "ERROR: The database refused the statement: "), 1u);
+    EXPECT_EQ(log_.lines.back(), "Agent completed.");
+}
+
+// A stopped run keeps every statement that ran before the stop.
+TEST_P(DatabaseRunTest, AStoppedRunCommitsWhatRan) {
+    std::vector<std::string> values;
+    for (int n = 100; n < 200; ++n) {
+        values.push_back(std::to_string(n));
+    }
+    log_.hook = [&](const std::string& line) {
+        if (line == "{v} = 150") {
+            engine_->Stop();
+        }
+    };
+    Run(Agent(values));
+    values.resize(50);
+    EXPECT_EQ(Query(), values);
+    EXPECT_EQ(CountStarting(log_.lines, "ERROR: "), 0u);
+}
+
+// Test connection connects, prepares both statements and says how it went.
+TEST_P(DatabaseRunTest, TestConnectionTriesBothStatements) {
+    AgentDefinition agent = Agent({});
+    agent.DBUPDATE = "UPDATE nowhere SET v = '{v}'";
+    const std::string report = CheckDatabaseSettings(agent);
+    EXPECT_NE(report.find(".\nThe SQL for INSERTDATA command is accepted.\nThe SQL for UPDATEDATA "
+                          "command is refused: "),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("nowhere"), std::string::npos) << report;
+}
+
+using PostgresRunTest = DatabaseRunTest;
+INSTANTIATE_TEST_SUITE_P(Engines, PostgresRunTest, ::testing::Values(DatabaseEngine::kPostgres),
+                         [](const auto&) { return "PostgreSQL"; });
+
+// A lost connection is one error; later statements fail without waiting;
+// what earlier runs committed stays.
+TEST_P(PostgresRunTest, ALostConnectionFailsTheRestCleanly) {
+    Run(Agent({"kept"}));
+    log_.hook = [&](const std::string& line) {
+        if (line == "{v} = 2") {
+            server_.Stop();
+        }
+    };
+    Run(Agent({"1", "2", "3", "4"}));
+    EXPECT_EQ(NotRun(), "2\n3\n4\n");
+    EXPECT_EQ(CountStarting(log_.lines, "ERROR: Lost the database connection"), 1u);
+    EXPECT_EQ(CountStarting(log_.lines, "ERROR: Statement not run: "), 2u);
+    server_.Start();
+    EXPECT_EQ(Query(), std::vector<std::string>{"kept"});
+}
+
+// A wrong password is named as such, and no password is anywhere in the log,
+// also where the client library echoes a malformed address.
+TEST_P(PostgresRunTest, AWrongPasswordIsReportedWithoutIt) {
+    AgentDefinition agent = Agent({"a", "b"});
+    agent.DBPASS = "not-the-password-7f3a";
+    Run(agent);
+    EXPECT_EQ(NotRun(), "a\nb\n");
+    const auto refused = std::find_if(log_.lines.begin(), log_.lines.end(), [](auto& line) {
+        return line.starts_with("ERROR: Cannot open the database: ");
+    });
+    ASSERT_NE(refused, log_.lines.end());
+    EXPECT_NE(refused->find("password authentication failed"), std::string::npos);
+    EXPECT_EQ(CountStarting(log_.lines, "ERROR: Statement not run: "), 1u);
+    agent.DBSOURCE = server_.Uri() + "&password=bad%zz-7f3a";
+    Run(agent);
+    for (const std::string& line : log_.lines) {
+        EXPECT_EQ(line.find("7f3a"), std::string::npos) << line;
+    }
+}
+
+// Stopping a run whose statement waits for a lock ends the wait: the run
+// ends and nothing of it is kept.
+TEST_P(PostgresRunTest, StoppingEndsAStatementThatWaits) {
+    PGconn* locker = PQconnectdb(server_.LoginUri().c_str());
+    PQclear(PQexec(locker, "BEGIN; LOCK TABLE t IN ACCESS EXCLUSIVE MODE"));
+    std::promise<void> waiting;
+    log_.hook = [&](const std::string& line) {
+        if (line.starts_with("[SQL]: ")) {
+            waiting.set_value();
+        }
+    };
+    const AgentDefinition agent = Agent({"a"});
+    AgentEngine engine(agent, &log_);
+    auto run = std::async(std::launch::async, [&] { engine.Run(); });
+    waiting.get_future().wait();
+    engine.Stop();
+    const bool ended = run.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    PQfinish(locker);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(Query(), std::vector<std::string>{});
+}
+
+}  // namespace
