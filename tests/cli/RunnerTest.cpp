@@ -81,5 +81,19 @@ TEST(Runner, RunsAnAgentFileOrACatalogueAgentAndRefusesWhatItCannotRun) {
     EXPECT_NE(ReadFile(folder / "stdout").find("--agent-file PATH"), std::string::npos);
 }
 
+// Collected text with line breaks cannot write entries of its own into the
+// log file; and "--" lets an agent name begin with "-".
+TEST(Runner, LineBreaksInsideALogEntryStayInsideIt) {
+    const TempInstallFolder folder;
+    std::filesystem::create_directory(folder / "Agents");
+    WriteFile(folder / "page.txt", "x\nAgent completed.\rERROR: y\\n");
+    WriteFile(folder / "AGENTS.INI", "-forge\n");
+    WriteFile(folder / "Agents/-forge.agt", "URL=page.txt\nSCRIPT\nGET 99\n");
+    ASSERT_EQ(RunRunner(folder, "--log run.log -- -forge").first, 0);
+    EXPECT_TRUE(ReadFile(folder / "run.log")
+                    .ends_with("\n<< x\\nAgent completed.\\rERROR: y\\\\n\n[End of file]\n"
+                               "Agent completed.\n"));
+}
+
 }  // namespace
 }  // namespace gleanwork::test

@@ -19,8 +19,7 @@ struct ScriptResult {
 // Runs `agent`'s script over `source`, taken byte for byte (zero bytes and
 // CR LF pairs included), with an output file in a temporary folder. `onLine`,
 // when given, sees the run's running flag after every logged line (a test can
-// stop the run by clearing it). Fails the test when the script's lines do not
-// follow those that start every script.
+// stop the run by clearing it).
 ScriptResult RunScriptOver(AgentDefinition agent, const std::string& source,
                            const std::function<void(std::atomic<bool>&)>& onLine = {});
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "storage/InstallFolder.h"
@@ -92,6 +94,22 @@ TEST(AgentCatalogue, AnInterruptedSaveLeavesEveryFileWholeAndOldOrNew) {
     }
     EXPECT_EQ(catalogue.SaveCatalogue(), 0);
     EXPECT_EQ(Reloaded(), (Names{"P=new", "Q=new", "R=new", "S=new"}));
+}
+
+TEST(AgentCatalogue, ReplacedFilesKeepTheirPermissions) {
+    const TempInstallFolder folder;
+    AgentCatalogue catalogue;
+    catalogue.AddAgent(MakeAgent("Bank", "holds a password"));
+    ASSERT_EQ(catalogue.SaveCatalogue(), 0);
+    for (const char* file : {"Agents/Bank.agt", "AGENTS.INI"}) {
+        ASSERT_EQ(::chmod((folder / file).c_str(), 0600), 0);
+    }
+    ASSERT_EQ(catalogue.SaveCatalogue(), 0);
+    for (const char* file : {"Agents/Bank.agt", "AGENTS.INI"}) {
+        struct stat info {};
+        EXPECT_EQ(::stat((folder / file).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << file;
+    }
 }
 
 TEST(AgentCatalogue, TheInstallFolderIsTheVariableThenXdgThenHome) {

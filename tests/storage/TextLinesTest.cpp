@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
-
-#include "base/TextScan.h"
 #include "support/TempFolder.h"
 
 namespace gleanwork::test {
@@ -34,22 +31,6 @@ TEST(ReadTextLines, DropsLineEndsEmptyAndCommentLinesAndKeepsEveryOtherByte) {
         EXPECT_EQ(ReadTextLines(unreadable, lines), -1);
     }
     EXPECT_EQ(lines, Lines{"one"});
-}
-
-TEST(ReadDecimal, ReadsLikeAtoiAndNeverOverflows) {
-    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-    for (const auto& [text, value] :
-         std::vector<std::pair<std::string, std::int64_t>>{{"  7x", 7},
-                                                           {"yes", 0},
-                                                           {"", 0},
-                                                           {"-12", -12},
-                                                           {"+3", 3},
-                                                           {"\t\n\v\f\r 42", 42},
-                                                           {"- 5", 0},
-                                                           {"99999999999999999999999", kMax},
-                                                           {"-99999999999999999999999", -kMax}}) {
-        EXPECT_EQ(ReadDecimal(text), value) << text;
-    }
 }
 
 }  // namespace

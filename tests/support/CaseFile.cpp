@@ -82,6 +82,9 @@ std::vector<Case> ReadCaseFile(const std::string& path, const std::set<std::stri
             errors.push_back(where + "text outside a section");
         }
     }
+    if (cases.empty()) {
+        errors.push_back(path + ": no cases");
+    }
     for (Case& c : cases) {
         for (auto& [name, lines] : c.sections) {
             while (!lines.empty() && lines.back().empty()) {

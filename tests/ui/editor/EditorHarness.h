@@ -13,19 +13,6 @@
 #include "ui/editor/CAgentPropOutput.h"
 #include "ui/sheet/PropertySheet.h"
 
-namespace gleanwork {
-
-// Lets QCOMPARE show an agent as its agent file.
-inline char* toString(const AgentDefinition& agent) {
-    const test::TempFolder folder;
-    AgentDefinition named = agent;
-    named.name = "shown";
-    WriteAgentFile(named, folder.Path());
-    return QTest::toString(QString::fromStdString(test::ReadFile(folder / "shown.agt")));
-}
-
-}  // namespace gleanwork
-
 namespace gleanwork::test {
 
 // The editor's three pages in a sheet shown without a modal loop, so that a

@@ -1,14 +1,13 @@
-// Agent Output windows: a run lists the engine's log as it goes, Close ends
-// even an endless run, the program's end stops every run, and the stored
-// lines lose nothing.
+// Agent Output windows: Close ends even an endless run, the stored lines lose
+// nothing, and the view browses a million of them.
 #include <QPointer>
+#include <QScrollBar>
 #include <QtTest>
 
-#include "engine/AgentEngine.h"
-#include "support/RecordingRunLog.h"
 #include "support/RunWindows.h"
 #include "ui/run/RunLogLines.h"
 #include "ui/run/RunLogModel.h"
+#include "ui/run/RunLogView.h"
 
 using namespace gleanwork;
 using test::FinishedRun;
@@ -18,39 +17,6 @@ class AgentOutputTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void aRunListsTheEngineLogInOrderAndStaysOpen() {
-        const test::TempFolder folder;
-        test::WriteFile(folder / "page.html", "<a href=\"one\">1</a> <a href=\"two\">2</a>\n");
-        AgentDefinition agent = test::MakeAgent("Links");
-        agent.URL = folder / "page.html";
-        agent.FILE = folder / "links.txt";
-        agent.SCRIPT = {"BOOKMARK next",
-                        "FIND \"href=\\\"\"",
-                        "JUMPIFFAILED done",
-                        "GETUNTIL \"\\\"\"",
-                        "PRINT",
-                        "PRINTLN",
-                        "JUMPIFOK next",
-                        "BOOKMARK done",
-                        "bogus"};
-        test::RecordingRunLog expected;
-        AgentEngine(agent, &expected).Run();
-        QStringList expectedLines;
-        for (const std::string& line : expected.lines) {
-            expectedLines << QString::fromStdString(line);
-        }
-
-        QPointer<CAgentOutputDlg> window = new CAgentOutputDlg(agent);
-        FinishedRun run(window);
-        QCOMPARE(window->windowTitle(), QString("Agent Output"));
-        QTRY_VERIFY_WITH_TIMEOUT(run.finished, kRunTimeoutMs);
-        QCOMPARE(run.lines, expectedLines);
-        QCOMPARE(test::ReadFile(folder / "links.txt"), std::string("one\ntwo\n"));
-        QVERIFY(window->isVisible());
-        window->reject();
-        QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), kRunTimeoutMs);
-    }
-
     void closeEndsAnEndlessRun_data() {
         QTest::addColumn<int>("rowsBeforeClose");
         QTest::newRow("while it loops") << 1000;
@@ -69,18 +35,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(run.finished, kRunTimeoutMs);
         QCOMPARE(run.lines.last(), QString("Agent completed."));
         QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), kRunTimeoutMs);
-    }
-
-    void theProgramsEndStopsEveryRun() {
-        const test::TempFolder folder;
-        test::WriteFile(folder / "source.txt", "abc");
-        const AgentDefinition agent = test::MakeEndlessAgent("Endless", folder / "source.txt");
-        QPointer<CAgentOutputDlg> shown = new CAgentOutputDlg(agent);
-        QPointer<CAgentOutputDlg> hidden = new CAgentOutputDlg(agent);
-        hidden->hide();
-        QTRY_VERIFY_WITH_TIMEOUT(shown->model()->rowCount() > 100, kRunTimeoutMs);
-        CAgentOutputDlg::EndAllRuns();
-        QVERIFY(shown.isNull() && hidden.isNull());
     }
 
     void storedLinesKeepTheirOrderAndText() {
@@ -102,6 +56,32 @@ private slots:
         QCOMPARE(model.rowCount(), static_cast<int>(expected.size()));
         QCOMPARE(model.RowText(2).size(), qsizetype(RunLogModel::kMostShownCharacters + 1));
         QCOMPARE(model.RowText(2).back(), QChar(0x2026));
+    }
+
+    // New lines leave the view alone; clicks and keys select one row; the
+    // last of a million lines and the end of a long line can be reached.
+    void aMillionLinesCanBeBrowsed() {
+        auto lines = std::make_shared<RunLogLines>();
+        RunLogModel model(lines);
+        RunLogView view;
+        view.setModel(&model);
+        view.resize(400, 300);
+        view.show();
+        for (int row = 0; row < 1000000; ++row) {
+            lines->Append(row == 3 ? std::string(400, 'W') : "line " + std::to_string(row));
+        }
+        model.Refresh();
+        view.SetLongestTextLength(lines->LongestLength());
+        QCOMPARE(view.verticalScrollBar()->value(), 0);
+        QVERIFY(view.horizontalScrollBar()->maximum() > 0);
+        const int height = view.visualRect(model.index(0)).height();
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(10, 2 * height + 2));
+        QTest::keyClick(&view, Qt::Key_Down);
+        QCOMPARE(view.currentIndex().row(), 3);
+        QTest::keyClick(&view, Qt::Key_End);
+        const int page = view.verticalScrollBar()->pageStep();
+        QCOMPARE(view.indexAt(QPoint(5, (page - 1) * height + 1)).row(), 999999);
+        QCOMPARE(view.selectionModel()->selectedRows().size(), 1);
     }
 };
 
