@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 
-#include "net/Base64.h"
 #include "net/HostResolver.h"
 #include "net/UrlSplit.h"
 
@@ -29,17 +28,6 @@ TEST(HttpUrlSplit, TakesHostPortAndPathApart) {
     }
     EXPECT_EQ(ReadPort("  -12"), -12);
     EXPECT_EQ(ReadPort("letters"), 0);
-}
-
-TEST(HttpBase64, EncodesEveryPaddingCase) {
-    for (const auto& [bytes, text] :
-         std::vector<std::pair<std::string, std::string>>{{"", ""},
-                                                          {"f", "Zg=="},
-                                                          {"fo", "Zm8="},
-                                                          {"foo", "Zm9v"},
-                                                          {{"\0\xff\xfe", 3}, "AP/+"}}) {
-        EXPECT_EQ(EncodeBase64(bytes), text);
-    }
 }
 
 TEST(HttpResolver, TakesDottedAddressesAndRefusesUnknownNames) {

@@ -2,9 +2,7 @@
 
 #include <string>
 
-#include "net/FetchFixture.h"
 #include "net/UrlResolve.h"
-#include "support/ScriptedTransport.h"
 
 namespace gleanwork::test {
 namespace {
@@ -30,31 +28,6 @@ TEST(ResolveUrl, ResolvesReferencesAsRfc3986Does) {
     EXPECT_EQ(ResolveUrl("pages/a.html", "b.html"), "pages/b.html");
     EXPECT_EQ(ResolveUrl("/srv/site/a.html", "../img/x.png"), "/srv/img/x.png");
     EXPECT_EQ(ResolveUrl("/srv/a.html", "https://h/x"), "https://h/x");
-}
-
-// Each request names its origin in its Host line (in brackets for IPv6, the
-// port only when it is not the scheme's); a relative location, in any case of
-// the header name, resolves against the URL of the reply.
-TEST(HttpClient, ResolvesLocationsAndNamesTheOrigin) {
-    // clang-format off
-    const struct { std::string url, proxy, location, request; } cases[] = {
-        {"http://127.0.0.1/d/a", "", "/next", "GET /next HTTP/1.0\r\nHost: 127.0.0.1\r\n"},
-        {"http://127.0.0.1:8080/d/a", "", "b.html", "GET /d/b.html HTTP/1.0\r\nHost: 127.0.0.1:8080\r\n"},
-        {"http://127.0.0.1/d/a", "", "//[::1]:81/x", "GET /x HTTP/1.0\r\nHost: [::1]:81\r\n"},
-        {"http://127.0.0.1/d/a", "", "?q=1", "GET /d/a?q=1 HTTP/1.0\r\nHost: 127.0.0.1\r\n"},
-        {"http://127.0.0.1/d/a", "", "../up", "GET /up HTTP/1.0\r\nHost: 127.0.0.1\r\n"},
-        {"http://o.invalid:81/d/a", "127.0.0.1", "b", "GET http://o.invalid:81/d/b HTTP/1.0\r\nHost: o.invalid:81\r\n"},
-    };
-    // clang-format on
-    for (const auto& row : cases) {
-        ScriptedTransport transport;
-        transport.replies = {"HTTP/1.0 302 Found\r\nlocation: " + row.location + "\r\n\r\n"};
-        Fetch fetch(row.url);
-        fetch.agent.HOST = row.proxy;
-        EXPECT_EQ(fetch.Run(transport), 0);
-        ASSERT_EQ(transport.requests.size(), 2U);
-        EXPECT_TRUE(transport.requests[1].starts_with(row.request)) << transport.requests[1];
-    }
 }
 
 }  // namespace
