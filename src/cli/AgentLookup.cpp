@@ -42,6 +42,13 @@ std::optional<AgentDefinition> FindCatalogueAgent(const std::string& name, std::
 
 }  // namespace
 
+std::string AgentFileOf(const RunnerOptions& options) {
+    if (!options.agentFile.empty()) {
+        return options.agentFile;
+    }
+    return AgentFilePath(GetInstallFolder() + "/Agents", options.agentName);
+}
+
 std::optional<AgentDefinition> LookUpAgent(const RunnerOptions& options, std::string& error) {
     if (!options.agentFile.empty()) {
         return ReadAgentFromFile(options.agentFile, error);

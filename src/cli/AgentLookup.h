@@ -8,8 +8,12 @@
 
 namespace gleanwork {
 
+// The agent file that LookUpAgent reads for `options`.
+std::string AgentFileOf(const RunnerOptions& options);
+
 // The agent that the options name: read from its agent file, or found by name
 // in the catalogue. Nothing (with `error` set to one line) when there is none.
+
 std::optional<AgentDefinition> LookUpAgent(const RunnerOptions& options, std::string& error);
 
 }  // namespace gleanwork

@@ -10,6 +10,7 @@ const char* const kRunnerUsage =
     "usage: gleanwork-run [--log FILE] [--connect-timeout S] [--read-timeout S] [--] NAME\n"
     "       gleanwork-run [--log FILE] [--connect-timeout S] [--read-timeout S] "
     "--agent-file PATH\n"
+    "       gleanwork-run --check NAME | --check --agent-file PATH\n"
     "\n"
     "Runs one agent without windows: the agent NAME of the catalogue in the\n"
     "installation folder, or the agent stored in the file PATH.\n"
@@ -18,13 +19,16 @@ const char* const kRunnerUsage =
     "  --connect-timeout S    give up a connection after S seconds (default 30)\n"
     "  --read-timeout S       give up a receive after S seconds (default 60)\n"
     "  --agent-file PATH      run the agent file PATH instead of a catalogue agent\n"
+    "  --check                check the agent's script instead of running it: each\n"
+    "                         warning is printed as FILE:LINE: message\n"
     "  --help                 print this help\n"
     "  --                     end of options: NAME may begin with \"-\"\n"
     "\n"
     "In the run log, one line is one entry: a line break inside an entry is\n"
     "written as \\n (a carriage return as \\r, a backslash as \\\\).\n"
     "\n"
-    "Exit status: 0 after a run, 2 for a usage error, an unknown agent or an\n"
+    "Exit status: 0 after a run (and after a check without warnings), 1 after a\n"
+    "check with warnings, 2 for a usage error, an unknown agent or an\n"
     "agent file that cannot be read.\n";
 
 namespace {
@@ -113,6 +117,10 @@ bool ApplyArgument(ArgumentReader& reader, RunnerOptions& options, std::string& 
     }
     if (arg == "--help" || arg == "-h") {
         options.help = true;
+        return true;
+    }
+    if (arg == "--check") {
+        options.check = true;
         return true;
     }
     if (arg == "--log") {

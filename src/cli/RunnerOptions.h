@@ -14,6 +14,7 @@ struct RunnerOptions {
     std::string agentName;  // the catalogue agent to run, or
     std::string agentFile;  // the agent file to run
     HttpLimits limits;
+    bool check = false;  // check the script instead of running it
     bool help = false;
 };
 

@@ -7,12 +7,14 @@
 #include "base/FileCloser.h"
 #include "cli/AgentLookup.h"
 #include "cli/RunnerOptions.h"
+#include "cli/ScriptCheckReport.h"
 #include "cli/StreamRunLog.h"
 #include "engine/AgentEngine.h"
 
 namespace {
 
 constexpr int kRunEnded = 0;
+constexpr int kScriptWarnings = 1;
 constexpr int kCannotRun = 2;
 
 int Fail(const std::string& message) {
@@ -37,6 +39,10 @@ int main(int argc, char** argv) {
     const std::optional<AgentDefinition> agent = LookUpAgent(*options, error);
     if (!agent) {
         return Fail(error);
+    }
+    if (options->check) {
+        return ReportScriptCheck(*agent, AgentFileOf(*options), stdout) == 0 ? kRunEnded
+                                                                             : kScriptWarnings;
     }
     FileStream logFile;
     if (!options->logFile.empty()) {

@@ -16,7 +16,9 @@ void AgentEngine::Run() {
     log_.LogLine("Setting variables...");
     pages_.OpenSource();
     OpenOutput();
-    ScriptInterpreter({agent_, pages_, variables_, output_, log_, database_, running_}).RunScript();
+    ScriptInterpreter(
+        {agent_, pages_, variables_, output_, log_, database_, running_, stepControl_})
+        .RunScript();
     database_.Finish();
     output_.Close();
     log_.LogLine("Agent completed.");
@@ -31,6 +33,9 @@ void AgentEngine::Stop() {
     running_.store(false);
     pages_.Interrupt();
     database_.Interrupt();
+    if (stepControl_ != nullptr) {
+        stepControl_->Release();
+    }
 }
 
 void AgentEngine::OpenOutput() {

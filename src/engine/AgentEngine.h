@@ -37,6 +37,10 @@ public:
     void Stop();
     bool IsRunning() const { return running_.load(std::memory_order_relaxed); }
 
+    // Lets `control` pause the script between lines; it must outlive the run.
+    // Stop releases a paused run.
+    void SetStepControl(StepControl* control) { stepControl_ = control; }
+
     void SetHttpLimits(const HttpLimits& limits) { pages_.SetHttpLimits(limits); }
     void SetPageReader(PageBrowser::PageReader reader) { pages_.SetPageReader(std::move(reader)); }
 
@@ -51,6 +55,7 @@ private:
     RunLogWriter log_;
     PageBrowser pages_;
     DatabaseSession database_;
+    StepControl* stepControl_ = nullptr;
 };
 
 }  // namespace gleanwork

@@ -30,7 +30,11 @@ constexpr auto kSetsStatus = [] {
 
 }  // namespace
 
-ScriptInterpreter::ScriptInterpreter(const ScriptRun& run) : run_(run), script_(run.agent.SCRIPT) {}
+ScriptInterpreter::ScriptInterpreter(const ScriptRun& run) : run_(run), script_(run.agent.SCRIPT) {
+    if (run.step != nullptr) {
+        stepObserver_.emplace(*run.step);
+    }
+}
 
 void ScriptInterpreter::RunScript() {
     run_.log.LogLine("Starting script...");
@@ -38,8 +42,7 @@ void ScriptInterpreter::RunScript() {
     const std::size_t lineCount = script_.size();
     lines_.assign(lineCount, PreparedLine());
     OpenPage(0);
-    for (lineIndex_ = 0; lineIndex_ < lineCount && run_.running.load(std::memory_order_relaxed);
-         ++lineIndex_) {
+    for (lineIndex_ = 0; lineIndex_ < lineCount && ReadyForLine(); ++lineIndex_) {
         ExecuteLine(lineIndex_);
     }
 }
@@ -62,6 +65,13 @@ int ScriptInterpreter::LogStatement(std::string_view statementTemplate) {
     AppendExpansion(statementTemplate, run_.variables, trace_);
     run_.log.LogLine(trace_);
     return run_.database.Execute(statementTemplate, run_.variables);
+}
+
+bool ScriptInterpreter::ReadyForLine() {
+    if (stepObserver_ && stepObserver_->Wanted()) {
+        stepObserver_->BeforeLine(lineIndex_, cursor_, dataBuffer_, statusOk_, run_.variables);
+    }
+    return run_.running.load(std::memory_order_relaxed);
 }
 
 ScriptInterpreter::PreparedLine& ScriptInterpreter::Prepare(std::size_t index) {

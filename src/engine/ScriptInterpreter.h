@@ -11,6 +11,7 @@
 #include "engine/CommandTable.h"
 #include "engine/ScriptLine.h"
 #include "engine/ScriptRun.h"
+#include "engine/StepObserver.h"
 #include "engine/TextCursor.h"
 
 namespace gleanwork {
@@ -55,6 +56,9 @@ private:
         std::optional<std::int64_t> jumpTarget;  // of a constant argument
     };
 
+    // Before each line: pauses when stepping asks for it; false once the
+    // run is stopped.
+    bool ReadyForLine();
     PreparedLine& Prepare(std::size_t index);
     std::string_view ArgumentOf(PreparedLine& line);
     void ExecuteLine(std::size_t index);
@@ -84,6 +88,7 @@ private:
     std::size_t lineIndex_ = 0;
     std::vector<PreparedLine> lines_;
     std::optional<BookmarkIndex> bookmarks_;
+    std::optional<StepObserver> stepObserver_;
     std::string expansion_;  // the expansion of an argument that names variables
     std::string trace_;
 };

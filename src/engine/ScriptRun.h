@@ -7,6 +7,7 @@
 #include "engine/PageBrowser.h"
 #include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
+#include "engine/StepControl.h"
 #include "engine/VariableTable.h"
 #include "storage/AgentDefinition.h"
 
@@ -15,8 +16,9 @@ namespace gleanwork {
 // What the engine hands its interpreter for one run of the script: the agent
 // (its script and statements), the pages (the source text and those that
 // FETCH reads), the run's variables and output, its log, its database
-// session, and the flag that is cleared to stop the run. Everything
-// referred to outlives the interpreter.
+// session, the flag that is cleared to stop the run, and the control that
+// pauses it between lines (null: the run never pauses). Everything referred
+// to outlives the interpreter.
 struct ScriptRun {
     const AgentDefinition& agent;
     PageBrowser& pages;
@@ -25,6 +27,7 @@ struct ScriptRun {
     RunLogWriter& log;
     DatabaseSession& database;
     const std::atomic<bool>& running;
+    StepControl* step;
 };
 
 }  // namespace gleanwork

@@ -53,7 +53,8 @@ public:
     // True when the text at the cursor begins with `prefix`.
     bool LooksAt(std::string_view prefix) const { return Rest().starts_with(prefix); }
 
-    // The text from the cursor to the end.
+    // The whole text, and the text from the cursor to the end.
+    std::string_view Text() const { return text_; }
     std::string_view Rest() const { return text_.substr(position_); }
 
 private:

@@ -19,13 +19,14 @@ std::string_view WithoutLineEnd(std::string_view line) {
 
 }  // namespace
 
-int ReadTextLines(const std::string& path, std::vector<std::string>& lines) {
+int ReadTextLines(const std::string& path, std::vector<std::string>& lines,
+                  std::vector<std::size_t>* lineNumbers) {
     std::string content;
     if (!AppendFileContent(path, content)) {
         return -1;
     }
     std::string_view rest(content);
-    while (!rest.empty()) {
+    for (std::size_t number = 1; !rest.empty(); ++number) {
         const std::size_t end = rest.find('\n');
         std::string_view line = rest.substr(0, end);
         if (end == std::string_view::npos) {
@@ -37,6 +38,9 @@ int ReadTextLines(const std::string& path, std::vector<std::string>& lines) {
         }
         if (IsUsableLine(line)) {
             lines.emplace_back(line);
+            if (lineNumbers != nullptr) {
+                lineNumbers->push_back(number);
+            }
         }
     }
     return 0;

@@ -19,7 +19,7 @@ struct ScriptRunParts {
         pages.emplace(agent, &writer);
         pages->Show(std::string(text));
         database.emplace(agent, writer);
-        return {agent, *pages, variables, output, writer, *database, running};
+        return {agent, *pages, variables, output, writer, *database, running, nullptr};
     }
 
     std::optional<PageBrowser> pages;

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "storage/AgentCatalogue.h"
@@ -84,6 +85,10 @@ CAgentAdmin::CAgentAdmin()
     connect(newButton_, &QPushButton::clicked, this, &CAgentAdmin::NewAgent);
     connect(editButton_, &QPushButton::clicked, this, &CAgentAdmin::EditAgent);
     connect(removeButton_, &QPushButton::clicked, this, &CAgentAdmin::RemoveAgent);
+    // Delete in the list is Remove Agent, question included.
+    auto* remove = new QShortcut(QKeySequence::Delete, agentList_);
+    remove->setContext(Qt::WidgetShortcut);
+    connect(remove, &QShortcut::activated, this, &CAgentAdmin::RemoveAgent);
     // The selection, not the current entry: a click makes the entry current
     // before it selects it.
     connect(agentList_, &QListWidget::itemSelectionChanged, this, &CAgentAdmin::ShowDescription);
@@ -182,6 +187,7 @@ void CAgentAdmin::RemoveAgent() {
     QMessageBox confirm(QMessageBox::Warning, "Gleanwork - Remove Agent",
                         "Are you sure you want to remove this agent?",
                         QMessageBox::Yes | QMessageBox::No, this);
+    confirm.setInformativeText(ToDisplayText(agent->name));
     if (confirm.exec() != QMessageBox::Yes) {
         return;
     }

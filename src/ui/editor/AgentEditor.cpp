@@ -8,6 +8,7 @@
 #include "ui/editor/CAgentPropActions.h"
 #include "ui/editor/CAgentPropGeneral.h"
 #include "ui/editor/CAgentPropOutput.h"
+#include "ui/run/CAgentOutputDlg.h"
 #include "ui/sheet/PropertySheet.h"
 
 namespace gleanwork {
@@ -21,6 +22,21 @@ QString EditorCaption(AgentEditorMode mode, const AgentDefinition& agent) {
     return QStringLiteral("Edit Agent - ") + ToDisplayText(agent.name);
 }
 
+// A test run takes the agent as the pages hold it, unsaved changes included,
+// but writes no output file: a trial must not add to or replace real output.
+void StartTestRun(QWidget* parent, const AgentDefinition& agent,
+                  const std::array<AgentPage*, 3>& pages) {
+    AgentDefinition trial = agent;
+    for (const AgentPage* page : pages) {
+        page->WriteTo(trial);
+    }
+    trial.FILE.clear();
+    if (trial.name.empty()) {
+        trial.name = "New Agent";
+    }
+    new CAgentOutputDlg(trial, parent, CAgentOutputDlg::Start::kPaused);
+}
+
 }  // namespace
 
 // The pages work on their own values; `agent` is written only after OK, and
@@ -30,13 +46,16 @@ bool RunAgentEditor(QWidget* parent, AgentEditorMode mode, AgentDefinition& agen
                     const AgentCatalogue& catalogue) {
     PropertySheet sheet(EditorCaption(mode, agent), parent);
     auto* general = new CAgentPropGeneral;
-    const std::array<AgentPage*, 3> pages{general, new CAgentPropActions, new CAgentPropOutput};
+    auto* actions = new CAgentPropActions;
+    const std::array<AgentPage*, 3> pages{general, actions, new CAgentPropOutput};
     for (AgentPage* page : pages) {
         sheet.AddPage(page);
         if (mode == AgentEditorMode::Edit) {
             page->ReadFrom(agent);
         }
     }
+    QObject::connect(actions, &CAgentPropActions::testRunRequested, &sheet,
+                     [&sheet, &agent, &pages] { StartTestRun(&sheet, agent, pages); });
     general->SetNameCheck([&agent, &catalogue](const std::string& name) {
         return AgentNameProblem(name, agent, catalogue);
     });

@@ -4,16 +4,23 @@
 #include <vector>
 
 #include "ui/editor/AgentPage.h"
+#include "ui/editor/ScriptUndo.h"
 
 class QComboBox;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 
 namespace gleanwork {
 
+class ScriptCheckView;
+
 // The Actions page of the agent editor: the agent's script as an ordered list
 // of lines, written from command templates. The visible list and the script
-// lines always agree line for line; only the four buttons change them.
+// lines always agree line for line. The buttons, Enter in the command field,
+// editing a line in place (F2 or a double-click) and Delete change them;
+// Ctrl+Z and Ctrl+Shift+Z undo and redo those changes. The script checker's
+// warnings are shown as the script changes and as a command is typed.
 class CAgentPropActions : public AgentPage {
     Q_OBJECT
 
@@ -23,7 +30,12 @@ public:
     const std::string& commandText() const { return commandText_; }
     const std::vector<std::string>& scriptLines() const { return values().SCRIPT; }
 
+signals:
+    // "Test run": run the script as it stands, step by step.
+    void testRunRequested();
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void OnInitPage() override;
     void LoadPage() override;
     void SavePage() override;
@@ -34,6 +46,13 @@ private:
     void OnMoveUp();
     void OnMoveDown();
     void OnSelectionChanged();
+    void OnEnter();
+    void OnLineEdited(QListWidgetItem* item);
+    void OnUndo(bool redo);
+    std::vector<std::string>& Script() { return pageValues().SCRIPT; }
+    void SetScript(std::vector<std::string> lines);
+    void ScriptChanged();
+    void AddShortcuts();
 
     int SelectedLine() const;
     void SelectLine(int line);
@@ -44,6 +63,9 @@ private:
     QComboBox* command_;
     QListWidget* script_;
     QLabel* scriptEndNotice_ = nullptr;
+    ScriptCheckView* check_ = nullptr;
+    ScriptUndo undo_;
+    int editingRow_ = -1;  // the line copied into the command field
 };
 
 }  // namespace gleanwork

@@ -1,8 +1,13 @@
 #include "ui/run/CAgentOutputDlg.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QSplitter>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <vector>
@@ -11,45 +16,101 @@
 #include "ui/common/Buttons.h"
 #include "ui/run/RunLogModel.h"
 #include "ui/run/RunLogView.h"
+#include "ui/run/RunStatusLine.h"
+#include "ui/run/StepPanel.h"
+#include "ui/run/WindowCascade.h"
 
 namespace gleanwork {
 
 namespace {
 
 constexpr int kRefreshMilliseconds = 30;
+constexpr std::string_view kErrorPrefix = "ERROR: ";
 
 }  // namespace
 
-CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent)
+QPointer<CAgentOutputDlg> CAgentOutputDlg::lastOpened_;
+
+CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent, Start start)
     : QDialog(parent),
       list_(new RunLogView(this)),
+      stepPanel_(new StepPanel(agent.SCRIPT, stepControl_, this)),
+      status_(new RunStatusLine(this)),
       agent_(agent),
       lines_(std::make_shared<RunLogLines>()),
       model_(new RunLogModel(lines_, this)) {
-    setWindowTitle("Agent Output");
+    setWindowTitle(QStringLiteral("Agent Output - ") + QString::fromStdString(agent.name));
     setModal(false);
     list_->setObjectName("RunLogList");
     list_->setModel(model_);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    QPushButton* close = MakeButton(this, "Close", "Close");
-    connect(close, &QPushButton::clicked, this, &CAgentOutputDlg::reject);
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch(1);
-    buttonRow->addWidget(close);
-    buttonRow->addStretch(1);
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->addWidget(list_);
+    splitter->addWidget(stepPanel_);
+    stepPanel_->hide();
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(list_, 1);
-    layout->addLayout(buttonRow);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(status_);
+    layout->addWidget(MakeButtonRow());
     resize(540, 340);
+    stepControl_.SetPauseListener([this] {
+        QMetaObject::invokeMethod(this, &CAgentOutputDlg::OnPaused, Qt::QueuedConnection);
+    });
+    if (start == Start::kPaused) {
+        stepControl_.RequestPause();
+        ShowStepPanel();
+    }
 
     refreshTimer_.setInterval(kRefreshMilliseconds);
     connect(&refreshTimer_, &QTimer::timeout, this, &CAgentOutputDlg::ShowNewLines);
     refreshTimer_.start();
 
+    PlaceCascaded(*this, lastOpened_.data());
+    lastOpened_ = this;
     show();
     runThread_ = std::jthread([this] { RunThreadProc(); });
+}
+
+QWidget* CAgentOutputDlg::MakeButtonRow() {
+    auto* row = new QWidget(this);
+    auto* pause = MakeButton(row, "Pause", "Pause");
+    auto* step = MakeButton(row, "Step", "Step");
+    auto* resume = MakeButton(row, "Continue", "Continue");
+    auto* openOutput = MakeButton(row, "Open output file", "OpenOutputFile");
+    auto* close = MakeButton(row, "Close", "Close");
+    follow_ = new QCheckBox(QStringLiteral("Follow"), row);
+    follow_->setObjectName(QStringLiteral("Follow"));
+    openOutput->setEnabled(!agent_.FILE.empty());
+    connect(pause, &QPushButton::clicked, this, [this] {
+        stepControl_.RequestPause();
+        ShowStepPanel();
+    });
+    connect(step, &QPushButton::clicked, this, &CAgentOutputDlg::OnStep);
+    connect(resume, &QPushButton::clicked, this, &CAgentOutputDlg::OnContinue);
+    connect(openOutput, &QPushButton::clicked, this, &CAgentOutputDlg::OpenOutputFile);
+    connect(close, &QPushButton::clicked, this, &CAgentOutputDlg::reject);
+    connect(this, &CAgentOutputDlg::runFinished, row, [pause, step, resume] {
+        for (QPushButton* button : {pause, step, resume}) {
+            button->setEnabled(false);
+        }
+    });
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(follow_);
+    layout->addStretch(1);
+    for (QPushButton* button : {pause, step, resume, openOutput, close}) {
+        layout->addWidget(button);
+    }
+    return row;
+}
+
+void CAgentOutputDlg::ShowStepPanel() {
+    if (!stepPanel_->isVisible()) {
+        stepPanel_->show();
+        resize(std::max(width(), 1000), std::max(height(), 600));
+    }
 }
 
 CAgentOutputDlg::~CAgentOutputDlg() {
@@ -59,7 +120,17 @@ CAgentOutputDlg::~CAgentOutputDlg() {
     }
 }
 
+// A line break inside an entry starts a new row, so that every line of the
+// entry shows.
 void CAgentOutputDlg::LogLine(std::string_view line) {
+    if (line.starts_with(kErrorPrefix)) {
+        errorLines_.fetch_add(1, std::memory_order_relaxed);
+    }
+    for (std::size_t lineEnd = line.find('\n'); lineEnd != std::string_view::npos;
+         lineEnd = line.find('\n')) {
+        lines_->Append(line.substr(0, lineEnd));
+        line.remove_prefix(lineEnd + 1);
+    }
     lines_->Append(line);
 }
 
@@ -73,14 +144,49 @@ void CAgentOutputDlg::ShowNewLines() {
         list_->SetLongestTextLength(
             std::min(lines_->LongestLength(), RunLogModel::kMostShownCharacters + 1));
     }
+    if (follow_->isChecked()) {
+        list_->scrollToBottom();
+    }
+    status_->Update(lines_->Count());
     if (finished) {
         refreshTimer_.stop();
     }
 }
 
+void CAgentOutputDlg::OnPaused() {
+    const std::optional<StepSnapshot> snapshot = stepControl_.Snapshot();
+    if (!snapshot) {
+        return;
+    }
+    ShowStepPanel();
+    ShowNewLines();
+    status_->SetState(RunStatusLine::State::kPaused, snapshot->lineIndex + 1);
+    status_->Update(lines_->Count());
+    stepPanel_->ShowPaused();
+}
+
+void CAgentOutputDlg::OnStep() {
+    stepPanel_->ShowRunning();
+    status_->SetState(RunStatusLine::State::kRunning);
+    stepControl_.Step();
+}
+
+void CAgentOutputDlg::OnContinue() {
+    stepPanel_->ShowRunning();
+    status_->SetState(RunStatusLine::State::kRunning);
+    stepControl_.Continue();
+}
+
+// A relative output path is relative to the folder the run started in.
+void CAgentOutputDlg::OpenOutputFile() {
+    const QString path = QDir::current().absoluteFilePath(QString::fromStdString(agent_.FILE));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
 void CAgentOutputDlg::RunThreadProc() {
     {
         AgentEngine engine(agent_, this);
+        engine.SetStepControl(&stepControl_);
         {
             const std::lock_guard lock(engineMutex_);
             engine_ = &engine;
@@ -102,6 +208,7 @@ void CAgentOutputDlg::StopRun() {
     if (engine_ != nullptr) {
         engine_->Stop();
     }
+    stepControl_.Release();
 }
 
 void CAgentOutputDlg::reject() {
@@ -114,6 +221,14 @@ void CAgentOutputDlg::reject() {
 }
 
 void CAgentOutputDlg::OnRunFinished() {
+    stepPanel_->ShowEnded();
+    bool stopped = false;
+    {
+        const std::lock_guard lock(engineMutex_);
+        stopped = stopRequested_;
+    }
+    status_->SetState(stopped ? RunStatusLine::State::kStopped : RunStatusLine::State::kCompleted,
+                      0, errorLines_.load());
     ShowNewLines();
     emit runFinished();
     if (closed_) {

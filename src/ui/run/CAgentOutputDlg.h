@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QTimer>
 #include <atomic>
 #include <memory>
@@ -9,14 +10,19 @@
 #include <thread>
 
 #include "engine/RunLog.h"
+#include "engine/StepControl.h"
 #include "storage/AgentDefinition.h"
 #include "ui/run/RunLogLines.h"
+
+class QCheckBox;
 
 namespace gleanwork {
 
 class AgentEngine;
 class RunLogModel;
 class RunLogView;
+class RunStatusLine;
+class StepPanel;
 
 // The Agent Output window: runs one agent on its own thread and lists the
 // run log as it grows. The window is the run's RunLog: each line is stored
@@ -27,13 +33,22 @@ class RunLogView;
 // and starts its run at once. Close asks the run to stop and hides the
 // window; the window deletes itself once it is closed and its run has ended,
 // so it stays valid while its thread may still write to it.
+//
+// Pause, Step and Continue drive the run between script lines; while it is
+// paused a StepPanel beside the log shows the interpreter's state.
 class CAgentOutputDlg : public QDialog, public RunLog {
     Q_OBJECT
 
 public:
+    enum class Start {
+        kRunning,  // run the script through
+        kPaused,   // pause before the first script line (a test run)
+    };
+
     // Runs a copy of `agent` taken now; the record may change or go while
     // the run lasts.
-    explicit CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent = nullptr);
+    explicit CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent = nullptr,
+                             Start start = Start::kRunning);
     // Stops the run and waits for its thread.
     ~CAgentOutputDlg() override;
 
@@ -44,6 +59,9 @@ public:
     bool IsRunFinished() const { return runFinished_.load(); }
     RunLogView* list() const { return list_; }
     RunLogModel* model() const { return model_; }
+    StepControl& stepControl() { return stepControl_; }
+    StepPanel* stepPanel() const { return stepPanel_; }
+    RunStatusLine* statusLine() const { return status_; }
     // Shows every line stored so far (the timer does the same every ~30 ms).
     void ShowNewLines();
 
@@ -63,8 +81,18 @@ private:
     void RunThreadProc();
     void StopRun();
     void OnRunFinished();
+    void OnPaused();
+    void OnContinue();
+    void OnStep();
+    void OpenOutputFile();
+    QWidget* MakeButtonRow();
+    void ShowStepPanel();
 
+    StepControl stepControl_;  // before the widgets that refer to it
     RunLogView* list_;
+    StepPanel* stepPanel_;
+    RunStatusLine* status_;
+    QCheckBox* follow_ = nullptr;
     const AgentDefinition agent_;
     std::shared_ptr<RunLogLines> lines_;
     RunLogModel* model_;
@@ -73,7 +101,9 @@ private:
     AgentEngine* engine_ = nullptr;  // guarded by engineMutex_
     bool stopRequested_ = false;     // guarded by engineMutex_
     std::atomic<bool> runFinished_{false};
+    std::atomic<std::size_t> errorLines_{0};
     bool closed_ = false;
+    static QPointer<CAgentOutputDlg> lastOpened_;
     std::jthread runThread_;
 };
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "ui/common/DisplayText.h"
+
 namespace gleanwork {
 
 RunLogModel::RunLogModel(std::shared_ptr<const RunLogLines> lines, QObject* parent)
@@ -25,7 +27,7 @@ QString RunLogModel::RowText(int row) const {
     if (cut) {
         line.resize(kMostShownCharacters);
     }
-    QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    QString text = ToDisplayText(line);
     if (cut) {
         text += QChar(0x2026);
     }

@@ -1,6 +1,7 @@
 #include "ui/sheet/PropertySheet.h"
 
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -27,6 +28,8 @@ PropertySheet::PropertySheet(const QString& caption, QWidget* parent, int startP
         button->setIcon(QIcon());
     }
     applyButton()->setEnabled(false);
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] { ShowHelpWindow(this); });
     connect(tabs_, &QTabWidget::currentChanged, this, &PropertySheet::OnTabChanged);
     connect(buttons_, &QDialogButtonBox::clicked, this, &PropertySheet::OnButtonClicked);
 }

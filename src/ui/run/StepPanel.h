@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "engine/StepControl.h"
+
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPlainTextEdit;
+class QTableWidget;
+
+namespace gleanwork {
+
+// What a paused run shows beside its run log: the script with the line that
+// runs next marked (a check box on each line sets a breakpoint there), the
+// source text with the cursor and the text last collected highlighted, the
+// data buffer, the status and every variable. While the run goes on the
+// panel keeps the last state it showed, greyed.
+class StepPanel : public QWidget {
+    Q_OBJECT
+
+public:
+    StepPanel(const std::vector<std::string>& script, StepControl& control,
+              QWidget* parent = nullptr);
+
+    // Shows the state of the paused run (nothing when it runs again already).
+    void ShowPaused();
+    // The run goes on, or has ended: the shown state is no longer current.
+    void ShowRunning();
+    void ShowEnded();
+
+    // Where the source view highlights, in characters of the shown text.
+    struct Highlight {
+        int begin = 0;
+        int end = 0;
+    };
+    Highlight CollectedHighlight() const { return collected_; }
+    Highlight CursorHighlight() const { return cursor_; }
+
+private:
+    void OnScriptItemChanged(QListWidgetItem* item);
+    void ShowScriptLine(std::size_t lineIndex);
+    void ShowSource(const StepSnapshot& snapshot);
+    void ShowVariables(const VariableTable& variables);
+
+    StepControl& control_;
+    QLabel* state_;
+    QListWidget* script_;
+    QPlainTextEdit* source_;
+    QPlainTextEdit* buffer_;
+    QTableWidget* variables_;
+    std::string shownSource_;
+    Highlight collected_;
+    Highlight cursor_;
+};
+
+}  // namespace gleanwork
