@@ -6,7 +6,6 @@
 
 #include <filesystem>
 
-#include "storage/InstallFolder.h"
 #include "support/AgentSamples.h"
 #include "support/TempFolder.h"
 #include "support/WriteFailure.h"
@@ -110,20 +109,6 @@ TEST(AgentCatalogue, ReplacedFilesKeepTheirPermissions) {
         EXPECT_EQ(::stat((folder / file).c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, 0600u) << file;
     }
-}
-
-TEST(AgentCatalogue, TheInstallFolderIsTheVariableThenXdgThenHome) {
-    const ScopedEnvironment install("GLEANWORK_INSTALLDIR", "/opt/agents");
-    const ScopedEnvironment xdg("XDG_DATA_HOME", "/xdg");
-    const ScopedEnvironment home("HOME", "/home/u");
-    EXPECT_EQ(GetInstallFolder(), "/opt/agents");
-    const ScopedEnvironment emptyInstall("GLEANWORK_INSTALLDIR", "");
-    EXPECT_EQ(GetInstallFolder(), "/xdg/gleanwork");
-    const ScopedEnvironment emptyXdg("XDG_DATA_HOME", "");
-    EXPECT_EQ(GetInstallFolder(), "/home/u/.local/share/gleanwork");
-    const ScopedEnvironment noHome("HOME", nullptr);
-    EXPECT_EQ(GetInstallFolder(), "");
-    EXPECT_EQ(AgentCatalogue().SaveCatalogue(), -1);
 }
 
 }  // namespace

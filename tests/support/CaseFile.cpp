@@ -1,5 +1,6 @@
 #include "support/CaseFile.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "support/TempFolder.h"
@@ -48,6 +49,29 @@ std::vector<std::string> Case::Texts(const std::string& section) const {
 std::string Case::Text(const std::string& section) const {
     const std::vector<std::string> texts = Texts(section);
     return texts.empty() ? std::string() : texts.front();
+}
+
+Table ReadTable(const std::string& path, const std::string& name,
+                std::vector<std::string>& errors) {
+    const std::vector<Case> cases = ReadCaseFile(path, {"rows"}, errors);
+    const auto table = std::find_if(cases.begin(), cases.end(),
+                                    [&name](const Case& each) { return each.name == name; });
+    if (table == cases.end()) {
+        errors.push_back(path + ": no table " + name);
+        return {};
+    }
+    Table rows;
+    for (const std::string& line : table->Lines("rows")) {
+        std::vector<std::string>& fields = rows.emplace_back();
+        for (std::size_t at = 0; at <= line.size();) {
+            const std::size_t end = std::min(line.find("=>", at), line.size());
+            const std::size_t first = line.find_first_not_of(' ', at);
+            const std::size_t last = line.find_last_not_of(' ', end - 1);
+            fields.push_back(first < end ? line.substr(first, last - first + 1) : "");
+            at = end + 2;
+        }
+    }
+    return rows;
 }
 
 std::vector<Case> ReadCaseFile(const std::string& path, const std::set<std::string>& sections,

@@ -29,6 +29,11 @@ struct Case {
 std::vector<Case> ReadCaseFile(const std::string& path, const std::set<std::string>& sections,
                                std::vector<std::string>& errors);
 
+// A table of a case file: the lines of section "rows" of case `name`, each
+// cut at "=>" into fields without their surrounding spaces.
+using Table = std::vector<std::vector<std::string>>;
+Table ReadTable(const std::string& path, const std::string& name, std::vector<std::string>& errors);
+
 // A case's name as a test name: letters and digits, runs of others as "_".
 std::string TestNameOf(const std::string& name);
 

@@ -1,4 +1,3 @@
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,23 +26,6 @@ class DatabaseFrameTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void theDatabaseFieldsShowWithTheirCaptions() {
-        EditorHarness editor(AgentWithDatabase());
-        editor.ShowPage(EditorHarness::kOutput);
-        auto* frame = editor.Find<QGroupBox>("databaseFrame");
-        QCOMPARE(frame->title(), QStringLiteral("Database Configuration"));
-        QStringList captions;
-        for (QLabel* label : frame->findChildren<QLabel*>()) {
-            if (label->buddy() != nullptr && label->buddy()->isVisible()) {
-                captions << label->text();
-            }
-        }
-        QCOMPARE(captions,
-                 (QStringList{"Data Source:", "User ID:", "Password:",
-                              "SQL for INSERTDATA command:", "SQL for UPDATEDATA command:"}));
-        QCOMPARE(editor.Find<QLineEdit>("databasePassword")->echoMode(), QLineEdit::Password);
-    }
-
     // The button tries what the fields show, and says what it found.
     void testConnectionSaysWhatHappened() {
         EditorHarness editor(AgentWithDatabase());
