@@ -1,14 +1,11 @@
 #include "engine/AgentEngine.h"
 
 #include "engine/ScriptInterpreter.h"
-#include "net/FileSource.h"
-#include "net/HttpClient.h"
-#include "net/UrlSplit.h"
 
 namespace gleanwork {
 
 AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
-    : agent_(agent), log_(log), database_(agent_, log_) {}
+    : agent_(agent), log_(log), pages_(agent_, &log_), database_(agent_, log_) {}
 
 void AgentEngine::Run() {
     log_.LogLine("Engine started.");
@@ -17,12 +14,10 @@ void AgentEngine::Run() {
         running_.store(false);
     }
     log_.LogLine("Setting variables...");
-    if (ReadSource(sourceText_) == 0) {
-        log_.LogLine("ERROR: Unable to read specified URL or file");
-    }
+    pages_.OpenSource();
     OpenOutput();
     ScriptInterpreter(
-        {agent_, sourceText_, variables_, output_, log_, database_, running_, stepControl_})
+        {agent_, pages_, variables_, output_, log_, database_, running_, stepControl_})
         .RunScript();
     database_.Finish();
     output_.Close();
@@ -30,16 +25,13 @@ void AgentEngine::Run() {
 }
 
 std::int64_t AgentEngine::ReadSource(std::string& text) {
-    SourceContext context{agent_, &log_, redirectUrl_, httpLimits_};
-    if (IsWebUrl(agent_.URL)) {
-        return FetchHttp(context, text);
-    }
-    return ReadFileSource(context, text);
+    return pages_.ReadSource(text);
 }
 
 void AgentEngine::Stop() {
     stopRequested_.store(true);
     running_.store(false);
+    pages_.Interrupt();
     database_.Interrupt();
     if (stepControl_ != nullptr) {
         stepControl_->Release();

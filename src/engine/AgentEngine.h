@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/DatabaseSession.h"
+#include "engine/PageBrowser.h"
 #include "engine/RunLog.h"
 #include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
@@ -27,7 +28,8 @@ public:
     void Run();
 
     // Reads the agent's source into `text`: FetchHttp for a URL that begins
-    // with "http://" or "https://", else ReadFileSource. Returns the reader's result.
+    // with "http://" or "https://", else ReadFileSource. Returns the reader's
+    // result.
     std::int64_t ReadSource(std::string& text);
 
     // Asks the run to stop before its next script line. Safe from any thread,
@@ -39,7 +41,8 @@ public:
     // Stop releases a paused run.
     void SetStepControl(StepControl* control) { stepControl_ = control; }
 
-    void SetHttpLimits(const HttpLimits& limits) { httpLimits_ = limits; }
+    void SetHttpLimits(const HttpLimits& limits) { pages_.SetHttpLimits(limits); }
+    void SetPageReader(PageBrowser::PageReader reader) { pages_.SetPageReader(std::move(reader)); }
 
 private:
     void OpenOutput();
@@ -49,11 +52,9 @@ private:
     const AgentDefinition agent_;
     RunOutput output_;
     VariableTable variables_;
-    std::string sourceText_;
-    std::string redirectUrl_;
     RunLogWriter log_;
+    PageBrowser pages_;
     DatabaseSession database_;
-    HttpLimits httpLimits_;
     StepControl* stepControl_ = nullptr;
 };
 

@@ -38,7 +38,8 @@ void CheckFetch(std::string_view input) {
     std::string redirect;
     HttpLimits limits;
     limits.receiveChunk = served.chunk;
-    SourceContext context{agent, nullptr, redirect, limits};
+    CookieJar cookies;  // every Set-Cookie of the replies goes through it
+    SourceContext context{agent, nullptr, redirect, limits, &cookies};
     std::string text = "old text";
     const std::int64_t got = FetchHttp(context, text, served);
     FUZZ_CHECK(!served.requests.empty() && served.requests.size() <= 5);

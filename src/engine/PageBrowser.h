@@ -1,0 +1,97 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "net/CookieJar.h"
+#include "net/PoliteInterval.h"
+#include "net/SourceContext.h"
+#include "storage/AgentDefinition.h"
+
+namespace gleanwork {
+
+// The pages of one run: the one that the script works on, and the one kept
+// for BACK. Every page is read as the agent's source is (FetchHttp for an
+// http:// or https:// address, else ReadFileSource), with the agent's
+// settings, the run's cookies and the polite interval between fetches from
+// one host, and logs the same lines. At most two pages are held, however
+// many a run fetches.
+class PageBrowser {
+public:
+    // `agent` and `log` (which may be null) must outlive the browser.
+    PageBrowser(const AgentDefinition& agent, SourceLog* log);
+
+    // Reads the agent's source into `text`. Returns the reader's result.
+    std::int64_t ReadSource(std::string& text);
+
+    // Reads the agent's source as the current page; logs "ERROR: Unable to
+    // read specified URL or file" when the reader gives 0.
+    void OpenSource();
+
+    // Makes `text` the current page, at the agent's address, as if read.
+    void Show(std::string text);
+
+    // The text of the current page.
+    std::string_view Text() const { return current_.text; }
+
+    // Reads the page that `reference` names, relative to the current page's
+    // address, as the new current page; the old one is kept for Back with
+    // the cursor `position`. True when a page was read; the current page is
+    // then empty otherwise.
+    bool Fetch(std::string_view reference, std::size_t position);
+
+    // Makes the kept page current again. Gives the cursor position kept with
+    // it, or none when no page is kept.
+    std::optional<std::size_t> Back();
+
+    // Ends a polite wait at once, and every later one before it starts.
+    // Safe from any thread.
+    void Interrupt();
+
+    void SetHttpLimits(const HttpLimits& limits) { limits_ = limits; }
+
+    // What reads every page in place of the HTTP client and the file reader,
+    // with the same results; for fuzzers, which must reach neither the
+    // network nor the disk whatever a script fetches.
+    using PageReader = std::function<std::int64_t(const SourceContext&, std::string&)>;
+    void SetPageReader(PageReader reader) { reader_ = std::move(reader); }
+
+private:
+    struct Page {
+        std::string text;
+        std::string address;
+        std::size_t position = 0;  // of the cursor, while the page is kept
+    };
+
+    // Reads what `agent`'s URL names into `text`, and notes the address of
+    // what was read (after redirects) as the current page's.
+    std::int64_t Read(const AgentDefinition& agent, std::string& text);
+    // The same, logging a source that gave 0 as the first page always has;
+    // true when a page was read.
+    bool ReadPage(const AgentDefinition& agent, std::string& text);
+    // Waits out the polite interval before a fetch from `host`; false when
+    // the wait was interrupted.
+    bool WaitPolitely(const std::string& host);
+    void LogLine(const std::string& line);
+
+    const AgentDefinition& agent_;
+    SourceLog* log_;
+    HttpLimits limits_;
+    std::string redirectUrl_;
+    CookieJar cookies_;
+    PoliteInterval interval_;
+    PageReader reader_;
+    Page current_;
+    std::optional<Page> kept_;
+    std::atomic<bool> interrupted_{false};
+    std::mutex waitMutex_;
+    std::condition_variable waitEnd_;
+};
+
+}  // namespace gleanwork
