@@ -4,17 +4,13 @@
 #include <netinet/in.h>
 
 #include <cstring>
-#include <memory>
 
+#include "base/OwnedHandle.h"
 #include "net/StandardError.h"
 
 namespace gleanwork {
 
 namespace {
-
-struct AddressListDeleter {
-    void operator()(addrinfo* list) const { ::freeaddrinfo(list); }
-};
 
 std::uint16_t NetworkPort(int port) {
     const bool valid = port >= 0 && port <= 0xFFFF;
@@ -50,7 +46,7 @@ int ResolveHost(std::vector<SocketAddress>& addresses, const std::string& host, 
     // A name with a zero byte in it would be looked up cut short.
     const bool plainName = host.find('\0') == std::string::npos;
     const int code = plainName ? ::getaddrinfo(host.c_str(), nullptr, &hints, &found) : EAI_NONAME;
-    const std::unique_ptr<addrinfo, AddressListDeleter> list(found);
+    const OwnedHandle<addrinfo, ::freeaddrinfo> list(found);
     addresses.clear();
     for (const addrinfo* entry = list.get(); code == 0 && entry != nullptr;
          entry = entry->ai_next) {

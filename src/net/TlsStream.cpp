@@ -10,16 +10,11 @@
 #include <climits>
 #include <system_error>
 
+#include "base/OwnedHandle.h"
+
 namespace gleanwork {
 
 namespace {
-
-struct SslContextDeleter {
-    void operator()(SSL_CTX* context) const { SSL_CTX_free(context); }
-};
-struct SslDeleter {
-    void operator()(SSL* ssl) const { SSL_free(ssl); }
-};
 
 bool IsIpAddress(const std::string& host) {
     unsigned char bytes[sizeof(in6_addr)];
@@ -84,8 +79,8 @@ private:
     std::string Failure();
 
     std::unique_ptr<StreamSocket> inner_;
-    std::unique_ptr<SSL_CTX, SslContextDeleter> context_;
-    std::unique_ptr<SSL, SslDeleter> ssl_;
+    OwnedHandle<SSL_CTX, SSL_CTX_free> context_;
+    OwnedHandle<SSL, SSL_free> ssl_;
     int innerError_ = 0;
 };
 
