@@ -17,9 +17,9 @@ namespace gleanwork {
 namespace {
 
 bool IsIpAddress(const std::string& host) {
-    unsigned char bytes[sizeof(in6_addr)];
-    return ::inet_pton(AF_INET, host.c_str(), bytes) == 1 ||
-           ::inet_pton(AF_INET6, host.c_str(), bytes) == 1;
+    in6_addr address{};  // room for either family
+    return ::inet_pton(AF_INET, host.c_str(), &address) == 1 ||
+           ::inet_pton(AF_INET6, host.c_str(), &address) == 1;
 }
 
 // The name sent for SNI (what SSL_set_tlsext_host_name does, without its cast).
