@@ -1,55 +1,30 @@
-// Which cookies go back where: each row stores Set-Cookie values received
-// from one address and asks for the Cookie header of a request to another.
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "net/CookieDate.h"
 #include "net/CookieJar.h"
+#include "support/CaseFile.h"
 
 namespace gleanwork {
 namespace {
 
-struct CookieCase {
-    std::string_view from;
-    std::vector<std::string_view> setCookies;
-    std::string_view to;
-    std::string_view header;
-};
-
 TEST(CookieJarTest, SendsCookiesWhereTheyBelong) {
-    const CookieCase cases[] = {
-        {"http://shop.test/a/list", {"s=1"}, "http://shop.test/a/item?x=1", "s=1"},
-        {"http://shop.test/a/list", {"s=1"}, "http://shop.test/b", ""},
-        {"http://shop.test/a/list", {"s=1"}, "http://www.shop.test/a/", ""},
-        {"http://shop.test/", {"s=1; Domain=.Shop.Test"}, "http://www.shop.test/", "s=1"},
-        {"http://shop.test/", {"s=1; Domain=other.test"}, "http://other.test/", ""},
-        {"http://shop.test/", {"s=1; Path=/ab"}, "http://shop.test/abc", ""},
-        {"http://shop.test/", {"s=1; Path=/ab"}, "http://shop.test/ab/c", "s=1"},
-        {"http://shop.test/", {"s=1; Secure"}, "http://shop.test/", ""},
-        {"http://shop.test/", {"s=1; Secure"}, "https://shop.test/", "s=1"},
-        {"http://SHOP.test:8080/", {" a = b ; HttpOnly"}, "http://shop.test/", "a=b"},
-        {"http://shop.test/", {"a=1", "b=2; Path=/x", "a=3"}, "http://shop.test/x/y", "b=2; a=3"},
-        {"http://shop.test/", {"a=1", "a=; Max-Age=0"}, "http://shop.test/", ""},
-        {"http://shop.test/",
-         {"a=1", "a=2; Expires=Thu, 01 Jan 1970 00:00:01 GMT"},
-         "http://shop.test/",
-         ""},
-        {"http://shop.test/",
-         {"a=1; Expires=Fri, 31-Dec-2199 23:59:59 GMT"},
-         "http://shop.test/",
-         "a=1"},
-        {"http://shop.test/", {"novalue", "=x", ""}, "http://shop.test/", ""},
-        {"http://10.0.0.1/", {"a=1; Domain=0.0.1"}, "http://10.0.0.1/", ""},
-    };
-    for (const CookieCase& row : cases) {
-        SCOPED_TRACE(std::string(row.from) + " -> " + std::string(row.to));
+    std::vector<std::string> errors;
+    const test::Table rows =
+        test::ReadTable(GLEANWORK_TEST_DATA "/net/cookies.txt", "send", errors);
+    EXPECT_EQ(errors, std::vector<std::string>());
+    for (const auto& row : rows) {
+        ASSERT_EQ(row.size(), 4U) << row.front();
+        SCOPED_TRACE(row[0] + " -> " + row[2]);
         CookieJar jar;
-        for (const std::string_view setCookie : row.setCookies) {
-            jar.Store(setCookie, CookieOriginOf(row.from));
+        for (std::size_t at = 0; at <= row[1].size();) {
+            const std::size_t end = std::min(row[1].find('|', at), row[1].size());
+            jar.Store(row[1].substr(at, end - at), CookieOriginOf(row[0]));
+            at = end + 1;
         }
-        EXPECT_EQ(jar.HeaderFor(CookieOriginOf(row.to)), row.header);
+        EXPECT_EQ(jar.HeaderFor(CookieOriginOf(row[2])), row[3]);
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "engine/AgentEngine.h"
 #include "net/LoopbackServer.h"
+#include "support/CaseFile.h"
 #include "support/RecordingRunLog.h"
 #include "support/TempFolder.h"
 
@@ -35,33 +36,6 @@ std::string RequestLineAndCookie(const std::string& request) {
     return line + " | " + request.substr(start, request.find("\r\n", start) - start);
 }
 
-const std::vector<std::string> kWalkScript = {
-    "PRINTLN \"title,price\"",
-    "BOOKMARK item",
-    "FIND \"<a class=\\\"item\\\" href=\\\"\"",
-    "JUMPIFFAILED next",
-    "GETUNTIL \"\\\"\"",
-    "SAVETO link",
-    "FETCH \"{link}\"",
-    "FIND \"<h1>\"",
-    "GETUNTIL \"</h1>\"",
-    "SAVETO title",
-    "FIND \"price\\\">\"",
-    "GETUNTIL \"<\"",
-    "SAVETO price",
-    "PRINTLN \"{title|html|csv},{price|trim|csv}\"",
-    "BACK",
-    "JUMPIFOK item",
-    "BOOKMARK next",
-    "FIND \"<a class=\\\"next\\\" href=\\\"\"",
-    "JUMPIFFAILED done",
-    "GETUNTIL \"\\\"\"",
-    "SAVETO link",
-    "FETCH \"{link}\"",
-    "JUMPIFOK item",
-    "BOOKMARK done",
-};
-
 TEST(FetchPages, WalksPagesOfResultsAndTheirDetailPagesWithTheSessionCookie) {
     const TempFolder folder;
     LoopbackServer server({});
@@ -80,7 +54,10 @@ TEST(FetchPages, WalksPagesOfResultsAndTheirDetailPagesWithTheSessionCookie) {
     agent.URL = server.Url("/list?page=1");
     agent.FILE = folder / "items.csv";
     agent.INTERVAL = "0";
-    agent.SCRIPT = kWalkScript;
+    std::vector<std::string> errors;
+    agent.SCRIPT =
+        ReadCaseFile(GLEANWORK_TEST_DATA "/net/walk.txt", {"script"}, errors).at(0).Lines("script");
+    EXPECT_EQ(errors, std::vector<std::string>());
     RecordingRunLog log;
 
     AgentEngine(agent, &log).Run();
