@@ -12,11 +12,9 @@
 
 namespace gleanwork::fuzz {
 
-namespace {
-
 constexpr std::string_view kNextReply = "\n#NEXT#\n";
 
-void CheckFetch(std::string_view input) {
+FUZZ_TARGET(HttpReply) {
     test::ScriptedTransport served;
     if (!input.empty()) {
         const auto control = static_cast<unsigned char>(input.front());
@@ -58,12 +56,6 @@ void CheckFetch(std::string_view input) {
         const auto lines = std::count(request.begin(), request.end(), '\n');
         FUZZ_CHECK(lines == 5 && std::count(request.begin(), request.end(), '\r') == lines);
     }
-}
-
-}  // namespace
-
-FUZZ_TARGET(HttpReply) {
-    CheckFetch(input);
 }
 
 }  // namespace gleanwork::fuzz
