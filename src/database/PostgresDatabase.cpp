@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/OwnedHandle.h"
+
 namespace gleanwork {
 
 namespace {
@@ -14,20 +16,9 @@ namespace {
 // How long a connection may take, unless the address says otherwise.
 constexpr const char* kConnectTimeoutSeconds = "30";
 
-struct ConnectionCloser {
-    void operator()(PGconn* connection) const { PQfinish(connection); }
-};
-using Connection = std::unique_ptr<PGconn, ConnectionCloser>;
-
-struct ResultClearer {
-    void operator()(PGresult* result) const { PQclear(result); }
-};
-using Result = std::unique_ptr<PGresult, ResultClearer>;
-
-struct CancelFreer {
-    void operator()(PGcancel* cancel) const { PQfreeCancel(cancel); }
-};
-using CancelHandle = std::unique_ptr<PGcancel, CancelFreer>;
+using Connection = OwnedHandle<PGconn, PQfinish>;
+using Result = OwnedHandle<PGresult, PQclear>;
+using CancelHandle = OwnedHandle<PGcancel, PQfreeCancel>;
 
 // The library's messages end in a line feed and may span several lines; a
 // run-log line holds them as one.

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "base/OwnedHandle.h"
+
 namespace gleanwork {
 
 namespace {
@@ -11,15 +13,8 @@ namespace {
 // How long a statement waits for another program's lock on the file.
 constexpr int kBusyTimeoutMs = 5000;
 
-struct ConnectionCloser {
-    void operator()(sqlite3* connection) const { sqlite3_close_v2(connection); }
-};
-using Connection = std::unique_ptr<sqlite3, ConnectionCloser>;
-
-struct StatementFinalizer {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+using Connection = OwnedHandle<sqlite3, sqlite3_close_v2>;
+using StatementHandle = OwnedHandle<sqlite3_stmt, sqlite3_finalize>;
 
 // A refusal, or a lost connection when the file itself failed.
 DatabaseResult Failure(sqlite3* connection, std::string& error) {

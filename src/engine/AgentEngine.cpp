@@ -5,16 +5,18 @@
 #include <new>
 
 #include "engine/ScriptInterpreter.h"
-#include "net/FileSource.h"
-#include "net/HttpClient.h"
-#include "net/UrlSplit.h"
 #include "storage/InstallFolder.h"
 #include "storage/SystemReason.h"
 
 namespace gleanwork {
 
 AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
-    : agent_(agent), log_(log), control_(log_), output_(log_), database_(agent_, log_) {}
+    : agent_(agent),
+      log_(log),
+      control_(log_),
+      output_(log_),
+      pages_(agent_, &log_),
+      database_(agent_, log_) {}
 
 void AgentEngine::Run() {
     log_.LogLine("Engine started.");
@@ -33,11 +35,8 @@ void AgentEngine::Run() {
 }
 
 bool AgentEngine::ReadAndRun() {
-    const std::int64_t read = ReadSource(sourceText_);
-    if (read == 0) {
-        log_.LogLine("ERROR: Unable to read specified URL or file");
-    }
-    const bool sourceRead = read > 0 && !log_.ErrorLogged();
+    pages_.SetHttpLimits(FetchLimits());
+    const bool sourceRead = pages_.OpenSource() > 0 && !log_.ErrorLogged();
     if (agent_.FILE.empty()) {
         output_.UseStandardOutput();
     } else if (sourceRead && !control_.stopSignal().Raised()) {
@@ -47,24 +46,25 @@ bool AgentEngine::ReadAndRun() {
         log_.LogLine("Output file left as it was: " + InInstallFolder(agent_.FILE));
     }
     ScriptInterpreter(
-        {agent_, sourceText_, variables_, output_, log_, database_, control_, stepControl_})
+        {agent_, pages_, variables_, output_, log_, database_, control_, stepControl_})
         .RunScript();
     database_.Finish();
     return true;
 }
 
 std::int64_t AgentEngine::ReadSource(std::string& text) {
+    pages_.SetHttpLimits(FetchLimits());
+    return pages_.ReadSource(text);
+}
+
+HttpLimits AgentEngine::FetchLimits() const {
     HttpLimits limits = httpLimits_;
     limits.stop = &control_.stopSignal();
     const RunLimits& runLimits = control_.limits();
     if (runLimits.maxDuration.count() > 0) {
         limits.fetch = std::min(limits.fetch, runLimits.maxDuration);
     }
-    SourceContext context{agent_, &log_, redirectUrl_, limits};
-    if (IsWebUrl(agent_.URL)) {
-        return FetchHttp(context, text);
-    }
-    return ReadFileSource(context, text);
+    return limits;
 }
 
 void AgentEngine::Stop() {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/DatabaseSession.h"
+#include "engine/PageBrowser.h"
 #include "engine/RunControl.h"
 #include "engine/RunLog.h"
 #include "engine/RunLogWriter.h"
@@ -33,8 +34,8 @@ public:
     // One complete run; always ends with "Agent completed.". Throws nothing.
     void Run();
 
-    // Reads the agent's source into `text`: FetchHttp for a URL that begins
-    // with "http://" or "https://", else ReadFileSource. Returns the reader's result.
+    // Reads the agent's source into `text` as the run reads it, within the
+    // run's limits. Returns the reader's result.
     std::int64_t ReadSource(std::string& text);
 
     // Asks the run to stop: a wait of the fetch ends at once, a database
@@ -55,20 +56,23 @@ public:
 
     void SetHttpLimits(const HttpLimits& limits) { httpLimits_ = limits; }
     void SetRunLimits(const RunLimits& limits) { control_.SetLimits(limits); }
+    void SetPageReader(PageBrowser::PageReader reader) { pages_.SetPageReader(std::move(reader)); }
 
 private:
     // Reads the source and runs the script; whether the output is to be kept.
     bool ReadAndRun();
+    // The HTTP limits of this run's fetches: the ones set, watching the run's
+    // stop signal, and no longer than the run may last.
+    HttpLimits FetchLimits() const;
     void OpenOutput();
 
     const AgentDefinition agent_;
     RunLogWriter log_;
     RunControl control_;
     RunOutput output_;
+    PageBrowser pages_;
     DatabaseSession database_;
     VariableTable variables_;
-    std::string sourceText_;
-    std::string redirectUrl_;
     HttpLimits httpLimits_;
     StepControl* stepControl_ = nullptr;
 };

@@ -1,6 +1,8 @@
 #include "engine/ArgumentExpansion.h"
 
+#include "base/TextScan.h"
 #include "engine/ExpansionReader.h"
+#include "engine/ValueFilter.h"
 
 namespace gleanwork {
 
@@ -19,6 +21,18 @@ public:
         const auto found = variables_.find(name);
         if (found != variables_.end()) {
             result_.append(found->second);
+        } else if (const std::size_t bar = name.find('|'); bar != std::string_view::npos) {
+            AppendFiltered(TrimWhitespace(name.substr(0, bar)), name.substr(bar + 1));
+        }
+    }
+
+    // A reference with filters: the variable's value (empty when there is no
+    // such variable) through the filters; nothing when a filter is unknown.
+    void AppendFiltered(std::string_view name, std::string_view filters) {
+        const auto found = variables_.find(name);
+        std::string value = found == variables_.end() ? std::string() : found->second;
+        if (ApplyValueFilters(filters, value)) {
+            result_.append(value);
         }
     }
 

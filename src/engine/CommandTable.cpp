@@ -20,6 +20,8 @@ std::string_view Placeholder(ArgumentKind kind) {
             return "bookmark";
         case ArgumentKind::kBookmarkName:
             return "name";
+        case ArgumentKind::kAddress:
+            return "\"address\"";
     }
     return {};
 }

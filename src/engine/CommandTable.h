@@ -18,6 +18,7 @@ enum class ArgumentKind {
     kVariable,      // varname: the name of a variable
     kBookmark,      // bookmark: the name of the bookmark to jump to
     kBookmarkName,  // name: the name of this place, neither unquoted nor expanded
+    kAddress,       // "address": a page's URL or file, or a link relative to the current page
 };
 
 // Which forms of a command the Actions page offers as templates.
@@ -84,7 +85,14 @@ enum class CommandForms {
       "run log, then runs it in the agent's database when it has a data source (see below).",      \
       "OK if it ran or there is no data source")                                                   \
     X(UpdateData, "UPDATEDATA", kNone, kNone, "The same with the agent's SQL for UPDATEDATA.",     \
-      "as for INSERTDATA")
+      "as for INSERTDATA")                                                                         \
+    X(Fetch, "FETCH", kAddress, kFull,                                                             \
+      "Reads the page at the address (a link relative to the current page is resolved against "    \
+      "it) in place of the text; the cursor goes to its start, variables stay.",                   \
+      "OK if a page was read")                                                                     \
+    X(Back, "BACK", kNone, kFull,                                                                  \
+      "Returns to the page before the last FETCH, with the cursor where it was.",                  \
+      "OK if there was one")
 
 // The commands of the script language; kUnknown stands for every keyword
 // that names none of them, the empty keyword included.

@@ -239,10 +239,21 @@ private:
             return;
         }
         for (const std::string& name : references.names) {
-            if (!saved_.contains(name)) {
-                Add(line, "variable " + Quoted(name) + " is read but never saved");
+            const std::string_view variable = VariableRead(name);
+            if (!saved_.contains(variable)) {
+                Add(line, "variable " + Quoted(variable) + " is read but never saved");
             }
         }
+    }
+
+    // A reference with value filters reads the variable named before its
+    // first "|", unless a SAVETO used the whole reference as a name.
+    std::string_view VariableRead(std::string_view name) const {
+        const std::size_t bar = name.find('|');
+        if (bar == std::string_view::npos || saved_.contains(name)) {
+            return name;
+        }
+        return TrimWhitespace(name.substr(0, bar));
     }
 
     void CheckValue(const CheckedLine& line, const CommandInfo& info) {

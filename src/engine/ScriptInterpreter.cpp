@@ -1,5 +1,7 @@
 #include "engine/ScriptInterpreter.h"
 
+#include <array>
+
 #include "base/TextScan.h"
 #include "engine/ArgumentExpansion.h"
 
@@ -16,6 +18,16 @@ std::string_view TextBeforeZero(std::string_view source) {
     return source.substr(0, source.find('\0'));
 }
 
+// Whether a command sets the status, by its enumerator: its table row says
+// anything but "unchanged".
+constexpr auto kSetsStatus = [] {
+    std::array<bool, kScriptCommands.size() + 1> sets{};
+    for (const CommandInfo& row : kScriptCommands) {
+        sets[static_cast<std::size_t>(row.command)] = row.status != "unchanged";
+    }
+    return sets;
+}();
+
 }  // namespace
 
 ScriptInterpreter::ScriptInterpreter(const ScriptRun& run) : run_(run), script_(run.agent.SCRIPT) {
@@ -29,7 +41,7 @@ void ScriptInterpreter::RunScript() {
     run_.log.LogLine("");
     const std::size_t lineCount = script_.size();
     lines_.assign(lineCount, PreparedLine());
-    cursor_ = TextCursor(TextBeforeZero(run_.sourceText));
+    OpenPage(0);
     for (lineIndex_ = 0; lineIndex_ < lineCount && ReadyForLine(); ++lineIndex_) {
         ExecuteLine(lineIndex_);
     }
@@ -97,6 +109,9 @@ void ScriptInterpreter::ExecuteLine(std::size_t index) {
 }
 
 void ScriptInterpreter::Execute(PreparedLine& line) {
+    if (kSetsStatus[static_cast<std::size_t>(line.line.command)]) {
+        statusFromPage_ = false;
+    }
     switch (line.line.command) {
 #define GLEANWORK_COMMAND_CASE(name, ...) \
     case ScriptCommand::k##name:          \
@@ -291,9 +306,32 @@ void ScriptInterpreter::UpdateData(PreparedLine& /*line*/) {
     statusOk_ = LogStatement(run_.agent.DBUPDATE) == 0;
 }
 
+void ScriptInterpreter::Fetch(PreparedLine& line) {
+    statusOk_ = run_.pages.Fetch(ArgumentOf(line), cursor_.Position());
+    statusFromPage_ = true;
+    OpenPage(0);
+}
+
+void ScriptInterpreter::Back(PreparedLine& /*line*/) {
+    const std::optional<std::size_t> position = run_.pages.Back();
+    statusOk_ = position.has_value();
+    statusFromPage_ = true;
+    if (!position) {
+        run_.log.LogLine("[No page to go back to]");
+        return;
+    }
+    OpenPage(*position);
+}
+
+void ScriptInterpreter::OpenPage(std::size_t position) {
+    cursor_ = TextCursor(TextBeforeZero(run_.pages.Text()));
+    cursor_.MoveTo(position);
+}
+
 void ScriptInterpreter::JumpIf(bool condition, PreparedLine& line) {
-    // No jump is ever taken at the end of the text.
-    if (!condition || cursor_.AtEnd()) {
+    // No jump is ever taken at the end of the text, unless the status is
+    // that of a page fetched or gone back to.
+    if (!condition || (cursor_.AtEnd() && !statusFromPage_)) {
         return;
     }
     const std::string_view name = ArgumentOf(line);

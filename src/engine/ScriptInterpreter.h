@@ -71,6 +71,8 @@ private:
     void JumpIf(bool condition, PreparedLine& line);
     // After a token command: FAILED and "[End of file]" at the end of the text.
     void CheckEndOfToken(bool moved);
+    // Puts the cursor on the engine's current page, at `position`.
+    void OpenPage(std::size_t position);
 
     void LogTrace(std::string_view prefix, std::string_view text);
     void LogCutTrace(std::string_view prefix, std::string_view text);
@@ -79,6 +81,9 @@ private:
     const std::vector<std::string>& script_;
     TextCursor cursor_;
     bool statusOk_ = true;
+    // The status comes from FETCH or BACK: a jump on it is taken even at the
+    // end of the text, where an empty or failed page leaves the cursor.
+    bool statusFromPage_ = false;
     std::string dataBuffer_;
     std::size_t lineIndex_ = 0;
     std::vector<PreparedLine> lines_;

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "engine/DatabaseSession.h"
+#include "engine/PageBrowser.h"
 #include "engine/RunControl.h"
 #include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
@@ -13,13 +14,14 @@
 namespace gleanwork {
 
 // What the engine hands its interpreter for one run of the script: the agent
-// (its script and statements), the source text, the run's variables and
-// output, its log, its database session, the control that says whether the
-// next line may run, and the control that pauses it between lines (null: the
-// run never pauses). Everything referred to outlives the interpreter.
+// (its script and statements), the pages (the source text and those that
+// FETCH reads), the run's variables and output, its log, its database
+// session, the control that says whether the next line may run, and the
+// control that pauses it between lines (null: the run never pauses).
+// Everything referred to outlives the interpreter.
 struct ScriptRun {
     const AgentDefinition& agent;
-    std::string_view sourceText;
+    PageBrowser& pages;
     VariableTable& variables;
     RunOutput& output;
     RunLogWriter& log;

@@ -4,18 +4,14 @@
 #include <netinet/in.h>
 
 #include <cstring>
-#include <memory>
 
+#include "base/OwnedHandle.h"
 #include "net/LeavableCall.h"
 #include "net/StandardError.h"
 
 namespace gleanwork {
 
 namespace {
-
-struct AddressListDeleter {
-    void operator()(addrinfo* list) const { ::freeaddrinfo(list); }
-};
 
 std::uint16_t NetworkPort(int port) {
     const bool valid = port >= 0 && port <= 0xFFFF;
@@ -44,7 +40,7 @@ SocketAddress WithPort(const addrinfo& entry, int port) {
 // One name lookup's outcome, shared with the thread that looks it up.
 struct Lookup {
     int code = EAI_NONAME;
-    std::unique_ptr<addrinfo, AddressListDeleter> list;
+    OwnedHandle<addrinfo, ::freeaddrinfo> list;
 };
 
 }  // namespace

@@ -33,6 +33,12 @@ void SendRequest(const SourceContext& context, StreamSocket& socket, std::string
         socket.Send("Authorization: Basic " + EncodeBase64(credentials) + "\r\n");
     }
     socket.Send("User-agent: " + OnOneLine(agent.USERAGENT) + "\r\n");
+    if (context.cookies != nullptr) {
+        const std::string cookies = context.cookies->HeaderFor(context.origin);
+        if (!cookies.empty()) {
+            socket.Send("Cookie: " + OnOneLine(cookies) + "\r\n");
+        }
+    }
     socket.Send("\r\n");
 }
 
@@ -114,6 +120,7 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
     context.limits.fetchDeadline = HttpLimits::Clock::now() + context.limits.fetch;
     const AgentDefinition& agent = context.agent;
     std::string url = agent.URL;
+    context.redirects = 0;
     for (int attempt = 0; attempt < kMostAttempts; ++attempt) {
         text.clear();
         std::unique_ptr<StreamSocket> socket = transport.OpenStream(context.limits);
@@ -122,6 +129,7 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
             return -1;
         }
         const RequestRoute route = RouteRequest(agent, url);
+        context.origin = CookieOriginOf(url);
         std::vector<SocketAddress> addresses;
         if (ResolveHost(addresses, route.host, route.port, context.limits) == 0) {
             if (EndedByLimits(context)) {
@@ -158,6 +166,7 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
             context.redirectUrl = ResolveUrl(url, context.redirectUrl);
         }
         url = context.redirectUrl;
+        ++context.redirects;
     }
     return static_cast<std::int64_t>(text.size());
 }

@@ -24,6 +24,18 @@ bool IsFailureStatus(std::string_view status) {
            status[0] >= '4';
 }
 
+// Keeps every Set-Cookie value of the head. A value starts after the ":"
+// and the blanks that follow it.
+void StoreCookies(SourceContext& context, const std::vector<std::string_view>& lines) {
+    for (const std::string_view line : lines) {
+        const std::size_t colon = line.find(':');
+        if (colon != std::string_view::npos &&
+            SameHeaderName(line.substr(0, colon), "Set-Cookie")) {
+            context.cookies->Store(line.substr(colon + 1), context.origin);
+        }
+    }
+}
+
 }  // namespace
 
 std::string_view StatusCode(std::string_view statusLine) {
@@ -62,6 +74,9 @@ bool ParseResponseHead(SourceContext& context, std::string& text) {
         lines.push_back(line);
     }
     const std::string_view statusLine = lines.empty() ? std::string_view() : lines.front();
+    if (context.cookies != nullptr) {
+        StoreCookies(context, lines);
+    }
     const std::string_view status = StatusCode(statusLine);
     const bool redirect = status.starts_with('3');
     if (IsFailureStatus(status)) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "net/CookieJar.h"
 #include "storage/AgentDefinition.h"
 
 namespace gleanwork {
@@ -46,12 +47,25 @@ struct HttpLimits {
 };
 
 // What a source reader works with: the agent whose source it reads, the log
-// (or none), the redirect target carried between HTTP attempts, and limits.
+// (or none), the redirect target carried between HTTP attempts, limits, the
+// cookies of the run (none: no cookie is sent or kept), and the number of
+// redirects the last fetch followed.
 struct SourceContext {
+    SourceContext(const AgentDefinition& agentToRead, SourceLog* logOrNone, std::string& redirect,
+                  HttpLimits httpLimits = {}, CookieJar* runCookies = nullptr)
+        : agent(agentToRead),
+          log(logOrNone),
+          redirectUrl(redirect),
+          limits(httpLimits),
+          cookies(runCookies) {}
+
     const AgentDefinition& agent;
     SourceLog* log;
     std::string& redirectUrl;
     HttpLimits limits;
+    CookieJar* cookies = nullptr;
+    int redirects = 0;
+    CookieOrigin origin;  // of the request whose reply is being read
 
     void LogLine(std::string_view line) const {
         if (log != nullptr) {

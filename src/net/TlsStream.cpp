@@ -10,21 +10,16 @@
 #include <climits>
 #include <system_error>
 
+#include "base/OwnedHandle.h"
+
 namespace gleanwork {
 
 namespace {
 
-struct SslContextDeleter {
-    void operator()(SSL_CTX* context) const { SSL_CTX_free(context); }
-};
-struct SslDeleter {
-    void operator()(SSL* ssl) const { SSL_free(ssl); }
-};
-
 bool IsIpAddress(const std::string& host) {
-    unsigned char bytes[sizeof(in6_addr)];
-    return ::inet_pton(AF_INET, host.c_str(), bytes) == 1 ||
-           ::inet_pton(AF_INET6, host.c_str(), bytes) == 1;
+    in6_addr address{};  // room for either family
+    return ::inet_pton(AF_INET, host.c_str(), &address) == 1 ||
+           ::inet_pton(AF_INET6, host.c_str(), &address) == 1;
 }
 
 // The name sent for SNI (what SSL_set_tlsext_host_name does, without its cast).
@@ -84,8 +79,8 @@ private:
     std::string Failure();
 
     std::unique_ptr<StreamSocket> inner_;
-    std::unique_ptr<SSL_CTX, SslContextDeleter> context_;
-    std::unique_ptr<SSL, SslDeleter> ssl_;
+    OwnedHandle<SSL_CTX, SSL_CTX_free> context_;
+    OwnedHandle<SSL, SSL_free> ssl_;
     int innerError_ = 0;
 };
 

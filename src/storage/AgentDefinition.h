@@ -25,6 +25,9 @@ struct AgentDefinition {
     std::string DBINSERT;
     std::string DBUPDATE;
     std::int32_t APPEND = 0;
+    // Milliseconds between two fetches of a run from one host; empty for the
+    // default. Written only when set, so files without it stay as they were.
+    std::string INTERVAL;
 
     bool operator==(const AgentDefinition&) const = default;
 };

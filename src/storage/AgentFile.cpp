@@ -40,6 +40,7 @@ constexpr std::array<TextKey, 13> kTextKeys{{
 constexpr std::size_t kKeysBeforeAppend = 2;
 
 constexpr std::string_view kAppendKey = "APPEND";
+constexpr std::string_view kIntervalKey = "INTERVAL";
 constexpr std::string_view kScriptKey = "SCRIPT";
 constexpr std::string_view kEndScriptKey = "ENDSCRIPT";
 
@@ -65,6 +66,10 @@ std::size_t ApplyLine(AgentDefinition& agent, const std::vector<std::string>& li
     }
     if (key == kAppendKey) {
         agent.APPEND = ToAppendValue(value);
+        return at + 1;
+    }
+    if (key == kIntervalKey) {
+        agent.INTERVAL = value;
         return at + 1;
     }
     const auto known = std::find_if(kTextKeys.begin(), kTextKeys.end(),
@@ -100,6 +105,9 @@ std::string FormatAgentFile(const AgentDefinition& agent) {
             AppendKeyLine(out, kAppendKey, std::to_string(agent.APPEND));
         }
         AppendKeyLine(out, kTextKeys[i].key, agent.*(kTextKeys[i].field));
+    }
+    if (!agent.INTERVAL.empty()) {
+        AppendKeyLine(out, kIntervalKey, agent.INTERVAL);
     }
     AppendLine(out, kScriptKey);
     for (const std::string& line : agent.SCRIPT) {

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <functional>
 #include <future>
 
 #include "database/DataSource.h"
@@ -25,17 +24,6 @@ namespace {
 const std::vector<std::string> kInsertEachValue = {
     "BOOKMARK next", "GETUNTIL \"|\"",  "JUMPIFFAILED done", "SAVETO v", "INSERTDATA",
     "JUMPIFOK done", "PRINTLN \"{v}\"", "BOOKMARK done",     "SKIP 1",   "JUMPIFOK next"};
-
-// A run log that calls `hook` with each line after keeping it.
-struct HookedLog : test::RecordingRunLog {
-    std::function<void(const std::string&)> hook;
-    void LogLine(std::string_view line) override {
-        RecordingRunLog::LogLine(line);
-        if (hook) {
-            hook(lines.back());
-        }
-    }
-};
 
 std::size_t CountStarting(const std::vector<std::string>& lines, std::string_view prefix) {
     return std::count_if(lines.begin(), lines.end(),
@@ -73,7 +61,7 @@ protected:
         return agent;
     }
 
-    // Runs `agent`; `log.hook` may stop it or the server on the way.
+    // Runs `agent`; `log_.onLine` may stop it or the server on the way.
     void Run(const AgentDefinition& agent) {
         AgentEngine engine(agent, &log_);
         engine_ = &engine;
@@ -114,7 +102,7 @@ protected:
 
     test::TempFolder folder_;
     test::PostgresServer server_;
-    HookedLog log_;
+    test::RecordingRunLog log_;
     AgentEngine* engine_ = nullptr;
 };
 
@@ -151,7 +139,7 @@ TEST_P(DatabaseRunTest, BindsRefusesAloneAndKeepsWhatRanBeforeAStop) {
             kept.push_back("<" + values.back() + ">");
         }
     }
-    log_.hook = [&](const std::string& line) {
+    log_.onLine = [&](std::string_view line) {
         if (line == "{v} = 150") {
             engine_->Stop();
         }
@@ -201,7 +189,7 @@ TEST_P(PostgresRunTest, AWrongPasswordOrALostConnectionFailsCleanly) {
 
     Run(Agent({"kept"}));
     log_.lines.clear();
-    log_.hook = [&](const std::string& line) {
+    log_.onLine = [&](std::string_view line) {
         if (line == "{v} = 2") {
             server_.Stop();
         }
@@ -220,7 +208,7 @@ TEST_P(PostgresRunTest, StoppingEndsAStatementThatWaits) {
     PGconn* locker = PQconnectdb(server_.LoginUri().c_str());
     PQclear(PQexec(locker, "BEGIN; LOCK TABLE t IN ACCESS EXCLUSIVE MODE"));
     std::promise<void> waiting;
-    log_.hook = [&](const std::string& line) {
+    log_.onLine = [&](std::string_view line) {
         if (line.starts_with("[SQL]: ")) {
             waiting.set_value();
         }

@@ -33,12 +33,8 @@ struct FuzzRegistration {
 // keeps the input and a replaying test fails.
 [[noreturn]] void FailCheck(const char* condition, const char* file, int line);
 
-#define FUZZ_CHECK(condition)                                             \
-    do {                                                                  \
-        if (!(condition)) {                                               \
-            ::gleanwork::fuzz::FailCheck(#condition, __FILE__, __LINE__); \
-        }                                                                 \
-    } while (false)
+#define FUZZ_CHECK(condition) \
+    ((condition) ? void() : ::gleanwork::fuzz::FailCheck(#condition, __FILE__, __LINE__))
 
 // A temporary folder that lives as long as the process.
 const std::string& ScratchFolder();

@@ -25,6 +25,11 @@ FUZZ_TARGET(Interpreter) {
 
     test::RecordingRunLog log;
     AgentEngine engine(agent, &log);
+    // FETCH reads the source again, whatever address it names.
+    engine.SetPageReader([source](const SourceContext&, std::string& text) {
+        text.assign(source);
+        return static_cast<std::int64_t>(text.size());
+    });
     int commands = 0;
     log.onLine = [&](std::string_view line) {
         if (line.starts_with("# ") && ++commands >= kMostCommands) {

@@ -24,17 +24,12 @@ validate() {
     output=$("$@" 2>&1) || fail "$* reports:"$'\n'"$output"
 }
 
-check_runner() {
-    local runner=$prefix/bin/gleanwork-run
-    [ -x "$runner" ] || fail "gleanwork-run is not installed as an executable"
-    help=$("$runner" --help) || fail "installed gleanwork-run --help exits with $?"
+# The installed runner answers --help; its man page renders without warnings,
+# names the release, and documents every option that --help lists.
+check_runner_and_man_page() {
+    local help page=$prefix/share/man/man1/gleanwork-run.1 warnings
+    help=$("$prefix/bin/gleanwork-run" --help) || fail "installed gleanwork-run --help exits with $?"
     [[ $help == "usage: gleanwork-run "* ]] || fail "unexpected --help output: $help"
-}
-
-# The man page renders without warnings, has the usual sections, names the
-# release, and documents every option that --help lists.
-check_man_page() {
-    local page=$prefix/share/man/man1/gleanwork-run.1 warnings
     warnings=$(groff -man -ww -z -Tutf8 "$page" 2>&1)
     [ -z "$warnings" ] || fail "groff warns about the man page:"$'\n'"$warnings"
     grep -q "^\.TH GLEANWORK\\\\-RUN 1 .*\"Gleanwork $version\"" "$page" ||
@@ -110,8 +105,7 @@ check_package() {
 
 "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
     fail "cmake --install failed:"$'\n'"$(cat "$work/install.log")"
-check_runner
-check_man_page
+check_runner_and_man_page
 check_desktop_install
 check_package
 echo "install layout, validators and package: ok"

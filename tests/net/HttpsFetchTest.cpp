@@ -116,16 +116,6 @@ TEST_F(HttpsFetch, VerifiesChainNameAndDates) {
     }
 }
 
-// The server shows a certificate for another name unless the client asks
-// for "localhost" by SNI.
-TEST_F(HttpsFetch, SendsTheServerName) {
-    const TlsServer named(folder.Path(), "127.0.0.1",
-                          Serve("other") + " -cert2 good.pem -key2 good.key " +
-                              "-servername localhost -servername_fatal");
-    Fetch byName(At(named, "localhost"));
-    EXPECT_EQ(byName.Run(), 6);
-}
-
 // A proxy that opens the tunnel and then forwards nothing leaves the
 // handshake waiting: the receive limit ends it.
 TEST(HttpsProxy, AsksForATunnelAndKeepsTheLimitsInIt) {

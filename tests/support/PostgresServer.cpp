@@ -10,25 +10,15 @@
 
 namespace gleanwork::test {
 
-namespace {
-
-// The bin folder of a PostgreSQL installed the Debian way, or empty.
-std::string FindServerBin() {
-    glob_t found{};
-    std::string bin;
-    if (::glob("/usr/lib/postgresql/*/bin/initdb", 0, nullptr, &found) == 0) {
-        bin = found.gl_pathv[found.gl_pathc - 1];
-        bin.resize(bin.size() - std::string_view("/initdb").size());
-    }
-    ::globfree(&found);
-    return bin;
-}
-
-}  // namespace
-
 // Why the server does not run, or empty when it runs.
 std::string PostgresServer::TryStart() {
-    if (bin_.empty() && (bin_ = FindServerBin()).empty()) {
+    glob_t found{};
+    if (bin_.empty() && ::glob("/usr/lib/postgresql/*/bin/initdb", 0, nullptr, &found) == 0) {
+        bin_ = found.gl_pathv[found.gl_pathc - 1];  // the newest, installed the Debian way
+        bin_.resize(bin_.size() - std::string_view("/initdb").size());
+    }
+    ::globfree(&found);
+    if (bin_.empty()) {
         return "no server programs under /usr/lib/postgresql/*/bin";
     }
     const passwd* nobody = ::getpwnam("nobody");

@@ -7,20 +7,24 @@
 
 namespace gleanwork::test {
 
-// The variables, output, log, database session and control of a script run
-// made outside an engine: the output goes nowhere until opened, the log is
-// `log` (none by default).
+// The pages, variables, output, log, database session and control of a
+// script run made outside an engine: the output goes nowhere until opened,
+// the log is `log` (none by default). FETCH reads pages as in a run.
 struct ScriptRunParts {
     explicit ScriptRunParts(RunLog* log = nullptr) : writer(log), output(writer), control(writer) {
         control.Start();
     }
 
+    // `agent` must outlive the run.
     ScriptRun For(const AgentDefinition& agent, std::string_view text) {
+        pages.emplace(agent, &writer);
+        pages->Show(std::string(text));
         database.emplace(agent, writer);
-        return {agent, text, variables, output, writer, *database, control, nullptr};
+        return {agent, *pages, variables, output, writer, *database, control, nullptr};
     }
 
     RunLogWriter writer;
+    std::optional<PageBrowser> pages;
     VariableTable variables;
     RunOutput output;
     std::optional<DatabaseSession> database;

@@ -5,19 +5,14 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <vector>
 
 namespace gleanwork::test {
 
 TempFolder::TempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "gleanwork-test-XXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (::mkdtemp(name.data()) == nullptr) {
+    path_ = (std::filesystem::temp_directory_path() / "gleanwork-test-XXXXXX").string();
+    if (::mkdtemp(path_.data()) == nullptr) {
         throw std::runtime_error("cannot make a temporary folder");
     }
-    path_ = name.data();
 }
 
 TempFolder::~TempFolder() {
@@ -34,24 +29,15 @@ std::string ReadFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-ScopedEnvironment::ScopedEnvironment(std::string name, const char* value)
-    : name_(std::move(name)), hadValue_(std::getenv(name_.c_str()) != nullptr) {
-    if (hadValue_) {
-        oldValue_ = std::getenv(name_.c_str());
+ScopedEnvironment::ScopedEnvironment(std::string name, const char* value) : name_(std::move(name)) {
+    if (const char* old = std::getenv(name_.c_str())) {
+        oldValue_ = old;
     }
-    if (value == nullptr) {
-        ::unsetenv(name_.c_str());
-    } else {
-        ::setenv(name_.c_str(), value, 1);
-    }
+    value == nullptr ? ::unsetenv(name_.c_str()) : ::setenv(name_.c_str(), value, 1);
 }
 
 ScopedEnvironment::~ScopedEnvironment() {
-    if (hadValue_) {
-        ::setenv(name_.c_str(), oldValue_.c_str(), 1);
-    } else {
-        ::unsetenv(name_.c_str());
-    }
+    oldValue_ ? ::setenv(name_.c_str(), oldValue_->c_str(), 1) : ::unsetenv(name_.c_str());
 }
 
 }  // namespace gleanwork::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace gleanwork::test {
@@ -36,8 +37,7 @@ public:
 
 private:
     std::string name_;
-    bool hadValue_;
-    std::string oldValue_;
+    std::optional<std::string> oldValue_;
 };
 
 // A fresh folder that is the installation folder (GLEANWORK_INSTALLDIR) for

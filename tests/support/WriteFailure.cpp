@@ -3,48 +3,32 @@
 
 #include "support/WriteFailure.h"
 
-#include <utility>
-
 #include "storage/WriteInterruption.h"
 
 namespace gleanwork {
 
 namespace {
 
-thread_local test::ScopedWriteFailure::Rule rule;
-
-bool CountDownDue() {
-    if (rule.writesBeforeFailure < 0) {
-        return false;
-    }
-    if (rule.writesBeforeFailure == 0) {
-        return true;
-    }
-    --rule.writesBeforeFailure;
-    return false;
-}
+thread_local int writesBeforeFailure = -1;  // negative: no failure due
 
 }  // namespace
 
-bool WriteInterrupted(const std::string& path) {
-    if (!rule.fileName.empty() && path.substr(path.find_last_of('/') + 1) == rule.fileName) {
-        return true;
+bool WriteInterrupted(const std::string&) {
+    if (writesBeforeFailure > 0) {
+        --writesBeforeFailure;
+        return false;
     }
-    return CountDownDue();
+    return writesBeforeFailure == 0;
 }
 
 namespace test {
 
-ScopedWriteFailure::ScopedWriteFailure(int successfulWrites) : previous_(rule) {
-    rule = Rule{successfulWrites, {}};
-}
-
-ScopedWriteFailure::ScopedWriteFailure(std::string fileName) : previous_(rule) {
-    rule = Rule{-1, std::move(fileName)};
+ScopedWriteFailure::ScopedWriteFailure(int successfulWrites) : previous_(writesBeforeFailure) {
+    writesBeforeFailure = successfulWrites;
 }
 
 ScopedWriteFailure::~ScopedWriteFailure() {
-    rule = std::move(previous_);
+    writesBeforeFailure = previous_;
 }
 
 }  // namespace test

@@ -47,6 +47,24 @@ hexadecimal code; a backslash before any other character gives that character,
 so <code>\"</code>, <code>\\</code> and <code>\{</code> stand for
 themselves.</li>
 </ul>
+<p>A reference can pass its value through <b>filters</b>, applied left to
+right: <code>{name|html|trim|csv}</code>.</p>
+<ul>
+<li><code>html</code> decodes character references such as
+<code>&amp;amp;</code>, <code>&amp;eacute;</code>, <code>&amp;#233;</code> and
+<code>&amp;#xE9;</code> (once: <code>&amp;amp;amp;</code> gives
+<code>&amp;amp;</code>), written out as UTF-8;</li>
+<li><code>trim</code> removes spaces, tabs and line ends at both ends and
+turns every run of them inside into one space;</li>
+<li><code>csv</code> makes one comma-separated field: in double quotes, with
+inner quotes doubled, when the value holds a comma, a quote, a line end or
+spaces at its ends;</li>
+<li><code>json</code> makes a JSON string, quotes included;</li>
+<li><code>url</code> percent-encodes the value for a query, as in
+<code>FETCH "search?q={word|url}"</code>.</li>
+</ul>
+<p>A reference with an unknown filter gives nothing. A variable whose own name
+holds <code>|</code> (saved with <code>SAVETO a|b</code>) is used as it is.</p>
 
 <h3>Commands</h3>
 <table border="1" cellspacing="0" cellpadding="3">
@@ -56,9 +74,31 @@ themselves.</li>
 // The rest of the page after those rows.
 constexpr const char* kAfterCommands = R"html(</table>
 <p>Jumps are never taken when the cursor is at the end of the text, so a loop
-that reads the text piece by piece ends there. Write bookmark names without
+that reads the text piece by piece ends there; only a status set by
+<code>FETCH</code> or <code>BACK</code> is jumped on there too, since a page
+that failed is empty. Write bookmark names without
 quotes. A loop that never ends stops when you close its Agent Output
 window.</p>
+
+<h3>Following links</h3>
+<p><code>FETCH</code> reads another page in place of the text, with the same
+settings, log lines and errors as the agent's first page. Its address may be
+absolute or relative to the current page, as a link on that page would be:
+<code>detail.html</code>, <code>/item/7</code>, <code>?page=3</code>,
+<code>//host/x</code>, <code>../up.html</code>; on a file source, relative
+addresses name files beside the current one. Variables stay, and jumps work as
+before. <code>BACK</code> returns to the page before the last
+<code>FETCH</code> with its cursor where it was; only that one page is kept,
+so a loop may fetch as many pages as it likes.</p>
+<p>Cookies that the pages of a run set are sent back to the pages they
+belong to for the rest of that run, so a run gets past a cookie notice or a
+session login; nothing is stored on disk.</p>
+<p>To be polite to the sites it reads, a run waits until one second has
+passed since its last page from the same host before it asks that host again
+(about the pace of a person clicking through, and the pause sites most often
+ask of automatic readers). The run log says when it waits. The agent file key
+<code>INTERVAL</code> changes it, in milliseconds (<code>INTERVAL=0</code>
+waits never).</p>
 
 <h3>Writing into a database</h3>
 <p>The <b>Database Configuration</b> on the Output settings page names a data
@@ -129,6 +169,20 @@ BOOKMARK done</pre>
 GETUNTIL "&lt;/title&gt;"
 SAVETO title
 PRINTLN "Title: {title}"</pre>
+<p>Each result of a list, from its own page, as CSV:</p>
+<pre>BOOKMARK item
+FIND "&lt;a class=\"item\" href=\""
+JUMPIFFAILED done
+GETUNTIL "\""
+SAVETO link
+FETCH "{link}"
+FIND "&lt;h1&gt;"
+GETUNTIL "&lt;/h1&gt;"
+SAVETO name
+PRINTLN "{name|html|trim|csv}"
+BACK
+JUMPIFOK item
+BOOKMARK done</pre>
 )html";
 
 // One row of the command reference: its forms, its meaning and its status.

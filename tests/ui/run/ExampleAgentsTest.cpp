@@ -22,7 +22,7 @@ private slots:
         std::filesystem::current_path(folder.Path());
         AgentCatalogue catalogue;
         catalogue.LoadCatalogue();
-        QCOMPARE(catalogue.Count(), std::size_t{5});
+        QCOMPARE(catalogue.Count(), std::size_t{6});
         QStringList logs;
         for (std::size_t index = 0; index < catalogue.Count(); ++index) {
             if (IsWebUrl(catalogue.At(index).URL)) {
@@ -38,7 +38,8 @@ private slots:
             logs << run.lines;
         }
         std::filesystem::current_path(before);
-        for (const char* output : {"links.txt", "prices.csv", "stations.txt", "quotes.txt"}) {
+        for (const char* output :
+             {"links.txt", "prices.csv", "stations.txt", "quotes.txt", "shop.csv"}) {
             QCOMPARE(test::ReadFile(folder / output),
                      test::ReadFile(std::string(GLEANWORK_TEST_DATA "/examples/") + output));
         }

@@ -1,0 +1,102 @@
+#include "engine/PageBrowser.h"
+
+#include <poll.h>
+
+#include "engine/PageAddress.h"
+#include "net/FileSource.h"
+#include "net/HttpClient.h"
+#include "net/ReadyWait.h"
+#include "net/UrlSplit.h"
+
+namespace gleanwork {
+
+PageBrowser::PageBrowser(const AgentDefinition& agent, SourceLog* log)
+    : agent_(agent), log_(log), interval_(PoliteInterval::Read(agent.INTERVAL)) {
+    current_.address = agent.URL;
+}
+
+std::int64_t PageBrowser::ReadSource(std::string& text) {
+    return Read(agent_, text);
+}
+
+std::int64_t PageBrowser::OpenSource() {
+    return ReadPage(agent_, current_.text);
+}
+
+void PageBrowser::Show(std::string text) {
+    current_ = Page{std::move(text), agent_.URL};
+    kept_.reset();
+}
+
+bool PageBrowser::Fetch(std::string_view reference, std::size_t position) {
+    AgentDefinition page = agent_;
+    page.URL = ResolvePageAddress(current_.address, reference);
+    current_.position = position;
+    kept_ = std::move(current_);
+    current_ = Page{};
+    const std::int64_t result = ReadPage(page, current_.text);
+    const bool read = IsWebUrl(page.URL) ? result >= 0 : result > 0;
+    if (!read) {
+        current_.text.clear();
+    }
+    return read;
+}
+
+std::optional<std::size_t> PageBrowser::Back() {
+    if (!kept_) {
+        return std::nullopt;
+    }
+    current_ = std::move(*kept_);
+    kept_.reset();
+    return current_.position;
+}
+
+std::int64_t PageBrowser::Read(const AgentDefinition& agent, std::string& text) {
+    SourceContext context{agent, log_, redirectUrl_, limits_, &cookies_};
+    current_.address = agent.URL;
+    if (reader_) {
+        return reader_(context, text);
+    }
+    if (!IsWebUrl(agent.URL)) {
+        return ReadFileSource(context, text);
+    }
+    const std::string host = CookieOriginOf(agent.URL).host;
+    if (!WaitPolitely(host)) {
+        return -1;
+    }
+    const std::int64_t result = FetchHttp(context, text);
+    const PoliteInterval::Clock::time_point end = PoliteInterval::Clock::now();
+    interval_.Record(host, end);
+    if (context.redirects > 0) {
+        current_.address = redirectUrl_;
+        interval_.Record(CookieOriginOf(redirectUrl_).host, end);
+    }
+    return result;
+}
+
+std::int64_t PageBrowser::ReadPage(const AgentDefinition& agent, std::string& text) {
+    const std::int64_t result = Read(agent, text);
+    if (result == 0) {
+        LogLine("ERROR: Unable to read specified URL or file");
+    }
+    return result;
+}
+
+bool PageBrowser::WaitPolitely(const std::string& host) {
+    const auto wait = interval_.WaitBefore(host, PoliteInterval::Clock::now());
+    if (wait <= PoliteInterval::Clock::duration::zero()) {
+        return true;
+    }
+    const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(wait).count();
+    LogLine("Waiting " + std::to_string(milliseconds) + " ms before contacting host: " + host);
+    const auto end = PoliteInterval::Clock::now() + wait;
+    return WaitReady(-1, POLLIN, end, limits_.stop) == WaitResult::TimedOut;
+}
+
+void PageBrowser::LogLine(const std::string& line) {
+    if (log_ != nullptr) {
+        log_->LogLine(line);
+    }
+}
+
+}  // namespace gleanwork

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "net/CookieJar.h"
+#include "net/PoliteInterval.h"
+#include "net/SourceContext.h"
+#include "storage/AgentDefinition.h"
+
+namespace gleanwork {
+
+// The pages of one run: the one that the script works on, and the one kept
+// for BACK. Every page is read as the agent's source is (FetchHttp for an
+// http:// or https:// address, else ReadFileSource), with the agent's
+// settings, the run's cookies and the polite interval between fetches from
+// one host, and logs the same lines. At most two pages are held, however
+// many a run fetches.
+class PageBrowser {
+public:
+    // `agent` and `log` (which may be null) must outlive the browser.
+    PageBrowser(const AgentDefinition& agent, SourceLog* log);
+
+    // Reads the agent's source into `text`. Returns the reader's result.
+    std::int64_t ReadSource(std::string& text);
+
+    // Reads the agent's source as the current page; logs "ERROR: Unable to
+    // read specified URL or file" when the reader gives 0. Returns the
+    // reader's result.
+    std::int64_t OpenSource();
+
+    // Makes `text` the current page, at the agent's address, as if read.
+    void Show(std::string text);
+
+    // The text of the current page.
+    std::string_view Text() const { return current_.text; }
+
+    // Reads the page that `reference` names, relative to the current page's
+    // address, as the new current page; the old one is kept for Back with
+    // the cursor `position`. True when a page was read; the current page is
+    // then empty otherwise.
+    bool Fetch(std::string_view reference, std::size_t position);
+
+    // Makes the kept page current again. Gives the cursor position kept with
+    // it, or none when no page is kept.
+    std::optional<std::size_t> Back();
+
+    // The limits of every fetch; a polite wait, too, ends when their stop
+    // signal is raised.
+    void SetHttpLimits(const HttpLimits& limits) { limits_ = limits; }
+
+    // What reads every page in place of the HTTP client and the file reader,
+    // with the same results; for fuzzers, which must reach neither the
+    // network nor the disk whatever a script fetches.
+    using PageReader = std::function<std::int64_t(const SourceContext&, std::string&)>;
+    void SetPageReader(PageReader reader) { reader_ = std::move(reader); }
+
+private:
+    struct Page {
+        std::string text;
+        std::string address;
+        std::size_t position = 0;  // of the cursor, while the page is kept
+    };
+
+    // Reads what `agent`'s URL names into `text`, and notes the address of
+    // what was read (after redirects) as the current page's.
+    std::int64_t Read(const AgentDefinition& agent, std::string& text);
+    // The same, logging a source that gave 0 as the first page always has.
+    std::int64_t ReadPage(const AgentDefinition& agent, std::string& text);
+    // Waits out the polite interval before a fetch from `host`; false when
+    // the run was stopped meanwhile.
+    bool WaitPolitely(const std::string& host);
+    void LogLine(const std::string& line);
+
+    const AgentDefinition& agent_;
+    SourceLog* log_;
+    HttpLimits limits_;
+    std::string redirectUrl_;
+    CookieJar cookies_;
+    PoliteInterval interval_;
+    PageReader reader_;
+    Page current_;
+    std::optional<Page> kept_;
+};
+
+}  // namespace gleanwork
