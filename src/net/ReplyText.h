@@ -22,6 +22,9 @@ public:
     // Takes `count` bytes just written at the start of the last Space.
     void Commit(std::size_t count);
 
+    // The bytes received so far.
+    std::size_t Size() const { return used_; }
+
     // Leaves the text holding exactly the bytes received.
     void Finish();
 

@@ -367,9 +367,12 @@ private slots:
                 }
             }
         }
+        for (const QPointer<CPreviewSourceDlg>& window : shown) {
+            QTRY_VERIFY_WITH_TIMEOUT(!window->IsReading(), 10000);
+        }
         QCOMPARE(shown[0]->text(), QStringLiteral("a\r\nb\r\nc\r\nd"));
         QCOMPARE(shown[1]->text(), QStringLiteral("one\r\ntwo"));
-        QVERIFY(shown[2]->isVisible() && shown[2]->text().isEmpty());
+        QVERIFY(shown[2]->isVisible() && shown[2]->text().contains("ERROR: Cannot read "));
         QCOMPARE(server.Requests(),
                  std::vector<std::string>{
                      "GET /data HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) +
