@@ -204,7 +204,7 @@ private slots:
             QVERIFY(sheet.isVisible() &&
                     sheet.findChild<QLineEdit*>("agentName")->text() == "Renamed");
             seen = test::AnswerMessageBox(QMessageBox::Yes);
-            QTest::keyClick(&sheet, Qt::Key_Escape);
+            sheet.close();
             QVERIFY(seen->acted && !sheet.isVisible());
         }));
         QVERIFY(agent == test::SampleAgent());
