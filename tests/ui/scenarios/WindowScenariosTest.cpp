@@ -194,10 +194,6 @@ QString Status(const CAgentOutputDlg& window) {
     return window.statusLine()->text().section(QStringLiteral(" - "), 0, 0);
 }
 
-bool Shows(const RunLogModel& model, const QString& start) {
-    return !model.match(model.index(0), Qt::DisplayRole, start, 1, Qt::MatchStartsWith).isEmpty();
-}
-
 // Answers the agent editor: types `name` (unless null) and presses OK, or
 // presses Cancel.
 std::shared_ptr<test::ModalSeen> AnswerEditor(bool ok, const QString& name = {}) {
@@ -393,10 +389,11 @@ private slots:
                 paused ? CAgentOutputDlg::Start::kPaused : CAgentOutputDlg::Start::kRunning);
             FinishedRun run(window);
             const RunLogModel& model = *window->model();
-            const bool waits = row[2] != "at once" && row[2] != "never";
-            QTRY_VERIFY_WITH_TIMEOUT(
-                window->stepControl().IsPaused() == paused && (!waits || Shows(model, ToQ(row[2]))),
-                kRunMs);
+            const QString waitFor = row[2] == "at once" || row[2] == "never" ? "" : ToQ(row[2]);
+            const auto hits = [&] { return model.match(model.index(0), Qt::DisplayRole, waitFor); };
+            QTRY_VERIFY_WITH_TIMEOUT(window->stepControl().IsPaused() == paused &&
+                                         (waitFor.isEmpty() || !hits().isEmpty()),
+                                     kRunMs);
             if (row[2] == "[...") {  // the whole log is saved, the rows are bounded
                 int error = 0;
                 QVERIFY(window->SaveLog(*folder_ / "whole.log", error));
@@ -565,18 +562,43 @@ private slots:
         }
     }
 
+    // Cancel, Escape and the close box ask before discarding a change, and
+    // only then; OK saves what every control shows.
     void aWholeEditThroughTheDialog() {
         AgentCatalogue catalogue;
         AgentDefinition& agent = catalogue.AddAgent(test::SampleAgent());
-        for (const auto button : {QDialogButtonBox::Cancel, QDialogButtonBox::Ok}) {
-            const auto changeAll = [button](PropertySheet& sheet) {
-                ChangeEverything(sheet);
-                sheet.findChild<QDialogButtonBox*>()->button(button)->click();
-            };
-            const bool saved = RunEditor(agent, changeAll, AgentEditorMode::Edit, catalogue);
-            QVERIFY(saved == (button == QDialogButtonBox::Ok));
-            QVERIFY(agent == (saved ? ChangedAgent() : test::SampleAgent()));
-        }
+        const auto edit = [&](const Script& script) {
+            return RunEditor(agent, script, AgentEditorMode::Edit, catalogue);
+        };
+        QVERIFY(!edit([](PropertySheet& sheet) {
+            Find(sheet, "agentName")->setText("Other");
+            Find(sheet, "agentName")->setText("Weather");  // no change
+            sheet.tabs()->setCurrentIndex(1);
+            Find<QComboBox>(sheet, "command")->setEditText(QStringLiteral("SKIP 1"));
+            auto seen = test::AnswerMessageBox(QMessageBox::No);
+            sheet.cancelButton()->click();
+            QVERIFY(seen->acted);
+            Find<QListWidget>(sheet, "script")->setCurrentRow(1);  // no change
+            seen = test::AnswerMessageBox(QMessageBox::Yes);
+            sheet.cancelButton()->click();
+            QVERIFY(!seen->acted && !sheet.isVisible());
+        }));
+        QVERIFY(!edit([](PropertySheet& sheet) {
+            ChangeEverything(sheet);
+            auto seen = test::AnswerMessageBox(QMessageBox::No);
+            QTest::keyClick(&sheet, Qt::Key_Escape);
+            QCOMPARE(seen->text, QStringLiteral("Discard the changes to agent Weather?"));
+            QVERIFY(sheet.isVisible() && Find(sheet, "agentName")->text() == "Renamed");
+            seen = test::AnswerMessageBox(QMessageBox::Yes);
+            sheet.close();
+            QVERIFY(seen->acted && !sheet.isVisible());
+        }));
+        QVERIFY(agent == test::SampleAgent());
+        QVERIFY(edit([](PropertySheet& sheet) {
+            ChangeEverything(sheet);
+            sheet.okButton()->click();
+        }));
+        QVERIFY(agent == ChangedAgent());
     }
 
     // A refused name keeps the editor open on its first page and says why.
@@ -675,12 +697,11 @@ private slots:
     // The preview reads what the fields show, unsaved, as a run reads it;
     // Cancel ends a stalled read at once.
     void thePreviewShowsTheSourceAsARunReadsIt() {
-        const test::TempFolder folder;
-        test::WriteFile(folder / "page.txt", std::string("a\nb\r\nc\r\r\nd\0e", 12));
+        test::WriteFile(*folder_ / "page.txt", std::string("a\nb\r\nc\r\r\nd\0e", 12));
         test::LoopbackServer server({test::Reply("HTTP/1.0 200 OK\r\n\r\none\ntwo"),
                                      {{}, {}, test::ScriptedReply::Ending::Hold}});
         const std::pair<std::string, QString> reads[] = {
-            {folder / "page.txt", "a\r\nb\r\nc\r\nd"},
+            {*folder_ / "page.txt", "a\r\nb\r\nc\r\nd"},
             {server.Url("/data"), "one\r\ntwo"},
             {"HTTP://127.0.0.1:1/", "ERROR: Cannot read "},
             {server.Url(), ""}};
