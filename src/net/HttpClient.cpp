@@ -42,10 +42,12 @@ void SendRequest(const SourceContext& context, StreamSocket& socket, std::string
     socket.Send("\r\n");
 }
 
-// Receives until the peer closes the connection; a failed receive is logged
-// and ends the reply with what had arrived.
-void ReceiveReply(const SourceContext& context, StreamSocket& socket, std::string& text) {
-    ReplyText reply(text);
+// Receives until the peer closes the connection, the head into `head` and
+// the body into `text`; a failed receive is logged and ends the reply with
+// what had arrived.
+void ReceiveReply(const SourceContext& context, StreamSocket& socket, std::string& head,
+                  std::string& text) {
+    ReplyText reply(head, text);
     for (;;) {
         int error = 0;
         const std::ptrdiff_t received =
@@ -111,9 +113,10 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
         }
         context.LogLine("Accessing URL - " + route.target);
         SendRequest(context, *socket, route.target, route.hostField);
-        ReceiveReply(context, *socket, text);
+        std::string head;
+        ReceiveReply(context, *socket, head, text);
         socket.reset();
-        if (!ParseResponseHead(context, text)) {
+        if (!ParseResponseHead(context, head)) {
             break;
         }
         if (!context.redirectUrl.empty()) {

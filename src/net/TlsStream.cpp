@@ -125,8 +125,11 @@ std::string TlsStream::Handshake(const std::string& serverName) {
     // A server that ends an HTTP/1.0 reply by closing the connection often
     // skips the TLS closing message.
     SSL_CTX_set_options(context_.get(), SSL_OP_IGNORE_UNEXPECTED_EOF);
+    // Each receive from the inner stream takes what has arrived, up to the
+    // size of OpenSSL's own buffer of about one record. A larger buffer costs
+    // more than the receives it saves: what is left in it after a record is
+    // moved to its front before the next is read.
     SSL_CTX_set_read_ahead(context_.get(), 1);
-    SSL_CTX_set_default_read_buffer_len(context_.get(), std::size_t{1} << 18);
     ssl_.reset(SSL_new(context_.get()));
     BIO* bio = BIO_new(InnerMethod());
     if (!ssl_ || bio == nullptr) {
