@@ -9,13 +9,13 @@ namespace gleanwork {
 
 // Gathers a reply: its head (the status line and the header lines, each
 // ended by CR LF, and the empty line after them) apart from its body, which
-// goes straight into the text that is to hold it. Each receive lands in a small buffer that
-// stays in the processor's cache and is appended from there, so the body's
-// room is never zero-filled before it is written, and the body is never moved
-// to take the head off its front. The text grows geometrically, or in one
-// step once the head names a "Content-Length": that length only sizes the
-// text. The reply still ends only when the peer closes the connection,
-// whatever length the head names.
+// goes into the text that is to hold it. Each receive lands in a buffer of
+// its own and is appended from there while it is still in the processor's
+// cache, so the body's room is never zero-filled before it is written, and
+// the body is never moved to take the head off its front. The text grows
+// geometrically, or in one step once the head names a "Content-Length": that
+// length only sizes the text. The reply still ends only when the peer closes
+// the connection, whatever length the head names.
 class ReplyText {
 public:
     // Empties `head` and `body`, which must outlive this object.
