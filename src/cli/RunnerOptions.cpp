@@ -1,5 +1,6 @@
 #include "cli/RunnerOptions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -7,9 +8,8 @@
 namespace gleanwork {
 
 const char* const kRunnerUsage =
-    "usage: gleanwork-run [--log FILE] [--connect-timeout S] [--read-timeout S] [--] NAME\n"
-    "       gleanwork-run [--log FILE] [--connect-timeout S] [--read-timeout S] "
-    "--agent-file PATH\n"
+    "usage: gleanwork-run [OPTION]... [--] NAME\n"
+    "       gleanwork-run [OPTION]... --agent-file PATH\n"
     "       gleanwork-run --check NAME | --check --agent-file PATH\n"
     "\n"
     "Runs one agent without windows: the agent NAME of the catalogue in the\n"
@@ -18,6 +18,10 @@ const char* const kRunnerUsage =
     "  --log FILE             write the run log to FILE instead of standard error\n"
     "  --connect-timeout S    give up a connection after S seconds (default 30)\n"
     "  --read-timeout S       give up a receive after S seconds (default 60)\n"
+    "  --fetch-timeout S      give up a whole fetch after S seconds (default 600)\n"
+    "  --max-source-bytes N   refuse a source of more than N bytes (default 2 GiB)\n"
+    "  --max-steps N          end the run after N script lines (default: no limit)\n"
+    "  --max-seconds S        end the run after S seconds (default: no limit)\n"
     "  --agent-file PATH      run the agent file PATH instead of a catalogue agent\n"
     "  --check                check the agent's script instead of running it: each\n"
     "                         warning is printed as FILE:LINE: message\n"
@@ -27,9 +31,13 @@ const char* const kRunnerUsage =
     "In the run log, one line is one entry: a line break inside an entry is\n"
     "written as \\n (a carriage return as \\r, a backslash as \\\\).\n"
     "\n"
-    "Exit status: 0 after a run (and after a check without warnings), 1 after a\n"
-    "check with warnings, 2 for a usage error, an unknown agent or an\n"
-    "agent file that cannot be read.\n";
+    "SIGINT, SIGTERM and SIGHUP stop the run as Close does in the window: the\n"
+    "log ends with \"Agent completed.\" and the output keeps what was printed.\n"
+    "\n"
+    "Exit status: 0 after a run without an \"ERROR: \" line; 1 after a run that\n"
+    "logged one; 2 for a usage error, an unknown agent or an agent file that\n"
+    "cannot be read; 128 plus the signal's number after a run that a signal\n"
+    "stopped. With --check: 0 without warnings, 1 with warnings.\n";
 
 namespace {
 
@@ -44,6 +52,19 @@ std::optional<std::chrono::milliseconds> ParseSeconds(const std::string& text) {
     }
     const auto millis = static_cast<long long>(std::ceil(seconds * 1000));
     return std::chrono::milliseconds(millis);
+}
+
+// A positive whole number, at most 2 to the power 62.
+std::optional<std::uint64_t> ParseCount(const std::string& text) {
+    if (text.empty() || text.size() > 19 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    const std::uint64_t count = std::stoull(text);
+    if (count == 0 || count > (std::uint64_t{1} << 62)) {
+        return std::nullopt;
+    }
+    return count;
 }
 
 class ArgumentReader {
@@ -74,19 +95,32 @@ private:
     bool optionsEnded_ = false;
 };
 
-bool ApplyTimeout(ArgumentReader& reader, const std::string& option,
-                  std::chrono::milliseconds& limit, std::string& error) {
+// Sets `target` from the value that follows `option`, read by `parse`;
+// `expected` says what the value must be when it cannot be read.
+template <typename Value, typename Parse>
+bool ApplyParsed(ArgumentReader& reader, const std::string& option, Value& target, Parse parse,
+                 const char* expected, std::string& error) {
     const std::optional<std::string> value = reader.ValueOf(option);
     if (!value) {
         return false;
     }
-    const auto parsed = ParseSeconds(*value);
+    const auto parsed = parse(*value);
     if (!parsed) {
-        error = "option " + option + " needs a positive number of seconds, not '" + *value + "'";
+        error = "option " + option + " needs " + expected + ", not '" + *value + "'";
         return false;
     }
-    limit = *parsed;
+    target = *parsed;
     return true;
+}
+
+bool ApplyTimeout(ArgumentReader& reader, const std::string& option,
+                  std::chrono::milliseconds& limit, std::string& error) {
+    return ApplyParsed(reader, option, limit, ParseSeconds, "a positive number of seconds", error);
+}
+
+bool ApplyCount(ArgumentReader& reader, const std::string& option, std::uint64_t& limit,
+                std::string& error) {
+    return ApplyParsed(reader, option, limit, ParseCount, "a positive whole number", error);
 }
 
 bool ApplyText(ArgumentReader& reader, const std::string& option, std::string& target) {
@@ -134,6 +168,18 @@ bool ApplyArgument(ArgumentReader& reader, RunnerOptions& options, std::string& 
     }
     if (arg == "--read-timeout") {
         return ApplyTimeout(reader, arg, options.limits.receive, error);
+    }
+    if (arg == "--fetch-timeout") {
+        return ApplyTimeout(reader, arg, options.limits.fetch, error);
+    }
+    if (arg == "--max-seconds") {
+        return ApplyTimeout(reader, arg, options.runLimits.maxDuration, error);
+    }
+    if (arg == "--max-source-bytes") {
+        return ApplyCount(reader, arg, options.limits.maxSourceBytes, error);
+    }
+    if (arg == "--max-steps") {
+        return ApplyCount(reader, arg, options.runLimits.maxSteps, error);
     }
     if (arg.size() > 1 && arg.starts_with("-")) {
         error = "unknown option " + arg + " (an agent name that begins with \"-\" follows \"--\")";

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/AgentEngine.h"
 #include "net/SourceContext.h"
 
 namespace gleanwork {
@@ -14,6 +15,7 @@ struct RunnerOptions {
     std::string agentName;  // the catalogue agent to run, or
     std::string agentFile;  // the agent file to run
     HttpLimits limits;
+    RunLimits runLimits;
     bool check = false;  // check the script instead of running it
     bool help = false;
 };

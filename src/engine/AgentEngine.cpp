@@ -1,37 +1,74 @@
 #include "engine/AgentEngine.h"
 
+#include <algorithm>
+#include <exception>
+#include <new>
+
 #include "engine/ScriptInterpreter.h"
+#include "storage/InstallFolder.h"
+#include "storage/SystemReason.h"
 
 namespace gleanwork {
 
 AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
-    : agent_(agent), log_(log), pages_(agent_, &log_), database_(agent_, log_) {}
+    : agent_(agent),
+      log_(log),
+      control_(log_),
+      output_(log_),
+      pages_(agent_, &log_),
+      database_(agent_, log_) {}
 
 void AgentEngine::Run() {
     log_.LogLine("Engine started.");
-    running_.store(true);
-    if (stopRequested_.load()) {
-        running_.store(false);
-    }
+    control_.Start();
     log_.LogLine("Setting variables...");
-    pages_.OpenSource();
-    OpenOutput();
-    ScriptInterpreter(
-        {agent_, pages_, variables_, output_, log_, database_, running_, stepControl_})
-        .RunScript();
-    database_.Finish();
-    output_.Close();
+    bool keepOutput = false;
+    try {
+        keepOutput = ReadAndRun();
+    } catch (const std::bad_alloc&) {
+        log_.LogLine("ERROR: Out of memory; the run ends here");
+    } catch (const std::exception& error) {
+        log_.LogLine("ERROR: The run ends on an unexpected failure: " + std::string(error.what()));
+    }
+    output_.Close(keepOutput);
     log_.LogLine("Agent completed.");
 }
 
+bool AgentEngine::ReadAndRun() {
+    pages_.SetHttpLimits(FetchLimits());
+    const bool sourceRead = pages_.OpenSource() > 0 && !log_.ErrorLogged();
+    if (agent_.FILE.empty()) {
+        output_.UseStandardOutput();
+    } else if (sourceRead && !control_.stopSignal().Raised()) {
+        OpenOutput();
+    } else {
+        output_.UseNothing();
+        log_.LogLine("Output file left as it was: " + InInstallFolder(agent_.FILE));
+    }
+    ScriptInterpreter(
+        {agent_, pages_, variables_, output_, log_, database_, control_, stepControl_})
+        .RunScript();
+    database_.Finish();
+    return true;
+}
+
 std::int64_t AgentEngine::ReadSource(std::string& text) {
+    pages_.SetHttpLimits(FetchLimits());
     return pages_.ReadSource(text);
 }
 
+HttpLimits AgentEngine::FetchLimits() const {
+    HttpLimits limits = httpLimits_;
+    limits.stop = &control_.stopSignal();
+    const RunLimits& runLimits = control_.limits();
+    if (runLimits.maxDuration.count() > 0) {
+        limits.fetch = std::min(limits.fetch, runLimits.maxDuration);
+    }
+    return limits;
+}
+
 void AgentEngine::Stop() {
-    stopRequested_.store(true);
-    running_.store(false);
-    pages_.Interrupt();
+    control_.Stop();
     database_.Interrupt();
     if (stepControl_ != nullptr) {
         stepControl_->Release();
@@ -39,13 +76,12 @@ void AgentEngine::Stop() {
 }
 
 void AgentEngine::OpenOutput() {
-    if (agent_.FILE.empty()) {
-        output_.UseStandardOutput();
-        return;
-    }
     log_.LogLine("Opening output file: " + agent_.FILE);
-    if (!output_.OpenFile(agent_.FILE, agent_.APPEND != 0)) {
+    const std::string path = InInstallFolder(agent_.FILE);
+    int error = 0;
+    if (!output_.OpenFile(path, agent_.APPEND != 0, error)) {
         log_.LogLine("Error opening output file!");
+        log_.LogLine("ERROR: Cannot open " + path + ": " + SystemReason(error));
         output_.UseStandardOutput();
     }
 }

@@ -1,15 +1,16 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
 #include "engine/DatabaseSession.h"
 #include "engine/PageBrowser.h"
+#include "engine/RunControl.h"
 #include "engine/RunLog.h"
 #include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
-#include "engine/ScriptRun.h"
+#include "engine/StepControl.h"
+#include "engine/VariableTable.h"
 #include "net/SourceContext.h"
 #include "storage/AgentDefinition.h"
 
@@ -19,42 +20,60 @@ namespace gleanwork {
 // writes what the script prints and reports every step to the run log.
 // The engine keeps its own copy of the agent, so the caller's record may
 // change or go while the run lasts.
+//
+// Every failure is an "ERROR: " line. A run whose source failed (an error
+// line while it was read, or nothing read) or that was stopped before its
+// script began leaves the output file as it was; so does a run whose output
+// could not be written completely or that ended on an exception. Relative
+// paths in URL and FILE are relative to the installation folder.
 class AgentEngine {
 public:
     // `log` may be null: the run is then silent. It must outlive the engine.
     AgentEngine(const AgentDefinition& agent, RunLog* log);
 
-    // One complete run; always ends with "Agent completed.".
+    // One complete run; always ends with "Agent completed.". Throws nothing.
     void Run();
 
-    // Reads the agent's source into `text`: FetchHttp for a URL that begins
-    // with "http://" or "https://", else ReadFileSource. Returns the reader's
-    // result.
+    // Reads the agent's source into `text` as the run reads it, within the
+    // run's limits. Returns the reader's result.
     std::int64_t ReadSource(std::string& text);
 
-    // Asks the run to stop before its next script line. Safe from any thread,
-    // also before the run has started (it then runs no script line).
+    // Asks the run to stop: a wait of the fetch ends at once, a database
+    // statement is interrupted, a paused run is released and no further
+    // script line runs. Safe from any thread, also before the run has started
+    // (it then runs no script line).
     void Stop();
-    bool IsRunning() const { return running_.load(std::memory_order_relaxed); }
+    // The part of Stop that is safe in a signal handler: a database statement
+    // under way runs to its end, then no further script line runs.
+    void StopFromSignal() noexcept { control_.Stop(); }
+    bool IsRunning() const { return control_.IsRunning(); }
+    // Whether the run has logged an "ERROR: " line so far.
+    bool ErrorLogged() const { return log_.ErrorLogged(); }
 
     // Lets `control` pause the script between lines; it must outlive the run.
     // Stop releases a paused run.
     void SetStepControl(StepControl* control) { stepControl_ = control; }
 
-    void SetHttpLimits(const HttpLimits& limits) { pages_.SetHttpLimits(limits); }
+    void SetHttpLimits(const HttpLimits& limits) { httpLimits_ = limits; }
+    void SetRunLimits(const RunLimits& limits) { control_.SetLimits(limits); }
     void SetPageReader(PageBrowser::PageReader reader) { pages_.SetPageReader(std::move(reader)); }
 
 private:
+    // Reads the source and runs the script; whether the output is to be kept.
+    bool ReadAndRun();
+    // The HTTP limits of this run's fetches: the ones set, watching the run's
+    // stop signal, and no longer than the run may last.
+    HttpLimits FetchLimits() const;
     void OpenOutput();
 
-    std::atomic<bool> running_{false};
-    std::atomic<bool> stopRequested_{false};
     const AgentDefinition agent_;
-    RunOutput output_;
-    VariableTable variables_;
     RunLogWriter log_;
+    RunControl control_;
+    RunOutput output_;
     PageBrowser pages_;
     DatabaseSession database_;
+    VariableTable variables_;
+    HttpLimits httpLimits_;
     StepControl* stepControl_ = nullptr;
 };
 

@@ -1,7 +1,7 @@
 #include "engine/DatabaseSession.h"
 
 #include "engine/PasswordRedaction.h"
-#include "storage/AgentPath.h"
+#include "storage/InstallFolder.h"
 
 namespace gleanwork {
 
@@ -16,7 +16,7 @@ const std::string kNoValue;
 DataSource AgentDataSource(const AgentDefinition& agent) {
     DataSource source = ParseDataSource(agent.DBSOURCE);
     if (source.engine == DatabaseEngine::kSqlite) {
-        source.location = ResolveAgentPath(source.location);
+        source.location = InInstallFolder(source.location);
     }
     return source;
 }

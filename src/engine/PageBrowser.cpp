@@ -1,8 +1,11 @@
 #include "engine/PageBrowser.h"
 
+#include <poll.h>
+
 #include "engine/PageAddress.h"
 #include "net/FileSource.h"
 #include "net/HttpClient.h"
+#include "net/ReadyWait.h"
 #include "net/UrlSplit.h"
 
 namespace gleanwork {
@@ -16,8 +19,8 @@ std::int64_t PageBrowser::ReadSource(std::string& text) {
     return Read(agent_, text);
 }
 
-void PageBrowser::OpenSource() {
-    ReadPage(agent_, current_.text);
+std::int64_t PageBrowser::OpenSource() {
+    return ReadPage(agent_, current_.text);
 }
 
 void PageBrowser::Show(std::string text) {
@@ -31,7 +34,8 @@ bool PageBrowser::Fetch(std::string_view reference, std::size_t position) {
     current_.position = position;
     kept_ = std::move(current_);
     current_ = Page{};
-    const bool read = ReadPage(page, current_.text);
+    const std::int64_t result = ReadPage(page, current_.text);
+    const bool read = IsWebUrl(page.URL) ? result >= 0 : result > 0;
     if (!read) {
         current_.text.clear();
     }
@@ -45,14 +49,6 @@ std::optional<std::size_t> PageBrowser::Back() {
     current_ = std::move(*kept_);
     kept_.reset();
     return current_.position;
-}
-
-void PageBrowser::Interrupt() {
-    {
-        const std::lock_guard lock(waitMutex_);
-        interrupted_.store(true);
-    }
-    waitEnd_.notify_all();
 }
 
 std::int64_t PageBrowser::Read(const AgentDefinition& agent, std::string& text) {
@@ -78,12 +74,12 @@ std::int64_t PageBrowser::Read(const AgentDefinition& agent, std::string& text) 
     return result;
 }
 
-bool PageBrowser::ReadPage(const AgentDefinition& agent, std::string& text) {
+std::int64_t PageBrowser::ReadPage(const AgentDefinition& agent, std::string& text) {
     const std::int64_t result = Read(agent, text);
     if (result == 0) {
         LogLine("ERROR: Unable to read specified URL or file");
     }
-    return IsWebUrl(agent.URL) ? result >= 0 : result > 0;
+    return result;
 }
 
 bool PageBrowser::WaitPolitely(const std::string& host) {
@@ -93,8 +89,8 @@ bool PageBrowser::WaitPolitely(const std::string& host) {
     }
     const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(wait).count();
     LogLine("Waiting " + std::to_string(milliseconds) + " ms before contacting host: " + host);
-    std::unique_lock lock(waitMutex_);
-    return !waitEnd_.wait_for(lock, wait, [this] { return interrupted_.load(); });
+    const auto end = PoliteInterval::Clock::now() + wait;
+    return WaitReady(-1, POLLIN, end, limits_.stop) == WaitResult::TimedOut;
 }
 
 void PageBrowser::LogLine(const std::string& line) {

@@ -1,10 +1,7 @@
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,8 +28,9 @@ public:
     std::int64_t ReadSource(std::string& text);
 
     // Reads the agent's source as the current page; logs "ERROR: Unable to
-    // read specified URL or file" when the reader gives 0.
-    void OpenSource();
+    // read specified URL or file" when the reader gives 0. Returns the
+    // reader's result.
+    std::int64_t OpenSource();
 
     // Makes `text` the current page, at the agent's address, as if read.
     void Show(std::string text);
@@ -50,10 +48,8 @@ public:
     // it, or none when no page is kept.
     std::optional<std::size_t> Back();
 
-    // Ends a polite wait at once, and every later one before it starts.
-    // Safe from any thread.
-    void Interrupt();
-
+    // The limits of every fetch; a polite wait, too, ends when their stop
+    // signal is raised.
     void SetHttpLimits(const HttpLimits& limits) { limits_ = limits; }
 
     // What reads every page in place of the HTTP client and the file reader,
@@ -72,11 +68,10 @@ private:
     // Reads what `agent`'s URL names into `text`, and notes the address of
     // what was read (after redirects) as the current page's.
     std::int64_t Read(const AgentDefinition& agent, std::string& text);
-    // The same, logging a source that gave 0 as the first page always has;
-    // true when a page was read.
-    bool ReadPage(const AgentDefinition& agent, std::string& text);
+    // The same, logging a source that gave 0 as the first page always has.
+    std::int64_t ReadPage(const AgentDefinition& agent, std::string& text);
     // Waits out the polite interval before a fetch from `host`; false when
-    // the wait was interrupted.
+    // the run was stopped meanwhile.
     bool WaitPolitely(const std::string& host);
     void LogLine(const std::string& line);
 
@@ -89,9 +84,6 @@ private:
     PageReader reader_;
     Page current_;
     std::optional<Page> kept_;
-    std::atomic<bool> interrupted_{false};
-    std::mutex waitMutex_;
-    std::condition_variable waitEnd_;
 };
 
 }  // namespace gleanwork

@@ -3,6 +3,9 @@
 namespace gleanwork {
 
 void RunLogWriter::LogLine(std::string_view line) {
+    if (line.starts_with("ERROR: ")) {
+        errorLogged_ = true;
+    }
     if (log_ != nullptr) {
         log_->LogLine(line);
     }

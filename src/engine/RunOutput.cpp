@@ -1,57 +1,81 @@
 #include "engine/RunOutput.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
-#include "base/FileDescriptor.h"
+#include <cerrno>
+
+#include "storage/SystemReason.h"
 
 namespace gleanwork {
 
 namespace {
 
-// Opens without blocking, so that a pipe nobody reads fails instead of
-// hanging the run, then writes blocking like any file.
-FileDescriptor OpenForWriting(const std::string& path, bool append) {
-    const int mode = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (append ? O_APPEND : O_TRUNC);
-    FileDescriptor fd(::open(path.c_str(), mode, 0666));
-    struct stat info {};
-    if (!fd.IsOpen() || ::fstat(fd.Get(), &info) != 0 || S_ISDIR(info.st_mode) ||
-        ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK) != 0) {
-        return FileDescriptor();
-    }
-    return fd;
-}
+// Printed text gathers up to this size before it is written.
+constexpr std::size_t kBufferSize = std::size_t{64} << 10;
 
 }  // namespace
 
-bool RunOutput::OpenFile(const std::string& path, bool append) {
-    Close();
-    FileDescriptor fd = OpenForWriting(path, append);
-    if (!fd.IsOpen()) {
+bool RunOutput::OpenFile(const std::string& path, bool append, int& error) {
+    Close(false);
+    if (!file_.Open(path, append, error)) {
         return false;
     }
-    file_.reset(::fdopen(fd.Get(), append ? "a" : "w"));
-    if (!file_) {
-        return false;
-    }
-    static_cast<void>(fd.Release());
+    path_ = path;
+    target_ = Target::File;
     return true;
 }
 
-void RunOutput::Write(std::string_view text) {
-    if (text.empty()) {
-        return;  // an empty view may hold no pointer at all
-    }
-    std::FILE* target = file_ ? file_.get() : stdout;
-    std::fwrite(text.data(), 1, text.size(), target);
+void RunOutput::UseStandardOutput() {
+    Close(false);
+    target_ = Target::StandardOutput;
 }
 
-void RunOutput::Close() {
-    if (file_) {
-        file_.reset();
-    } else {
-        std::fflush(stdout);
+void RunOutput::UseNothing() {
+    Close(false);
+}
+
+void RunOutput::Write(std::string_view text) {
+    if (target_ == Target::Nothing || failed_) {
+        return;
     }
+    buffer_.append(text);
+    if (buffer_.size() >= kBufferSize) {
+        Flush();
+    }
+}
+
+void RunOutput::Flush() {
+    if (buffer_.empty() || failed_) {
+        buffer_.clear();
+        return;
+    }
+    int error = 0;
+    if (target_ == Target::File && !file_.Write(buffer_, error)) {
+        ReportFailure("Cannot write " + path_, error);
+    } else if (target_ == Target::StandardOutput && !WriteAll(STDOUT_FILENO, buffer_)) {
+        ReportFailure("Cannot write to standard output", errno);
+    }
+    buffer_.clear();
+}
+
+void RunOutput::Close(bool keep) {
+    Flush();
+    if (target_ == Target::File) {
+        int error = 0;
+        if (!keep || failed_) {
+            file_.Discard();
+            log_.LogLine("Output file left as it was: " + path_);
+        } else if (!file_.Commit(error)) {
+            ReportFailure("Cannot put the output file in place: " + path_, error);
+        }
+    }
+    target_ = Target::Nothing;
+    failed_ = false;
+}
+
+void RunOutput::ReportFailure(std::string_view what, int error) {
+    failed_ = true;
+    log_.LogLine("ERROR: " + std::string(what) + ": " + SystemReason(error));
 }
 
 }  // namespace gleanwork

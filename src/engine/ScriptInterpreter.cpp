@@ -71,7 +71,7 @@ bool ScriptInterpreter::ReadyForLine() {
     if (stepObserver_ && stepObserver_->Wanted()) {
         stepObserver_->BeforeLine(lineIndex_, cursor_, dataBuffer_, statusOk_, run_.variables);
     }
-    return run_.running.load(std::memory_order_relaxed);
+    return run_.control.ContinueRun();
 }
 
 ScriptInterpreter::PreparedLine& ScriptInterpreter::Prepare(std::size_t index) {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <atomic>
 #include <string_view>
 
 #include "engine/DatabaseSession.h"
 #include "engine/PageBrowser.h"
+#include "engine/RunControl.h"
 #include "engine/RunLogWriter.h"
 #include "engine/RunOutput.h"
 #include "engine/StepControl.h"
@@ -16,9 +16,9 @@ namespace gleanwork {
 // What the engine hands its interpreter for one run of the script: the agent
 // (its script and statements), the pages (the source text and those that
 // FETCH reads), the run's variables and output, its log, its database
-// session, the flag that is cleared to stop the run, and the control that
-// pauses it between lines (null: the run never pauses). Everything referred
-// to outlives the interpreter.
+// session, the control that says whether the next line may run, and the
+// control that pauses it between lines (null: the run never pauses).
+// Everything referred to outlives the interpreter.
 struct ScriptRun {
     const AgentDefinition& agent;
     PageBrowser& pages;
@@ -26,7 +26,7 @@ struct ScriptRun {
     RunOutput& output;
     RunLogWriter& log;
     DatabaseSession& database;
-    const std::atomic<bool>& running;
+    RunControl& control;
     StepControl* step;
 };
 

@@ -1,8 +1,11 @@
 #include "net/FileSource.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "storage/FileContent.h"
+#include "storage/InstallFolder.h"
+#include "storage/SystemReason.h"
 
 namespace gleanwork {
 
@@ -31,7 +34,14 @@ void JoinCrLfPairs(std::string& text, std::size_t from) {
 int ReadFileSource(const SourceContext& context, std::string& text) {
     context.LogLine("Reading file: " + context.agent.URL);
     const std::size_t start = text.size();
-    if (!AppendFileContent(context.agent.URL, text)) {
+    const std::string path = InInstallFolder(context.agent.URL);
+    int error = 0;
+    if (!AppendFileContent(path, text, &error, context.limits.maxSourceBytes)) {
+        const std::string reason =
+            error == EFBIG
+                ? "larger than " + std::to_string(context.limits.maxSourceBytes) + " bytes"
+                : SystemReason(error);
+        context.LogLine("ERROR: Cannot read " + path + ": " + reason);
         return 0;
     }
     const std::size_t zero = text.find('\0', start);

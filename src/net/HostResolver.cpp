@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/OwnedHandle.h"
+#include "net/LeavableCall.h"
 #include "net/StandardError.h"
 
 namespace gleanwork {
@@ -36,26 +37,42 @@ SocketAddress WithPort(const addrinfo& entry, int port) {
     return address;
 }
 
+// One name lookup's outcome, shared with the thread that looks it up.
+struct Lookup {
+    int code = EAI_NONAME;
+    OwnedHandle<addrinfo, ::freeaddrinfo> list;
+};
+
 }  // namespace
 
-int ResolveHost(std::vector<SocketAddress>& addresses, const std::string& host, int port) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    // A name with a zero byte in it would be looked up cut short.
-    const bool plainName = host.find('\0') == std::string::npos;
-    const int code = plainName ? ::getaddrinfo(host.c_str(), nullptr, &hints, &found) : EAI_NONAME;
-    const OwnedHandle<addrinfo, ::freeaddrinfo> list(found);
+int ResolveHost(std::vector<SocketAddress>& addresses, const std::string& host, int port,
+                const HttpLimits& limits) {
     addresses.clear();
-    for (const addrinfo* entry = list.get(); code == 0 && entry != nullptr;
+    auto lookup = std::make_shared<Lookup>();
+    // A name with a zero byte in it would be looked up cut short.
+    if (host.find('\0') == std::string::npos) {
+        const WaitResult waited = RunLeavable(
+            [lookup, host] {
+                addrinfo hints{};
+                hints.ai_family = AF_UNSPEC;
+                hints.ai_socktype = SOCK_STREAM;
+                addrinfo* found = nullptr;
+                lookup->code = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+                lookup->list.reset(found);
+            },
+            limits.fetchDeadline, limits.stop);
+        if (waited != WaitResult::Ready) {
+            return 0;  // the fetch reports a stop or its time running out
+        }
+    }
+    for (const addrinfo* entry = lookup->list.get(); lookup->code == 0 && entry != nullptr;
          entry = entry->ai_next) {
         if (entry->ai_family == AF_INET || entry->ai_family == AF_INET6) {
             addresses.push_back(WithPort(*entry, port));
         }
     }
     if (addresses.empty()) {
-        ReportLookupFailure(code, host);
+        ReportLookupFailure(lookup->code, host);
         return 0;
     }
     return 1;

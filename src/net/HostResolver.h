@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "net/SourceContext.h"
 #include "net/Transport.h"
 
 namespace gleanwork {
@@ -12,7 +13,9 @@ namespace gleanwork {
 // `port`. Returns 1, or 0 after writing the resolver's diagnostic to the
 // standard error stream when the host has no address. A port outside 0 to
 // 65535 names no service; the addresses then get port 0, which no
-// connection can reach.
-int ResolveHost(std::vector<SocketAddress>& addresses, const std::string& host, int port);
+// connection can reach. The lookup is left, giving 0 without a diagnostic,
+// when the fetch's deadline passes or its stop signal is raised.
+int ResolveHost(std::vector<SocketAddress>& addresses, const std::string& host, int port,
+                const HttpLimits& limits = {});
 
 }  // namespace gleanwork

@@ -42,10 +42,20 @@ void SendRequest(const SourceContext& context, StreamSocket& socket, std::string
     socket.Send("\r\n");
 }
 
+bool PastFetchDeadline(const SourceContext& context) {
+    return HttpLimits::Clock::now() >= context.limits.fetchDeadline;
+}
+
+void ReportFetchTooLong(const SourceContext& context) {
+    const auto seconds = std::chrono::ceil<std::chrono::seconds>(context.limits.fetch).count();
+    context.LogLine("ERROR: The fetch took longer than " + std::to_string(seconds) + " seconds");
+}
+
 // Receives until the peer closes the connection, the head into `head` and
 // the body into `text`; a failed receive is logged and ends the reply with
-// what had arrived.
-void ReceiveReply(const SourceContext& context, StreamSocket& socket, std::string& head,
+// what had arrived. False when the fetch must end: stopped, out of time, or
+// the reply outgrew the source limit.
+bool ReceiveReply(const SourceContext& context, StreamSocket& socket, std::string& head,
                   std::string& text) {
     ReplyText reply(head, text);
     for (;;) {
@@ -54,7 +64,19 @@ void ReceiveReply(const SourceContext& context, StreamSocket& socket, std::strin
             socket.Receive(reply.Space(context.limits.receiveChunk), error);
         if (received > 0) {
             reply.Commit(static_cast<std::size_t>(received));
+            if (reply.Size() > context.limits.maxSourceBytes) {
+                context.LogLine("ERROR: The source is larger than " +
+                                std::to_string(context.limits.maxSourceBytes) + " bytes");
+                return false;
+            }
             continue;
+        }
+        if (received < 0 && context.limits.Stopped()) {
+            return false;
+        }
+        if (received < 0 && PastFetchDeadline(context)) {
+            ReportFetchTooLong(context);
+            return false;
         }
         if (received < 0) {
             context.LogLine("ERROR: Socket read failed with code " + std::to_string(error));
@@ -62,6 +84,20 @@ void ReceiveReply(const SourceContext& context, StreamSocket& socket, std::strin
         break;
     }
     reply.Finish();
+    return true;
+}
+
+// Whether a failed step ended the fetch for a reason of its own (a stop, the
+// time limit, reported here); otherwise the caller reports the step's failure.
+bool EndedByLimits(const SourceContext& context) {
+    if (context.limits.Stopped()) {
+        return true;
+    }
+    if (PastFetchDeadline(context)) {
+        ReportFetchTooLong(context);
+        return true;
+    }
+    return false;
 }
 
 void ReportFailure(const SourceContext& context, const std::string& logLine,
@@ -83,6 +119,7 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
         ReportFailure(context, message, message);
         return -1;
     }
+    context.limits.fetchDeadline = HttpLimits::Clock::now() + context.limits.fetch;
     const AgentDefinition& agent = context.agent;
     std::string url = agent.URL;
     context.redirects = 0;
@@ -96,13 +133,19 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
         const RequestRoute route = RouteRequest(agent, url);
         context.origin = CookieOriginOf(url);
         std::vector<SocketAddress> addresses;
-        if (ResolveHost(addresses, route.host, route.port) == 0) {
+        if (ResolveHost(addresses, route.host, route.port, context.limits) == 0) {
+            if (EndedByLimits(context)) {
+                return -1;
+            }
             context.LogLine("ERROR: Unable to resolve IP address for host: " + route.host);
             return -1;
         }
         context.LogLine("Contacting host: " + route.host + " (port " + std::to_string(route.port) +
                         ")...");
         if (!socket->Connect(addresses)) {
+            if (EndedByLimits(context)) {
+                return -1;
+            }
             WriteStandardError("ERROR: connect() failed");
             context.LogLine("ERROR: Failed to connect");
             return -1;
@@ -114,7 +157,10 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
         context.LogLine("Accessing URL - " + route.target);
         SendRequest(context, *socket, route.target, route.hostField);
         std::string head;
-        ReceiveReply(context, *socket, head, text);
+        if (!ReceiveReply(context, *socket, head, text)) {
+            text.clear();
+            return -1;
+        }
         socket.reset();
         if (!ParseResponseHead(context, head)) {
             break;

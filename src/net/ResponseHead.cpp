@@ -17,6 +17,13 @@ bool SameHeaderName(std::string_view a, std::string_view b) {
     });
 }
 
+// A status of 400 or above: the server could not give what was asked for.
+bool IsFailureStatus(std::string_view status) {
+    return status.size() == 3 &&
+           std::all_of(status.begin(), status.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+           status[0] >= '4';
+}
+
 // Keeps every Set-Cookie value of the head. A value starts after the ":"
 // and the blanks that follow it.
 void StoreCookies(SourceContext& context, const std::vector<std::string_view>& lines) {
@@ -69,7 +76,11 @@ bool ParseResponseHead(SourceContext& context, std::string_view head) {
     if (context.cookies != nullptr) {
         StoreCookies(context, lines);
     }
-    const bool redirect = StatusCode(statusLine).starts_with('3');
+    const std::string_view status = StatusCode(statusLine);
+    const bool redirect = status.starts_with('3');
+    if (IsFailureStatus(status)) {
+        context.LogLine("ERROR: " + std::string(statusLine));
+    }
     if (redirect) {
         context.redirectUrl.assign(FindHeader("Location", lines));
     }

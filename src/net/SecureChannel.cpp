@@ -49,11 +49,11 @@ bool OpenSecureChannel(const SourceContext& context, std::unique_ptr<StreamSocke
     }
     std::string failure;
     socket = StartTls(std::move(socket), host, failure);
-    if (!socket) {
+    // A handshake that a stop cut short is no failure of the server's.
+    if (!socket && !context.limits.Stopped()) {
         context.LogLine("ERROR: Secure connection to " + host + " failed: " + failure);
-        return false;
     }
-    return true;
+    return socket != nullptr;
 }
 
 }  // namespace gleanwork

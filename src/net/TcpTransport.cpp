@@ -4,33 +4,23 @@
 #include <sys/socket.h>
 
 #include <cerrno>
-#include <chrono>
 
 #include "base/FileDescriptor.h"
+#include "net/ReadyWait.h"
 
 namespace gleanwork {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Waits until `fd` is ready for `events` or `deadline` passes. False when
-// the time ran out or the wait itself failed.
-bool WaitUntil(int fd, short events, Clock::time_point deadline) {
-    for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            return false;
-        }
-        pollfd entry{fd, events, 0};
-        const int ready =
-            ::poll(&entry, 1, static_cast<int>(std::min<long long>(left.count(), 1 << 30)));
-        if (ready > 0) {
-            return true;
-        }
-        if (ready < 0 && errno != EINTR) {
-            return false;
-        }
+// The errno value that stands for a wait that did not end ready.
+int WaitError(WaitResult result) {
+    switch (result) {
+        case WaitResult::Stopped:
+            return ECANCELED;
+        case WaitResult::TimedOut:
+            return ETIMEDOUT;
+        default:
+            return errno;
     }
 }
 
@@ -49,10 +39,11 @@ public:
     TcpStream(FileDescriptor fd, const HttpLimits& limits) : fd_(std::move(fd)), limits_(limits) {}
 
     // Each address gets an equal share of the time left, so that one that
-    // never answers leaves time for the next.
+    // never answers leaves time for the next. A stop or the end of the
+    // fetch's time ends the attempts.
     bool Connect(std::span<const SocketAddress> addresses) override {
-        const Clock::time_point deadline = Clock::now() + limits_.connect;
-        for (std::size_t at = 0; at < addresses.size(); ++at) {
+        const Clock::time_point deadline = limits_.WaitEnd(limits_.connect);
+        for (std::size_t at = 0; at < addresses.size() && !limits_.Stopped(); ++at) {
             const auto share =
                 (deadline - Clock::now()) / static_cast<Clock::rep>(addresses.size() - at);
             if (ConnectTo(addresses[at], Clock::now() + share, at > 0)) {
@@ -70,7 +61,8 @@ public:
             } else if (sent < 0 && errno == EINTR) {
                 continue;
             } else if (sent < 0 && errno == EAGAIN &&
-                       WaitUntil(fd_.Get(), POLLOUT, Clock::now() + limits_.receive)) {
+                       WaitReady(fd_.Get(), POLLOUT, limits_.WaitEnd(limits_.receive),
+                                 limits_.stop) == WaitResult::Ready) {
                 continue;
             } else {
                 connectionError_ = sent < 0 && errno != EAGAIN ? errno : ETIMEDOUT;
@@ -79,7 +71,7 @@ public:
     }
 
     std::ptrdiff_t Receive(std::span<char> buffer, int& error) override {
-        const Clock::time_point deadline = Clock::now() + limits_.receive;
+        const auto deadline = limits_.WaitEnd(limits_.receive);
         for (;;) {
             const ssize_t received = ::recv(fd_.Get(), buffer.data(), buffer.size(), 0);
             if (received == 0 && connectionError_ != 0) {
@@ -92,14 +84,21 @@ public:
             if (errno == EINTR) {
                 continue;
             }
-            if (errno != EAGAIN || !WaitUntil(fd_.Get(), POLLIN, deadline)) {
-                error = errno == EAGAIN ? ETIMEDOUT : errno;
+            if (errno != EAGAIN) {
+                error = errno;
+                return -1;
+            }
+            if (const WaitResult waited = WaitReady(fd_.Get(), POLLIN, deadline, limits_.stop);
+                waited != WaitResult::Ready) {
+                error = WaitError(waited);
                 return -1;
             }
         }
     }
 
 private:
+    using Clock = HttpLimits::Clock;
+
     // Connects to `address` on the socket made when the stream opened, or on
     // a new one after an attempt that failed or for another family.
     bool ConnectTo(const SocketAddress& address, Clock::time_point deadline, bool fresh) {
@@ -113,7 +112,8 @@ private:
         if (::connect(fd_.Get(), address.Get(), address.size) == 0) {
             return true;
         }
-        if (errno != EINPROGRESS || !WaitUntil(fd_.Get(), POLLOUT, deadline)) {
+        if (errno != EINPROGRESS ||
+            WaitReady(fd_.Get(), POLLOUT, deadline, limits_.stop) != WaitResult::Ready) {
             return false;
         }
         int error = 0;

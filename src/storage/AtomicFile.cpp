@@ -8,6 +8,7 @@
 #include <random>
 
 #include "base/FileDescriptor.h"
+#include "storage/FileWriting.h"
 #include "storage/WriteInterruption.h"
 
 namespace gleanwork {
@@ -15,20 +16,6 @@ namespace gleanwork {
 namespace {
 
 constexpr int kNameAttempts = 100;
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 // `path` followed by "." and random letters and digits.
 std::string TemporaryName(const std::string& path) {
@@ -84,16 +71,6 @@ bool FillTemporaryFile(int fd, const std::string& path, std::string_view content
         return false;
     }
     return WriteAll(fd, content) && ::fsync(fd) == 0;
-}
-
-// Makes a rename inside `path`'s folder durable.
-void SyncFolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (handle.IsOpen()) {
-        ::fsync(handle.Get());
-    }
 }
 
 }  // namespace

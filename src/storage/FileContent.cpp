@@ -10,11 +10,29 @@
 
 namespace gleanwork {
 
-bool AppendFileContent(const std::string& path, std::string& content) {
+namespace {
+
+bool Fail(int* error, int reason) {
+    if (error != nullptr) {
+        *error = reason;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool AppendFileContent(const std::string& path, std::string& content, int* error,
+                       std::uint64_t maxBytes) {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
-    if (!file.IsOpen() || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return false;
+    if (!file.IsOpen() || ::fstat(file.Get(), &info) != 0) {
+        return Fail(error, errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return Fail(error, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        return Fail(error, EFBIG);
     }
     const std::size_t start = content.size();
     std::size_t capacity = static_cast<std::size_t>(info.st_size) + 1;
@@ -22,6 +40,10 @@ bool AppendFileContent(const std::string& path, std::string& content) {
     std::size_t filled = 0;
     for (;;) {
         if (filled == capacity) {
+            if (filled > maxBytes) {  // the file grew while it was read
+                content.resize(start);
+                return Fail(error, EFBIG);
+            }
             capacity = capacity * 2;
             content.resize(start + capacity);
         }
@@ -31,8 +53,9 @@ bool AppendFileContent(const std::string& path, std::string& content) {
         } else if (got == 0) {
             break;
         } else if (errno != EINTR) {
+            const int reason = errno;
             content.resize(start);
-            return false;
+            return Fail(error, reason);
         }
     }
     content.resize(start + filled);

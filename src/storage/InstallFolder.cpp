@@ -26,4 +26,12 @@ std::string GetInstallFolder() {
     return {};
 }
 
+std::string InInstallFolder(const std::string& path) {
+    if (path.empty() || path.starts_with('/')) {
+        return path;
+    }
+    const std::string folder = GetInstallFolder();
+    return folder.empty() ? path : folder + "/" + path;
+}
+
 }  // namespace gleanwork

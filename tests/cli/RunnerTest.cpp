@@ -62,10 +62,13 @@ TEST(Runner, RunsAnAgentFileOrACatalogueAgentAndRefusesWhatItCannotRun) {
     std::filesystem::create_directory(folder / "Agents");
     WriteFile(folder / "AGENTS.INI", "News\n");
     WriteFile(folder / "Agents/News.agt", "URL=missing.html\n");
-    EXPECT_EQ(RunRunner(folder, "News").second,
-              "Engine started.\nSetting variables...\nReading file: missing.html\n"
-              "ERROR: Unable to read specified URL or file\nStarting script...\n\n"
-              "Agent completed.\n");
+    EXPECT_EQ(RunRunner(folder, "News"),
+              std::make_pair(1,
+                             "Engine started.\nSetting variables...\nReading file: missing.html\n"
+                             "ERROR: Cannot read " +
+                                 folder / "missing.html: No such file or directory\n" +
+                                 "ERROR: Unable to read specified URL or file\n"
+                                 "Starting script...\n\nAgent completed.\n"));
 
     WriteFile(folder / "comments.agt", ";nothing\n");
     std::filesystem::create_directory(folder / "dir.agt");

@@ -28,12 +28,23 @@ TEST(AgentEngineTest, ReadsOnlyLowerCaseHttpAsAUrlAndFallsBackToStandardOutput) 
         AgentDefinition agent;
         agent.URL = url;
         agent.FILE = folder.Path();
-        EXPECT_EQ(LogOfRun(agent),
-                  (Lines{"Engine started.", "Setting variables...", "Reading file: " + url,
-                         "ERROR: Unable to read specified URL or file",
-                         "Opening output file: " + folder.Path(), "Error opening output file!",
-                         "Starting script...", "", "Agent completed."}));
+        Lines log = LogOfRun(agent);
+        ASSERT_GT(log.size(), 3u);
+        EXPECT_TRUE(log[3].starts_with("ERROR: Cannot read ")) << log[3];
+        log.erase(log.begin() + 3);
+        EXPECT_EQ(log, (Lines{"Engine started.", "Setting variables...", "Reading file: " + url,
+                              "ERROR: Unable to read specified URL or file",
+                              "Output file left as it was: " + folder.Path(), "Starting script...",
+                              "", "Agent completed."}));
     }
+    AgentDefinition agent;
+    agent.URL = folder / "page.html";
+    WriteFile(agent.URL, "");
+    agent.FILE = folder / "missing/out.txt";
+    const Lines log = LogOfRun(agent);
+    ASSERT_EQ(log.size(), 9u);
+    EXPECT_EQ(log[4], "Error opening output file!");
+    EXPECT_TRUE(log[5].starts_with("ERROR: Cannot open " + agent.FILE + ": ")) << log[5];
 }
 
 TEST(AgentEngineTest, ReplacesOrAppendsAndAStopBeforeTheRunRunsNoLine) {
@@ -52,9 +63,9 @@ TEST(AgentEngineTest, ReplacesOrAppendsAndAStopBeforeTheRunRunsNoLine) {
     }
     EXPECT_EQ(LogOfRun(agent, true),
               (Lines{"Engine started.", "Setting variables...", "Reading file: " + agent.URL,
-                     "Opening output file: " + agent.FILE, "Starting script...", "",
+                     "Output file left as it was: " + agent.FILE, "Starting script...", "",
                      "Agent completed."}));
-    EXPECT_EQ(ReadFile(agent.FILE), "");
+    EXPECT_EQ(ReadFile(agent.FILE), "new");
 
     AgentDefinition changing = agent;
     AgentEngine engine(changing, nullptr);

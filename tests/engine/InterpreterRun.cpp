@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <string_view>
 
 #include "engine/ScriptInterpreter.h"
@@ -14,17 +13,18 @@
 namespace gleanwork::test {
 
 ScriptResult RunScriptOver(AgentDefinition agent, const std::string& source,
-                           const std::function<void(std::atomic<bool>&)>& onLine) {
+                           const std::function<void(RunControl&)>& onLine) {
     const TempFolder folder;
     agent.FILE = folder / "out.txt";
     RecordingRunLog log;
     ScriptRunParts parts(&log);
     if (onLine) {
-        log.onLine = [&](std::string_view) { onLine(parts.running); };
+        log.onLine = [&](std::string_view) { onLine(parts.control); };
     }
-    EXPECT_TRUE(parts.output.OpenFile(agent.FILE, false));
+    int error = 0;
+    EXPECT_TRUE(parts.output.OpenFile(agent.FILE, false, error));
     ScriptInterpreter(parts.For(agent, source)).RunScript();
-    parts.output.Close();
+    parts.output.Close(true);
 
     // The script's lines come after "Starting script..." and an empty line.
     const auto skipped = static_cast<std::ptrdiff_t>(std::min<std::size_t>(log.lines.size(), 2));

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "engine/RunControl.h"
 #include "storage/AgentDefinition.h"
 
 namespace gleanwork::test {
@@ -18,9 +18,9 @@ struct ScriptResult {
 
 // Runs `agent`'s script over `source`, taken byte for byte (zero bytes and
 // CR LF pairs included), with an output file in a temporary folder. `onLine`,
-// when given, sees the run's running flag after every logged line (a test can
-// stop the run by clearing it).
+// when given, sees the run's control after every logged line (a test can
+// stop the run through it).
 ScriptResult RunScriptOver(AgentDefinition agent, const std::string& source,
-                           const std::function<void(std::atomic<bool>&)>& onLine = {});
+                           const std::function<void(RunControl&)>& onLine = {});
 
 }  // namespace gleanwork::test

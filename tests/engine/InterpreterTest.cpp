@@ -19,9 +19,9 @@ TEST(InterpreterTest, StopsALoopBeforeItsNextLine) {
     std::size_t seen = 0;
     const ScriptResult result =
         RunScriptOver(WithScript({"BOOKMARK loop", "MATCH \"a\"", "JUMPIFOK loop"}), "ab",
-                      [&](std::atomic<bool>& running) {
+                      [&](RunControl& control) {
                           if (++seen == 996) {
-                              running = false;
+                              control.Stop();
                           }
                       });
     // The 996th line of the run (two come before the script) is the echo of

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <optional>
 #include <string_view>
 
@@ -8,26 +7,28 @@
 
 namespace gleanwork::test {
 
-// The pages, variables, output, log, database session and running flag of a
-// script run made outside an engine: the output is standard output and the
-// log `log` (none by default). FETCH reads pages as in a run.
+// The pages, variables, output, log, database session and control of a
+// script run made outside an engine: the output goes nowhere until opened,
+// the log is `log` (none by default). FETCH reads pages as in a run.
 struct ScriptRunParts {
-    explicit ScriptRunParts(RunLog* log = nullptr) : writer(log) {}
+    explicit ScriptRunParts(RunLog* log = nullptr) : writer(log), output(writer), control(writer) {
+        control.Start();
+    }
 
     // `agent` must outlive the run.
     ScriptRun For(const AgentDefinition& agent, std::string_view text) {
         pages.emplace(agent, &writer);
         pages->Show(std::string(text));
         database.emplace(agent, writer);
-        return {agent, *pages, variables, output, writer, *database, running, nullptr};
+        return {agent, *pages, variables, output, writer, *database, control, nullptr};
     }
 
+    RunLogWriter writer;
     std::optional<PageBrowser> pages;
     VariableTable variables;
     RunOutput output;
-    RunLogWriter writer;
     std::optional<DatabaseSession> database;
-    std::atomic<bool> running{true};
+    RunControl control;
 };
 
 }  // namespace gleanwork::test

@@ -1,6 +1,5 @@
 #include "ui/editor/CAgentPropGeneral.h"
 
-#include <QApplication>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,9 +11,7 @@
 
 #include "storage/AgentDefinition.h"
 #include "ui/common/Buttons.h"
-#include "ui/common/DisplayText.h"
 #include "ui/editor/CPreviewSourceDlg.h"
-#include "ui/editor/SourcePreview.h"
 
 namespace gleanwork {
 
@@ -44,15 +41,6 @@ constexpr std::array<PageField, 8> kFields{
     PasswordRow(&AgentDefinition::WEBPASS, "webPassword", "Password:", kWebServer),
     TextRow(&AgentDefinition::HOST, "proxyHost", "Host name:", kProxy),
     TextRow(&AgentDefinition::PORT, "proxyPort", "Port:", kProxy),
-};
-
-// Shows the busy cursor for as long as it lives.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 }  // namespace
@@ -106,16 +94,11 @@ bool CAgentPropGeneral::OnApply() {
 
 // The page values serve as the transient definition: only their source
 // fields matter to the read, and every field of other pages is empty. The
-// fetch runs here, on the user-interface thread, as a run would do it; the
-// client's connect and receive limits bound how long it can take.
+// preview window reads the source on a thread of its own, so the editor
+// stays responsive; its Cancel stops the read.
 void CAgentPropGeneral::OnPreviewSource() {
     SavePage();
-    std::string text;
-    {
-        const BusyCursor busy;
-        text = AddCarriageReturns(ReadPreviewSource(values(), HttpLimits{}));
-    }
-    new CPreviewSourceDlg(ToDisplayText(text));
+    new CPreviewSourceDlg(values(), HttpLimits{});
 }
 
 }  // namespace gleanwork

@@ -5,11 +5,52 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "engine/AgentEngine.h"
+#include "ui/common/DisplayText.h"
+#include "ui/editor/SourcePreview.h"
 
 namespace gleanwork {
 
+namespace {
+
+// Keeps the lines that a read logs, to show them when it fails.
+class PreviewLog : public RunLog {
+public:
+    void LogLine(std::string_view line) override { Add(line); }
+    void LogCommand(std::string_view line) override { Add(line); }
+
+    std::string text;
+
+private:
+    void Add(std::string_view line) {
+        text.append(line);
+        text.push_back('\n');
+    }
+};
+
+}  // namespace
+
 CPreviewSourceDlg::CPreviewSourceDlg(const QString& text)
     : text_(text), textArea_(new QPlainTextEdit(this)) {
+    Build();
+}
+
+CPreviewSourceDlg::CPreviewSourceDlg(const AgentDefinition& agent, const HttpLimits& limits)
+    : text_(QStringLiteral("Reading the source...")), textArea_(new QPlainTextEdit(this)) {
+    Build();
+    reading_ = true;
+    reader_ = std::jthread([this, agent, limits] { ReadSource(agent, limits); });
+}
+
+CPreviewSourceDlg::~CPreviewSourceDlg() {
+    StopReading();
+}
+
+void CPreviewSourceDlg::Build() {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Preview Source"));
     setModal(false);
@@ -35,6 +76,54 @@ CPreviewSourceDlg::CPreviewSourceDlg(const QString& text)
 
 void CPreviewSourceDlg::DoDataExchange() {
     textArea_->setPlainText(text_);
+}
+
+// On the reader thread.
+void CPreviewSourceDlg::ReadSource(const AgentDefinition& agent, const HttpLimits& limits) {
+    PreviewLog log;
+    std::string shown;
+    try {
+        AgentEngine engine(agent, &log);
+        engine.SetHttpLimits(limits);
+        {
+            const std::lock_guard lock(engineMutex_);
+            engine_ = &engine;
+            if (stopRequested_) {
+                engine.Stop();
+            }
+        }
+        std::string text;
+        const std::int64_t read = engine.ReadSource(text);
+        {
+            const std::lock_guard lock(engineMutex_);
+            engine_ = nullptr;
+        }
+        shown = read > 0 && !engine.ErrorLogged() ? AddCarriageReturns(text) : log.text;
+    } catch (const std::exception& error) {
+        shown = log.text + "ERROR: The read ends on an unexpected failure: " + error.what();
+    }
+    QMetaObject::invokeMethod(
+        this, [this, text = ToDisplayText(shown)] { ShowOutcome(text); }, Qt::QueuedConnection);
+}
+
+void CPreviewSourceDlg::ShowOutcome(const QString& text) {
+    reading_ = false;
+    text_ = text;
+    DoDataExchange();
+    emit readFinished();
+}
+
+void CPreviewSourceDlg::StopReading() {
+    {
+        const std::lock_guard lock(engineMutex_);
+        stopRequested_ = true;
+        if (engine_ != nullptr) {
+            engine_->Stop();
+        }
+    }
+    if (reader_.joinable()) {
+        reader_.join();
+    }
 }
 
 }  // namespace gleanwork

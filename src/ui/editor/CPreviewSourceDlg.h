@@ -2,10 +2,17 @@
 
 #include <QDialog>
 #include <QString>
+#include <mutex>
+#include <thread>
+
+#include "net/SourceContext.h"
+#include "storage/AgentDefinition.h"
 
 class QPlainTextEdit;
 
 namespace gleanwork {
+
+class AgentEngine;
 
 // A modeless window that shows a source text read-only, unwrapped, with
 // both scroll bars. It has no owner: it stays open on its own until the user
@@ -14,16 +21,35 @@ class CPreviewSourceDlg : public QDialog {
     Q_OBJECT
 
 public:
-    // Makes the window and shows it at once.
+    // Makes the window showing `text` and shows it at once.
     explicit CPreviewSourceDlg(const QString& text);
+    // Makes the window and reads the source of `agent` on a thread of its
+    // own, as a run would; Cancel stops the read. When the read fails, the
+    // window shows the lines that a run would log for it.
+    CPreviewSourceDlg(const AgentDefinition& agent, const HttpLimits& limits);
+    ~CPreviewSourceDlg() override;
 
     const QString& text() const { return text_; }
+    bool IsReading() const { return reading_; }
+
+signals:
+    // The read has ended and the window shows its outcome.
+    void readFinished();
 
 private:
+    void Build();
     void DoDataExchange();
+    void ReadSource(const AgentDefinition& agent, const HttpLimits& limits);
+    void ShowOutcome(const QString& text);
+    void StopReading();
 
     QString text_;
     QPlainTextEdit* textArea_;
+    bool reading_ = false;
+    std::mutex engineMutex_;
+    AgentEngine* engine_ = nullptr;  // guarded by engineMutex_
+    bool stopRequested_ = false;     // guarded by engineMutex_
+    std::jthread reader_;
 };
 
 }  // namespace gleanwork

@@ -1,16 +1,6 @@
 #include "ui/editor/SourcePreview.h"
 
-#include "engine/AgentEngine.h"
-
 namespace gleanwork {
-
-std::string ReadPreviewSource(const AgentDefinition& agent, const HttpLimits& limits) {
-    AgentEngine engine(agent, nullptr);
-    engine.SetHttpLimits(limits);
-    std::string text;
-    engine.ReadSource(text);
-    return text;
-}
 
 std::string AddCarriageReturns(std::string_view text) {
     text = text.substr(0, text.find('\0'));

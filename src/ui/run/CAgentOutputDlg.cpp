@@ -3,16 +3,20 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
-#include <QDir>
+#include <QFileDialog>
 #include <QHBoxLayout>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 #include "engine/AgentEngine.h"
+#include "storage/InstallFolder.h"
+#include "storage/SystemReason.h"
 #include "ui/common/Buttons.h"
 #include "ui/run/RunLogModel.h"
 #include "ui/run/RunLogView.h"
@@ -80,6 +84,7 @@ QWidget* CAgentOutputDlg::MakeButtonRow() {
     auto* resume = MakeButton(row, "Continue", "Continue");
     auto* openOutput = MakeButton(row, "Open output file", "OpenOutputFile");
     auto* close = MakeButton(row, "Close", "Close");
+    auto* saveLog = MakeButton(row, "Save Log...", "SaveLog");
     follow_ = new QCheckBox(QStringLiteral("Follow"), row);
     follow_->setObjectName(QStringLiteral("Follow"));
     openOutput->setEnabled(!agent_.FILE.empty());
@@ -91,6 +96,7 @@ QWidget* CAgentOutputDlg::MakeButtonRow() {
     connect(resume, &QPushButton::clicked, this, &CAgentOutputDlg::OnContinue);
     connect(openOutput, &QPushButton::clicked, this, &CAgentOutputDlg::OpenOutputFile);
     connect(close, &QPushButton::clicked, this, &CAgentOutputDlg::reject);
+    connect(saveLog, &QPushButton::clicked, this, &CAgentOutputDlg::SaveLogAs);
     connect(this, &CAgentOutputDlg::runFinished, row, [pause, step, resume] {
         for (QPushButton* button : {pause, step, resume}) {
             button->setEnabled(false);
@@ -100,7 +106,7 @@ QWidget* CAgentOutputDlg::MakeButtonRow() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(follow_);
     layout->addStretch(1);
-    for (QPushButton* button : {pause, step, resume, openOutput, close}) {
+    for (QPushButton* button : {pause, step, resume, openOutput, close, saveLog}) {
         layout->addWidget(button);
     }
     return row;
@@ -177,29 +183,48 @@ void CAgentOutputDlg::OnContinue() {
     stepControl_.Continue();
 }
 
-// A relative output path is relative to the folder the run started in.
 void CAgentOutputDlg::OpenOutputFile() {
-    const QString path = QDir::current().absoluteFilePath(QString::fromStdString(agent_.FILE));
+    const QString path = QString::fromStdString(InInstallFolder(agent_.FILE));
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 void CAgentOutputDlg::RunThreadProc() {
-    {
-        AgentEngine engine(agent_, this);
-        engine.SetStepControl(&stepControl_);
-        {
-            const std::lock_guard lock(engineMutex_);
-            engine_ = &engine;
-            if (stopRequested_) {
-                engine.Stop();
-            }
-        }
-        engine.Run();
-        const std::lock_guard lock(engineMutex_);
-        engine_ = nullptr;
+    try {
+        RunEngine();
+    } catch (const std::exception& error) {
+        LogLine("ERROR: The run ends on an unexpected failure: " + std::string(error.what()));
+        LogLine("Agent completed.");
     }
     runFinished_.store(true);
     QMetaObject::invokeMethod(this, &CAgentOutputDlg::OnRunFinished, Qt::QueuedConnection);
+}
+
+void CAgentOutputDlg::RunEngine() {
+    AgentEngine engine(agent_, this);
+    engine.SetStepControl(&stepControl_);
+    {
+        const std::lock_guard lock(engineMutex_);
+        engine_ = &engine;
+        if (stopRequested_) {
+            engine.Stop();
+        }
+    }
+    engine.Run();
+    const std::lock_guard lock(engineMutex_);
+    engine_ = nullptr;
+}
+
+void CAgentOutputDlg::SaveLogAs() {
+    const QString path = QFileDialog::getSaveFileName(this, "Save Log");
+    if (path.isEmpty()) {
+        return;
+    }
+    int error = 0;
+    if (!SaveLog(path.toStdString(), error)) {
+        QMessageBox::warning(this, "Save Log",
+                             "The log could not be saved to " + path + ": " +
+                                 QString::fromStdString(SystemReason(error)));
+    }
 }
 
 void CAgentOutputDlg::StopRun() {

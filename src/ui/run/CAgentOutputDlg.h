@@ -72,6 +72,10 @@ public:
 public slots:
     // Close (the button, Escape or the close box).
     void reject() override;
+    // Asks for a file and writes the whole run log to it, every line.
+    void SaveLogAs();
+    // Writes the whole run log to `path`; false with `error` set on failure.
+    bool SaveLog(const std::string& path, int& error) const { return lines_->SaveAll(path, error); }
 
 signals:
     // The run has ended and all of its lines are in the list.
@@ -79,6 +83,7 @@ signals:
 
 private:
     void RunThreadProc();
+    void RunEngine();
     void StopRun();
     void OnRunFinished();
     void OnPaused();

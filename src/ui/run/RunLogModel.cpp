@@ -37,8 +37,15 @@ QString RunLogModel::RowText(int row) const {
 bool RunLogModel::Refresh() {
     constexpr std::size_t kMostRows = std::numeric_limits<int>::max();
     const int stored = static_cast<int>(std::min(lines_->Count(), kMostRows));
+    const std::uint64_t leftOut = lines_->LeftOut();
+    const bool moved = leftOut != shownLeftOut_ && shownRows_ > 0;
+    shownLeftOut_ = leftOut;
+    if (moved) {
+        // Rows after the gap now hold later lines.
+        emit dataChanged(index(0), index(shownRows_ - 1));
+    }
     if (stored <= shownRows_) {
-        return false;
+        return moved;
     }
     beginInsertRows(QModelIndex(), shownRows_, stored - 1);
     shownRows_ = stored;

@@ -2,6 +2,7 @@
 
 #include <QAbstractListModel>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include "ui/run/RunLogLines.h"
@@ -20,8 +21,8 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    // Adds the lines stored since the last call as rows. Returns true when
-    // there were any.
+    // Adds the lines stored since the last call as rows, and announces rows
+    // whose lines moved on. Returns true when anything changed.
     bool Refresh();
 
     // The text of a row, as shown: a line longer than kMostShownCharacters
@@ -33,6 +34,7 @@ public:
 private:
     std::shared_ptr<const RunLogLines> lines_;
     int shownRows_ = 0;
+    std::uint64_t shownLeftOut_ = 0;
 };
 
 }  // namespace gleanwork

@@ -1,0 +1,56 @@
+#include "storage/FileWriting.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace gleanwork {
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+FileDescriptor OpenForWriting(const std::string& path, int flags) {
+    FileDescriptor fd(::open(path.c_str(), flags | O_WRONLY | O_CLOEXEC | O_NONBLOCK, 0666));
+    struct stat info {};
+    if (!fd.IsOpen() || ::fstat(fd.Get(), &info) != 0) {
+        return FileDescriptor();
+    }
+    if (S_ISDIR(info.st_mode)) {
+        errno = EISDIR;
+        return FileDescriptor();
+    }
+    if (::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK) != 0) {
+        return FileDescriptor();
+    }
+    return fd;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            if (written == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+void SyncFolderOf(const std::string& path) {
+    const FileDescriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.IsOpen()) {
+        ::fsync(folder.Get());
+    }
+}
+
+}  // namespace gleanwork

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "base/FileDescriptor.h"
+
+namespace gleanwork {
+
+// The folder part of `path`: "." when it has none, "/" for a file in the root.
+std::string FolderOf(const std::string& path);
+
+// Opens `path` for writing without blocking on a pipe that nobody reads, then
+// sets the descriptor to block like any file. None (errno set) on failure or
+// for a folder.
+FileDescriptor OpenForWriting(const std::string& path, int flags);
+
+// Writes all of `bytes` to `fd`. False (errno set) when not all got there.
+bool WriteAll(int fd, std::string_view bytes);
+
+// Makes a rename or a new name inside `path`'s folder durable.
+void SyncFolderOf(const std::string& path);
+
+}  // namespace gleanwork

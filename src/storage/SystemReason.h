@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+namespace gleanwork {
+
+// The system's text for the errno value `error`, safe on any thread.
+std::string SystemReason(int error);
+
+}  // namespace gleanwork
