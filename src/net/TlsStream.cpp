@@ -80,8 +80,9 @@ private:
     // TLS asks whether the inner stream has ended when a read gives nothing:
     // only then is a peer that closed without TLS's closing message at its end.
     static long ControlInner(BIO* bio, int command, long, void*) {
-        const auto& stream = *static_cast<const TlsStream*>(BIO_get_data(bio));
-        return command == BIO_CTRL_FLUSH || (command == BIO_CTRL_EOF && stream.innerEnded_) ? 1 : 0;
+        const auto* stream = static_cast<const TlsStream*>(BIO_get_data(bio));
+        const bool ended = stream != nullptr && stream->innerEnded_;
+        return command == BIO_CTRL_FLUSH || (command == BIO_CTRL_EOF && ended) ? 1 : 0;
     }
 
     std::string Failure();
@@ -123,7 +124,8 @@ int TlsStream::ReadInner(BIO* bio, char* data, int size) {
         stream.innerEnded_ = received == 0;
         stream.unread_ = std::span(stream.inbox_).first(static_cast<std::size_t>(received));
     }
-    const std::size_t count = std::min(stream.unread_.size(), static_cast<std::size_t>(size));
+    const std::size_t count =
+        std::min(stream.unread_.size(), static_cast<std::size_t>(std::max(size, 0)));
     std::copy_n(stream.unread_.begin(), count, data);
     stream.unread_ = stream.unread_.subspan(count);
     return static_cast<int>(count);
