@@ -24,7 +24,7 @@ struct Case {
 };
 
 // The cases of the file at `path`; each fault of form (trailing white space,
-// a section not in `sections`, a repeated name, text outside a case) goes to
+// a section not in `sections`, text outside a case) goes to
 // `errors`, as does a file without cases.
 std::vector<Case> ReadCaseFile(const std::string& path, const std::set<std::string>& sections,
                                std::vector<std::string>& errors);
