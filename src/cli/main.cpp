@@ -27,13 +27,19 @@ constexpr int kScriptWarnings = 1;
 constexpr int kCannotRun = 2;
 
 std::atomic<gleanwork::AgentEngine*> runningEngine{nullptr};
+// The signal that stopped the run, 0 when none did.
+std::atomic<int> stoppingSignal{0};
+// A run that a signal stopped ends with the status a shell gives a program
+// that the signal ended: 128 plus its number.
+constexpr int kStoppedBySignalBase = 128;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "gleanwork-run: %s\n", message.c_str());
     return kCannotRun;
 }
 
-extern "C" void StopOnSignal(int) {
+extern "C" void StopOnSignal(int number) {
+    stoppingSignal.store(number);
     if (gleanwork::AgentEngine* engine = runningEngine.load()) {
         engine->StopFromSignal();
     }
@@ -76,6 +82,9 @@ int Run(const gleanwork::RunnerOptions& options, const gleanwork::AgentDefinitio
     engine.Run();
     runningEngine.store(nullptr);
     const bool logWritten = log.Flush();
+    if (const int signal = stoppingSignal.load(); signal != 0) {
+        return kStoppedBySignalBase + signal;
+    }
     return engine.ErrorLogged() || !logWritten ? kRunHadErrors : kRunClean;
 }
 

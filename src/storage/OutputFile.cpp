@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <memory>
 #include <random>
-#include <vector>
+
+#include "base/OwnedHandle.h"
 
 namespace gleanwork {
 
@@ -20,10 +20,6 @@ constexpr std::size_t kTempSuffixLength = 6;
 // A temporary file's name keeps at most this much of the target's name, so
 // that it stays within the file system's limit for a name.
 constexpr std::size_t kMostNameInTemp = 200;
-
-struct FolderCloser {
-    void operator()(DIR* folder) const { ::closedir(folder); }
-};
 
 std::string NameOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -52,7 +48,7 @@ std::string RandomSuffix() {
 void RemoveLeftTemporaries(const std::string& path) {
     const std::string folder = FolderOf(path);
     const std::string prefix = TempPrefix(path);
-    const std::unique_ptr<DIR, FolderCloser> entries(::opendir(folder.c_str()));
+    const OwnedHandle<DIR, ::closedir> entries(::opendir(folder.c_str()));
     if (!entries) {
         return;
     }

@@ -149,7 +149,7 @@ TEST(RunnerFailures, ExitStatusLogAndOutputForEveryFailure) {
         {"one byte at a time", {trickle}, kPrint, "--fetch-timeout 0.3", 1, "ERROR: The fetch took longer than", Old},
         {"endless loop, --max-steps", {}, kEndlessLoop, "--max-steps 5000", 1, "ERROR: The run took more than 5000", New},
         {"endless loop, --max-seconds", {}, kEndlessLoop, "--max-seconds 0.3", 1, "ERROR: The run took longer than", New},
-        {"SIGTERM during an endless loop", {}, kEndlessLoop, "", 0, "\nAgent completed.\n", New, "", SIGTERM},
+        {"SIGTERM during an endless loop", {}, kEndlessLoop, "", 128 + SIGTERM, "\nAgent completed.\n", New, "", SIGTERM},
         {"kill -9 during an endless loop", {}, kEndlessLoop, "", kKilled, "", OldOrNew, "", SIGKILL},
         {"a --log FIFO that nobody reads", {}, kPrint, "--log fifo", 2, "cannot write the log", Old},
     };

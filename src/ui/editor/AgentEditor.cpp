@@ -1,5 +1,7 @@
 #include "ui/editor/AgentEditor.h"
 
+#include <QMessageBox>
+#include <algorithm>
 #include <array>
 
 #include "storage/AgentCatalogue.h"
@@ -37,6 +39,23 @@ void StartTestRun(QWidget* parent, const AgentDefinition& agent,
     new CAgentOutputDlg(trial, parent, CAgentOutputDlg::Start::kPaused);
 }
 
+// Closing without OK asks first while any page holds a change; No keeps the
+// sheet open with the changes.
+bool MayDiscard(QWidget& sheet, AgentEditorMode mode, const AgentDefinition& agent,
+                const std::array<AgentPage*, 3>& pages) {
+    if (std::none_of(pages.begin(), pages.end(),
+                     [](const AgentPage* page) { return page->HasChanges(); })) {
+        return true;
+    }
+    const QString question =
+        mode == AgentEditorMode::New
+            ? QStringLiteral("Discard the new agent?")
+            : QStringLiteral("Discard the changes to agent %1?").arg(ToDisplayText(agent.name));
+    return QMessageBox::question(&sheet, sheet.windowTitle(), question,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 }  // namespace
 
 // The pages work on their own values; `agent` is written only after OK, and
@@ -56,6 +75,8 @@ bool RunAgentEditor(QWidget* parent, AgentEditorMode mode, AgentDefinition& agen
     }
     QObject::connect(actions, &CAgentPropActions::testRunRequested, &sheet,
                      [&sheet, &agent, &pages] { StartTestRun(&sheet, agent, pages); });
+    sheet.SetDiscardCheck(
+        [&sheet, mode, &agent, &pages] { return MayDiscard(sheet, mode, agent, pages); });
     general->SetNameCheck([&agent, &catalogue](const std::string& name) {
         return AgentNameProblem(name, agent, catalogue);
     });

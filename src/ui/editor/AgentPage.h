@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <span>
 
 #include "storage/AgentDefinition.h"
@@ -26,8 +27,14 @@ public:
     void ReadFrom(const AgentDefinition& agent) { fields_.Copy(agent, values_); }
     void WriteTo(AgentDefinition& agent) const { fields_.Copy(values_, agent); }
 
+    // True while the page holds a change: its values, taken with what the
+    // controls show now, differ from what the controls showed when the page
+    // was first brought to the front. An edit undone is no change, and a
+    // page never shown has none.
+    virtual bool HasChanges() const;
+
 protected:
-    void LoadPage() override { fields_.Load(values_); }
+    void LoadPage() override;
     void SavePage() override { fields_.Save(values_); }
 
     const PageFields& fields() const { return fields_; }
@@ -36,6 +43,7 @@ protected:
 private:
     PageFields fields_;
     AgentDefinition values_;
+    std::optional<AgentDefinition> firstShown_;  // the values as first shown
 };
 
 }  // namespace gleanwork

@@ -127,6 +127,15 @@ void CAgentPropActions::SavePage() {
     commandText_ = ToStoredText(command_->currentText(), commandText_);
 }
 
+bool CAgentPropActions::HasChanges() const {
+    const QString typed = command_->currentText();
+    return AgentPage::HasChanges() ||
+           (!typed.isEmpty() && std::none_of(scriptLines().begin(), scriptLines().end(),
+                                             [&typed](const std::string& line) {
+                                                 return ToDisplayText(line) == typed;
+                                             }));
+}
+
 void CAgentPropActions::OnAdd() {
     const QSignalBlocker blocker(script_);
     SavePage();

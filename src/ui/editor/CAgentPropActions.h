@@ -30,6 +30,10 @@ public:
     const std::string& commandText() const { return commandText_; }
     const std::vector<std::string>& scriptLines() const { return values().SCRIPT; }
 
+    // A line typed into the command field and not yet in the script is a
+    // change too; a line copied there from the script, or added, is not.
+    bool HasChanges() const override;
+
 signals:
     // "Test run": run the script as it stands, step by step.
     void testRunRequested();

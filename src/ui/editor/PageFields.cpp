@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <algorithm>
 #include <cstddef>
 
 #include "ui/common/DisplayText.h"
@@ -133,6 +134,12 @@ void PageFields::Copy(const AgentDefinition& from, AgentDefinition& to) const {
     for (const PageField& row : table_) {
         std::visit([&from, &to](auto member) { to.*member = from.*member; }, row.member);
     }
+}
+
+bool PageFields::Same(const AgentDefinition& a, const AgentDefinition& b) const {
+    return std::all_of(table_.begin(), table_.end(), [&a, &b](const PageField& row) {
+        return std::visit([&a, &b](auto member) { return a.*member == b.*member; }, row.member);
+    });
 }
 
 void PageFields::Load(AgentDefinition& values) const {

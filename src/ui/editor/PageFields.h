@@ -79,6 +79,8 @@ public:
 
     // Copies the table's fields from `from` into `to`; other fields are left.
     void Copy(const AgentDefinition& from, AgentDefinition& to) const;
+    // True when `a` and `b` hold the same values in the table's fields.
+    bool Same(const AgentDefinition& a, const AgentDefinition& b) const;
 
     // Shows the page values in the controls.
     void Load(AgentDefinition& values) const;

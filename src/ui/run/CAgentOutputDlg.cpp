@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QMessageBox>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "engine/AgentEngine.h"
+#include "storage/InstallFolder.h"
 #include "storage/SystemReason.h"
 #include "ui/common/Buttons.h"
 #include "ui/run/RunLogModel.h"
@@ -183,9 +183,8 @@ void CAgentOutputDlg::OnContinue() {
     stepControl_.Continue();
 }
 
-// A relative output path is relative to the folder the run started in.
 void CAgentOutputDlg::OpenOutputFile() {
-    const QString path = QDir::current().absoluteFilePath(QString::fromStdString(agent_.FILE));
+    const QString path = QString::fromStdString(InInstallFolder(agent_.FILE));
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 

@@ -1,5 +1,7 @@
 #include "ui/sheet/PropertySheet.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
@@ -153,13 +155,31 @@ void PropertySheet::reject() {
     QDialog::reject();
 }
 
+// Escape reaches the sheet when the control in front does not use it.
+void PropertySheet::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel) && !MayDiscard()) {
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void PropertySheet::closeEvent(QCloseEvent* event) {
+    if (isVisible() && !MayDiscard()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
 void PropertySheet::OnButtonClicked(QAbstractButton* button) {
     switch (buttons_->standardButton(button)) {
         case QDialogButtonBox::Ok:
             accept();
             break;
         case QDialogButtonBox::Cancel:
-            reject();
+            if (MayDiscard()) {
+                reject();
+            }
             break;
         case QDialogButtonBox::Apply:
             ApplyChanges();

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QString>
+#include <functional>
+#include <utility>
 #include <vector>
 
 class QPushButton;
@@ -22,8 +24,10 @@ class PropertyPage;
 //   its apply keeps the sheet open.
 // - Apply: the same without closing; enabled only while a page is modified.
 //   When it disables itself, the focus goes to OK.
-// - Cancel and the close box: every activated page gets OnCancel(), then the
-//   sheet closes with QDialog::Rejected; nothing is applied.
+// - Cancel, Escape and the close box: the discard check, if one is set, may
+//   keep the sheet open; else every activated page gets OnCancel(), then the
+//   sheet closes with QDialog::Rejected; nothing is applied. reject() itself
+//   closes without the check.
 // - Help: opens the program's help window; never fails.
 //
 // Pages are added before the sheet is shown. The sheet does not own them
@@ -58,6 +62,10 @@ public:
     // Recomputes Apply's state from the pages' modified flags.
     void UpdateApplyButton();
 
+    // Asked when the user closes the sheet without applying; returning false
+    // keeps the sheet open as it is.
+    void SetDiscardCheck(std::function<bool()> mayDiscard) { mayDiscard_ = std::move(mayDiscard); }
+
     QPushButton* okButton() const;
     QPushButton* cancelButton() const;
     QPushButton* applyButton() const;
@@ -70,6 +78,10 @@ public slots:
     void accept() override;
     void reject() override;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     friend class PropertyPage;
 
@@ -78,12 +90,14 @@ private:
     void OnButtonClicked(QAbstractButton* button);
     // Called by a page that is being destroyed before its sheet.
     void ForgetPage(PropertyPage* page);
+    bool MayDiscard() const { return !mayDiscard_ || mayDiscard_(); }
 
     QTabWidget* tabs_;
     QDialogButtonBox* buttons_;
     std::vector<PropertyPage*> pages_;
     int startIndex_;
     PropertyPage* activePage_ = nullptr;
+    std::function<bool()> mayDiscard_;
 };
 
 }  // namespace gleanwork

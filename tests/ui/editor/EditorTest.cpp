@@ -198,7 +198,14 @@ private slots:
         AgentDefinition& agent = catalogue.AddAgent(test::SampleAgent());
         QVERIFY(!RunEditor(AgentEditorMode::Edit, agent, catalogue, [](PropertySheet& sheet) {
             ChangeEverything(sheet);
-            sheet.cancelButton()->click();
+            auto seen = test::AnswerMessageBox(QMessageBox::No);
+            QTest::keyClick(&sheet, Qt::Key_Escape);
+            QCOMPARE(seen->text, QStringLiteral("Discard the changes to agent Weather?"));
+            QVERIFY(sheet.isVisible() &&
+                    sheet.findChild<QLineEdit*>("agentName")->text() == "Renamed");
+            seen = test::AnswerMessageBox(QMessageBox::Yes);
+            sheet.close();
+            QVERIFY(seen->acted && !sheet.isVisible());
         }));
         QVERIFY(agent == test::SampleAgent());
         QVERIFY(RunEditor(AgentEditorMode::Edit, agent, catalogue, [](PropertySheet& sheet) {
@@ -215,6 +222,26 @@ private slots:
         }));
         QCOMPARE(fresh.name, std::string("Fresh"));
         QCOMPARE(fresh.USERAGENT, std::string("Gleanwork/1.0"));
+    }
+
+    // A line typed into the command field and not added asks; an edit undone
+    // and a script line copied into the field are no change.
+    void cancelAsksOnlyAboutChanges() {
+        AgentCatalogue catalogue;
+        AgentDefinition& agent = catalogue.AddAgent(test::SampleAgent());
+        QVERIFY(!RunEditor(AgentEditorMode::Edit, agent, catalogue, [](PropertySheet& sheet) {
+            SetText(sheet, "agentName", "Other");
+            SetText(sheet, "agentName", "Weather");
+            sheet.tabs()->setCurrentIndex(1);
+            sheet.findChild<QComboBox*>("command")->setEditText(QStringLiteral("SKIP 1"));
+            auto seen = test::AnswerMessageBox(QMessageBox::No);
+            sheet.cancelButton()->click();
+            QVERIFY(seen->acted);
+            sheet.findChild<QListWidget*>("script")->setCurrentRow(1);
+            seen = test::AnswerMessageBox(QMessageBox::Yes);
+            sheet.cancelButton()->click();
+            QVERIFY(!seen->acted && !sheet.isVisible());
+        }));
     }
 
     void namesThatCannotBeUsedKeepTheEditorOpen_data() {
