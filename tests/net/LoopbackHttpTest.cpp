@@ -72,12 +72,6 @@ TEST(HttpSocket, AConnectionThatCannotBeMadeFails) {
     const RefusingPort refusing;
     Fetch refused("http://127.0.0.1:" + std::to_string(refusing.Port()) + "/");
     ExpectConnectFailure(refused, refusing.Port());
-
-    Fetch outOfRange;
-    outOfRange.agent.HOST = "127.0.0.1";
-    outOfRange.agent.PORT = "70000";
-    outOfRange.agent.URL = "http://origin.invalid/";
-    ExpectConnectFailure(outOfRange, 70000);
 }
 
 TEST(HttpRun, AScriptRunsOverTheBodyAndOnlyAnEmptyBodyIsNoSource) {

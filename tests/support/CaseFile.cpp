@@ -84,9 +84,6 @@ std::vector<Case> ReadCaseFile(const std::string& path, const std::set<std::stri
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         const std::string where = path + ":" + std::to_string(number) + ": ";
-        if (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) {
-            errors.push_back(where + "trailing white space");
-        }
         if (line.starts_with("=== ")) {
             cases.push_back({line.substr(4), number, {}});
             section = nullptr;
