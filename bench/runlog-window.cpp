@@ -1,9 +1,10 @@
 // Times one agent run into an Agent Output window, for bench/runlog.
 //
-// Usage: runlog_bench AGENT_FILE
+// Usage: runlog_bench AGENT_FILE SAVED_LOG
 //
 // Runs the agent in a shown window (the caller picks the Qt platform, e.g.
-// offscreen) and prints, one "key value" per line: the number of lines, the
+// offscreen), saves the window's whole log to SAVED_LOG as Save Log does, and
+// prints, one "key value" per line: the number of lines saved, the
 // seconds from opening the window to the end of the run, the longest pause
 // of the window's thread during the run, and the time to scroll the list to
 // its last line and paint it.
@@ -14,7 +15,9 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "storage/AgentFile.h"
 #include "ui/run/CAgentOutputDlg.h"
@@ -49,12 +52,25 @@ private:
     qint64 longest_ = 0;
 };
 
+// The number of line feeds in the file `path`.
+std::size_t CountLines(const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    std::size_t lines = 0;
+    std::vector<char> block(std::size_t{1} << 20);
+    while (file.read(block.data(), static_cast<std::streamsize>(block.size())) ||
+           file.gcount() > 0) {
+        lines += static_cast<std::size_t>(
+            std::count(block.begin(), block.begin() + file.gcount(), '\n'));
+    }
+    return lines;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: runlog_bench AGENT_FILE\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: runlog_bench AGENT_FILE SAVED_LOG\n");
         return 2;
     }
     AgentDefinition agent;
@@ -84,7 +100,12 @@ int main(int argc, char* argv[]) {
     const double scrollMilliseconds = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     const bool atEnd = list->verticalScrollBar()->value() == list->verticalScrollBar()->maximum();
 
-    std::printf("lines %d\n", window->model()->rowCount());
+    int error = 0;
+    if (!window->SaveLog(argv[2], error)) {
+        std::fprintf(stderr, "runlog_bench: cannot save the log to %s\n", argv[2]);
+        return 2;
+    }
+    std::printf("lines %zu\n", CountLines(argv[2]));
     std::printf("run_seconds %.3f\n", runSeconds);
     std::printf("longest_pause_ms %.1f\n", longestPause);
     std::printf("scroll_to_end_ms %.1f\n", scrollMilliseconds);

@@ -36,7 +36,8 @@ const char* const kRunnerUsage =
     "\n"
     "Exit status: 0 after a run without an \"ERROR: \" line; 1 after a run that\n"
     "logged one; 2 for a usage error, an unknown agent or an agent file that\n"
-    "cannot be read. With --check: 0 without warnings, 1 with warnings.\n";
+    "cannot be read; 128 plus the signal's number after a run that a signal\n"
+    "stopped. With --check: 0 without warnings, 1 with warnings.\n";
 
 namespace {
 

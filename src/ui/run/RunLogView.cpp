@@ -246,4 +246,16 @@ void RunLogView::rowsInserted(const QModelIndex& parent, int start, int end) {
     }
 }
 
+// The base class measures every changed row to find the area to repaint; a
+// change that spans more rows than the viewport shows (all rows after the
+// gap once early lines are left out) is one repaint of what shows instead.
+void RunLogView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                             const QList<int>& roles) {
+    if (bottomRight.row() - topLeft.row() > VisibleRows()) {
+        viewport()->update();
+        return;
+    }
+    QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+}
+
 }  // namespace gleanwork

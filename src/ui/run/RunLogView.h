@@ -37,6 +37,8 @@ protected:
     void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
 
 private:
     int RowCount() const;
