@@ -2,14 +2,20 @@
 
 namespace gleanwork {
 
+// A Stop on another thread raises the signal before it clears running_, and
+// Start sets running_ before it looks at the signal: however the two
+// interleave, a stop is never lost.
 void RunControl::Start() {
     deadline_ = std::chrono::steady_clock::now() + limits_.maxDuration;
-    running_.store(!stop_.Raised());
+    running_.store(true);
+    if (stop_.Raised()) {
+        running_.store(false);
+    }
 }
 
 void RunControl::Stop() noexcept {
-    running_.store(false);
     stop_.Raise();
+    running_.store(false);
 }
 
 bool RunControl::ContinueRun() {

@@ -51,11 +51,13 @@ void ReportFetchTooLong(const SourceContext& context) {
     context.LogLine("ERROR: The fetch took longer than " + std::to_string(seconds) + " seconds");
 }
 
-// Receives until the peer closes the connection; a failed receive is logged
-// and ends the reply with what had arrived. False when the fetch must end:
-// stopped, out of time, or the reply outgrew the source limit.
-bool ReceiveReply(const SourceContext& context, StreamSocket& socket, std::string& text) {
-    ReplyText reply(text);
+// Receives until the peer closes the connection, the head into `head` and
+// the body into `text`; a failed receive is logged and ends the reply with
+// what had arrived. False when the fetch must end: stopped, out of time, or
+// the reply outgrew the source limit.
+bool ReceiveReply(const SourceContext& context, StreamSocket& socket, std::string& head,
+                  std::string& text) {
+    ReplyText reply(head, text);
     for (;;) {
         int error = 0;
         const std::ptrdiff_t received =
@@ -154,12 +156,13 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
         }
         context.LogLine("Accessing URL - " + route.target);
         SendRequest(context, *socket, route.target, route.hostField);
-        if (!ReceiveReply(context, *socket, text)) {
+        std::string head;
+        if (!ReceiveReply(context, *socket, head, text)) {
             text.clear();
             return -1;
         }
         socket.reset();
-        if (!ParseResponseHead(context, text)) {
+        if (!ParseResponseHead(context, head)) {
             break;
         }
         if (!context.redirectUrl.empty()) {

@@ -13,12 +13,12 @@ namespace gleanwork {
 
 namespace {
 
+constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kHeadEnd = "\r\n\r\n";
-// A head that has not ended by then names no length worth waiting for.
-constexpr std::size_t kLongestSizingHead = std::size_t{64} << 10;
-constexpr std::size_t kLargestSpace = std::size_t{16} << 20;
-// Room kept after a sized body for the receive that sees the connection close.
-constexpr std::size_t kClosingRoom = std::size_t{1} << 20;
+// What one receive may bring: large receives cost the system less than many
+// small ones, and what one brings is still in the processor's cache when it
+// is copied into the body. Only the part that receives write is ever touched.
+constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 // Larger announced lengths are not believed enough to set room aside for.
 constexpr std::size_t kLargestSizedBody = std::size_t{1} << 30;
 // Room beyond twice the reply that a finished text gives back.
@@ -34,60 +34,78 @@ std::size_t NamedLength(std::string_view head) {
     return length > 0 ? static_cast<std::size_t>(length) : 0;
 }
 
+// The size of the head in `received` when its empty line has arrived: the
+// first CR LF at the very start or straight after another CR LF. Searches
+// from `from` on, where the head cannot have ended before.
+std::size_t HeadSize(std::string_view received, std::size_t from) {
+    if (received.starts_with(kLineEnd)) {
+        return kLineEnd.size();
+    }
+    const std::size_t end = received.find(kHeadEnd, from);
+    return end == std::string_view::npos ? end : end + kHeadEnd.size();
+}
+
 }  // namespace
 
-ReplyText::ReplyText(std::string& text) : text_(text) {
+ReplyText::ReplyText(std::string& head, std::string& body)
+    : head_(head), text_(body), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
+    head_.clear();
     text_.clear();
 }
 
 std::span<char> ReplyText::Space(std::size_t most) {
-    const std::size_t room = std::clamp<std::size_t>(most, 1, kLargestSpace);
-    if (text_.size() - used_ < room) {
-        if (text_.capacity() < used_ + room) {
-            Reserve(std::max(used_ + room, text_.capacity() * 2));
-        }
-        text_.resize(used_ + room);
-    }
-    return {text_.data() + used_, room};
+    return {buffer_.get(), std::clamp<std::size_t>(most, 1, kBufferSize)};
 }
 
 void ReplyText::Commit(std::size_t count) {
-    used_ += std::min(count, text_.size() - used_);
-    if (!sized_) {
-        SizeFromHead();
+    const std::string_view received(buffer_.get(), std::min(count, kBufferSize));
+    used_ += received.size();
+    if (!headEnded_) {
+        head_.append(received);
+        TakeBodyFromHead();
+        return;
     }
+    if (text_.capacity() - text_.size() < received.size()) {
+        Reserve(std::max(text_.size() + received.size(), text_.capacity() * 2));
+    }
+    text_.append(received);
 }
 
 void ReplyText::Finish() {
-    text_.resize(used_);
-    if (text_.capacity() / 2 > used_ + kSmallReply) {
+    if (!headEnded_) {
+        const std::size_t lastLineEnd = head_.rfind(kLineEnd);
+        const std::size_t headSize =
+            lastLineEnd == std::string::npos ? 0 : lastLineEnd + kLineEnd.size();
+        text_.swap(head_);
+        head_.assign(text_, 0, headSize);
+        text_.erase(0, headSize);
+    }
+    if (text_.capacity() / 2 > text_.size() + kSmallReply) {
         text_.shrink_to_fit();
     }
 }
 
-// Looks for the end of the head in what arrived since the last look; once it
-// is there, makes room for the whole reply that the head announces. The
-// length is a hint: when the room cannot be had, the text just grows.
-void ReplyText::SizeFromHead() {
-    const std::string_view received(text_.data(), used_);
+// Once the head's empty line has arrived, moves what came after it into the
+// body and makes room for the whole body that the head announces. The length
+// is a hint: when the room cannot be had, the body just grows.
+void ReplyText::TakeBodyFromHead() {
     const std::size_t from = headSearched_ < kHeadEnd.size() ? 0 : headSearched_ - kHeadEnd.size();
-    const std::size_t end = received.find(kHeadEnd, from);
-    headSearched_ = used_;
-    if (end == std::string_view::npos) {
-        sized_ = used_ > kLongestSizingHead;
+    const std::size_t headSize = HeadSize(head_, from);
+    headSearched_ = head_.size();
+    if (headSize == std::string::npos) {
         return;
     }
-    sized_ = true;
-    const std::size_t headSize = end + kHeadEnd.size();
-    const std::size_t length = NamedLength(received.substr(0, headSize));
-    if (length == 0 || length > kLargestSizedBody) {
-        return;
+    headEnded_ = true;
+    const std::size_t length = NamedLength(std::string_view(head_).substr(0, headSize));
+    if (length > 0 && length <= kLargestSizedBody) {
+        try {
+            Reserve(length);
+        } catch (const std::bad_alloc&) {
+            // No room for the length named: the body grows as it comes.
+        }
     }
-    try {
-        Reserve(headSize + length + kClosingRoom);
-    } catch (const std::bad_alloc&) {
-        // No room for the length named: the text grows as the body comes.
-    }
+    text_.append(head_, headSize);
+    head_.resize(headSize);
 }
 
 // Room for `size` bytes, in huge pages where the room is large enough.

@@ -1,20 +1,25 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <string>
 
 namespace gleanwork {
 
-// Gathers a reply straight into the text that is to hold it. The text grows
-// geometrically, or in one step once the head names a "Content-Length":
-// that length only sizes the text, so that a large body is neither copied
-// nor moved while it arrives. The reply still ends only when the peer closes
+// Gathers a reply: its head (the status line and the header lines, each
+// ended by CR LF, and the empty line after them) apart from its body, which
+// goes into the text that is to hold it. Each receive lands in a buffer of
+// its own and is appended from there while it is still in the processor's
+// cache, so the body's room is never zero-filled before it is written, and
+// the body is never moved to take the head off its front. The text grows
+// geometrically, or in one step once the head names a "Content-Length": that
+// length only sizes the text. The reply still ends only when the peer closes
 // the connection, whatever length the head names.
 class ReplyText {
 public:
-    // Empties `text`, which must outlive this object.
-    explicit ReplyText(std::string& text);
+    // Empties `head` and `body`, which must outlive this object.
+    ReplyText(std::string& head, std::string& body);
 
     // Room for the next receive: at most `most` bytes, at least 1.
     std::span<char> Space(std::size_t most);
@@ -25,17 +30,20 @@ public:
     // The bytes received so far.
     std::size_t Size() const { return used_; }
 
-    // Leaves the text holding exactly the bytes received.
+    // Ends the reply. A head without an empty line after it ends with its
+    // last CR LF; the body is what follows.
     void Finish();
 
 private:
-    void SizeFromHead();
+    void TakeBodyFromHead();
     void Reserve(std::size_t size);
 
+    std::string& head_;
     std::string& text_;
+    std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     std::size_t headSearched_ = 0;
-    bool sized_ = false;
+    bool headEnded_ = false;
 };
 
 }  // namespace gleanwork

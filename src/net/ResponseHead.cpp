@@ -67,10 +67,9 @@ std::string_view FindHeader(std::string_view name, const std::vector<std::string
     return {};
 }
 
-bool ParseResponseHead(SourceContext& context, std::string& text) {
-    std::string_view rest = text;
+bool ParseResponseHead(SourceContext& context, std::string_view head) {
     std::vector<std::string_view> lines;
-    for (std::string_view line = ReadHeaderLine(rest); !line.empty(); line = ReadHeaderLine(rest)) {
+    for (std::string_view line = ReadHeaderLine(head); !line.empty(); line = ReadHeaderLine(head)) {
         lines.push_back(line);
     }
     const std::string_view statusLine = lines.empty() ? std::string_view() : lines.front();
@@ -85,7 +84,6 @@ bool ParseResponseHead(SourceContext& context, std::string& text) {
     if (redirect) {
         context.redirectUrl.assign(FindHeader("Location", lines));
     }
-    text.erase(0, text.size() - rest.size());
     return redirect;
 }
 

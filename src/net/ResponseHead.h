@@ -22,10 +22,9 @@ std::string_view StatusCode(std::string_view statusLine);
 // that name.
 std::string_view FindHeader(std::string_view name, const std::vector<std::string_view>& lines);
 
-// Removes the status line, the header lines and the empty line that ends them
-// from the front of `text`, leaving the body. Returns true when the status
-// code begins with "3": a redirect, whose "Location" value then becomes the
-// context's redirect target.
-bool ParseResponseHead(SourceContext& context, std::string& text);
+// Reads the head of a reply: the status line and the header lines, each ended
+// by CR LF. Returns true when the status code begins with "3": a redirect,
+// whose "Location" value then becomes the context's redirect target.
+bool ParseResponseHead(SourceContext& context, std::string_view head);
 
 }  // namespace gleanwork

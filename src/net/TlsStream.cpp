@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <span>
 #include <system_error>
+#include <vector>
 
 #include "base/OwnedHandle.h"
 
@@ -27,6 +29,9 @@ bool SetServerName(SSL* ssl, const std::string& name) {
     return SSL_ctrl(ssl, SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name,
                     const_cast<char*>(name.c_str())) == 1;
 }
+
+// What one receive from the inner stream may bring.
+constexpr std::size_t kInboxSize = std::size_t{256} << 10;
 
 class TlsStream final : public StreamSocket {
 public:
@@ -72,16 +77,23 @@ private:
     static BIO_METHOD* InnerMethod();
     static int ReadInner(BIO* bio, char* data, int size);
     static int WriteInner(BIO* bio, const char* data, int size);
-    static long ControlInner(BIO*, int command, long, void*) {
-        return command == BIO_CTRL_FLUSH ? 1 : 0;
+    // TLS asks whether the inner stream has ended when a read gives nothing:
+    // only then is a peer that closed without TLS's closing message at its end.
+    static long ControlInner(BIO* bio, int command, long, void*) {
+        const auto* stream = static_cast<const TlsStream*>(BIO_get_data(bio));
+        const bool ended = stream != nullptr && stream->innerEnded_;
+        return command == BIO_CTRL_FLUSH || (command == BIO_CTRL_EOF && ended) ? 1 : 0;
     }
 
     std::string Failure();
 
     std::unique_ptr<StreamSocket> inner_;
+    std::vector<char> inbox_ = std::vector<char>(kInboxSize);
+    std::span<const char> unread_;
     OwnedHandle<SSL_CTX, SSL_CTX_free> context_;
     OwnedHandle<SSL, SSL_free> ssl_;
     int innerError_ = 0;
+    bool innerEnded_ = false;
 };
 
 // TLS reads and writes the inner stream through this BIO, so that every
@@ -97,16 +109,26 @@ BIO_METHOD* TlsStream::InnerMethod() {
     return method;
 }
 
+// Serves TLS from what the last receive of the inner stream brought, and
+// receives again, as much as has arrived, only once that is used up: a few
+// large receives cost the system far less than two small ones per record.
 int TlsStream::ReadInner(BIO* bio, char* data, int size) {
     auto& stream = *static_cast<TlsStream*>(BIO_get_data(bio));
-    int error = 0;
-    const std::ptrdiff_t received =
-        stream.inner_->Receive({data, static_cast<std::size_t>(std::max(size, 1))}, error);
-    if (received < 0) {
-        stream.innerError_ = error;
-        return -1;
+    if (stream.unread_.empty()) {
+        int error = 0;
+        const std::ptrdiff_t received = stream.inner_->Receive(stream.inbox_, error);
+        if (received < 0) {
+            stream.innerError_ = error;
+            return -1;
+        }
+        stream.innerEnded_ = received == 0;
+        stream.unread_ = std::span(stream.inbox_).first(static_cast<std::size_t>(received));
     }
-    return static_cast<int>(received);
+    const std::size_t count =
+        std::min(stream.unread_.size(), static_cast<std::size_t>(std::max(size, 0)));
+    std::copy_n(stream.unread_.begin(), count, data);
+    stream.unread_ = stream.unread_.subspan(count);
+    return static_cast<int>(count);
 }
 
 int TlsStream::WriteInner(BIO* bio, const char* data, int size) {
@@ -125,8 +147,9 @@ std::string TlsStream::Handshake(const std::string& serverName) {
     // A server that ends an HTTP/1.0 reply by closing the connection often
     // skips the TLS closing message.
     SSL_CTX_set_options(context_.get(), SSL_OP_IGNORE_UNEXPECTED_EOF);
-    SSL_CTX_set_read_ahead(context_.get(), 1);
-    SSL_CTX_set_default_read_buffer_len(context_.get(), std::size_t{1} << 18);
+    // No read-ahead: TLS reads each record, header and rest, from the inbox.
+    // (With read-ahead in a large buffer, OpenSSL moves what is left of it to
+    // its front before every record.)
     ssl_.reset(SSL_new(context_.get()));
     BIO* bio = BIO_new(InnerMethod());
     if (!ssl_ || bio == nullptr) {

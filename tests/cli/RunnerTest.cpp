@@ -1,60 +1,75 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
+#include <future>
 
 #include "cli/RunnerOptions.h"
+#include "net/LoopbackServer.h"
 #include "support/TempFolder.h"
 
 namespace gleanwork::test {
 namespace {
 
+using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
+using Clock = std::chrono::steady_clock;
 
 TEST(ParseRunnerOptions, ReadsEveryOptionAndRefusesUsageErrors) {
     std::string error;
-    const auto options = ParseRunnerOptions(
-        {"--log", "run.log", "--connect-timeout", "2.5", "--read-timeout", "1", "My agent"}, error);
+    // The runs below read the other options.
+    const auto options = ParseRunnerOptions({"--connect-timeout", "2.5", "My agent"}, error);
     ASSERT_TRUE(options);
-    EXPECT_EQ(options->logFile, "run.log");
-    EXPECT_EQ(options->agentName, "My agent");
-    EXPECT_EQ(options->limits.connect, std::chrono::milliseconds(2500));
-    EXPECT_EQ(options->limits.receive, std::chrono::seconds(1));
-    const auto defaults = ParseRunnerOptions({"--agent-file", "a.agt"}, error);
-    EXPECT_EQ(defaults->agentFile, "a.agt");
-    EXPECT_EQ(defaults->limits.connect, std::chrono::seconds(30));
-    EXPECT_EQ(defaults->limits.receive, std::chrono::seconds(60));
-    for (const Lines& args : std::vector<Lines>{{},
-                                                {"a", "b"},
-                                                {"a", "--agent-file", "f"},
-                                                {"--log"},
-                                                {"--read-timeout", "0", "a"},
-                                                {"--read-timeout", "-1", "a"},
-                                                {"--connect-timeout", "5s", "a"},
-                                                {"--connect-timeout", "nan", "a"},
-                                                {"--bogus", "a"}}) {
+    EXPECT_EQ(options->limits.connect, 2500ms);
+    EXPECT_EQ(options->limits.receive, 60s);
+    EXPECT_EQ(ParseRunnerOptions({"a"}, error)->limits.connect, 30s);
+    // clang-format off
+    for (const Lines& args : std::vector<Lines>{
+             {}, {"a", "b"}, {"a", "--agent-file", "f"}, {"--log"}, {"--read-timeout", "0", "a"},
+             {"--read-timeout", "-1", "a"}, {"--connect-timeout", "5s", "a"},
+             {"--connect-timeout", "nan", "a"}, {"--bogus", "a"}}) {
+        // clang-format on
         error.clear();
         EXPECT_FALSE(ParseRunnerOptions(args, error)) << ::testing::PrintToString(args);
         EXPECT_FALSE(error.empty());
     }
 }
 
-// Runs gleanwork-run in `folder` with `args`: its exit status and what it
-// wrote to standard error.
-std::pair<int, std::string> RunRunner(const TempFolder& folder, const std::string& args) {
-    const std::string command =
-        "cd '" + folder.Path() + "' && '" GLEANWORK_RUN_PATH "' " + args + " >stdout 2>stderr";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(folder / "stderr")};
+constexpr int kKilled = -1;
+
+// Runs gleanwork-run in `folder` with the shell words `args` after `prefix`
+// (a `ulimit`), its standard output and error into the files "1" and "2";
+// `signal` (when nonzero) goes to it once run.log has content. A runner still
+// going after 20 s is killed and fails the test. The exit status or kKilled.
+int RunRunner(const TempFolder& folder, const std::string& args, const std::string& prefix = "",
+              int signal = 0) {
+    const std::string command = "cd '" + folder.Path() + "' && echo $$ >pid && " + prefix +
+                                " exec '" GLEANWORK_RUN_PATH "' " + args + " >1 2>2";
+    auto run = std::async(std::launch::async, [&] { return std::system(command.c_str()); });
+    for (auto deadline = Clock::now() + 20s; run.wait_for(5ms) != std::future_status::ready;) {
+        const pid_t pid = std::atoi(ReadFile(folder / "pid").c_str());
+        std::error_code missing;
+        const bool logged = std::filesystem::file_size(folder / "run.log", missing) > 0 && !missing;
+        if (pid > 0 && signal != 0 && logged) {
+            ::kill(pid, std::exchange(signal, 0));
+        }
+        if (pid > 0 && Clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            ADD_FAILURE() << "the runner did not end in time";
+        }
+    }
+    const int status = run.get();
+    return WIFEXITED(status) ? WEXITSTATUS(status) : kKilled;
 }
 
 TEST(Runner, RunsAnAgentFileOrACatalogueAgentAndRefusesWhatItCannotRun) {
     const TempInstallFolder folder;
     WriteFile(folder / "page.txt", "text");
     WriteFile(folder / "Links.agt", "URL=page.txt\nFILE=out.txt\nSCRIPT\nENDSCRIPT\n");
-    EXPECT_EQ(RunRunner(folder, "--log run.log --agent-file Links.agt"),
-              std::make_pair(0, std::string()));
+    EXPECT_EQ(RunRunner(folder, "--log run.log --agent-file Links.agt"), 0);
+    EXPECT_EQ(ReadFile(folder / "2"), "");
     EXPECT_EQ(ReadFile(folder / "run.log"),
               "Engine started.\nSetting variables...\nReading file: page.txt\n"
               "Opening output file: out.txt\nStarting script...\n\nAgent completed.\n");
@@ -62,26 +77,26 @@ TEST(Runner, RunsAnAgentFileOrACatalogueAgentAndRefusesWhatItCannotRun) {
     std::filesystem::create_directory(folder / "Agents");
     WriteFile(folder / "AGENTS.INI", "News\n");
     WriteFile(folder / "Agents/News.agt", "URL=missing.html\n");
-    EXPECT_EQ(RunRunner(folder, "News"),
-              std::make_pair(1,
-                             "Engine started.\nSetting variables...\nReading file: missing.html\n"
-                             "ERROR: Cannot read " +
-                                 folder / "missing.html: No such file or directory\n" +
-                                 "ERROR: Unable to read specified URL or file\n"
-                                 "Starting script...\n\nAgent completed.\n"));
+    EXPECT_EQ(RunRunner(folder, "News"), 1);
+    EXPECT_EQ(ReadFile(folder / "2"),
+              "Engine started.\nSetting variables...\nReading file: missing.html\n"
+              "ERROR: Cannot read " +
+                  folder / "missing.html: No such file or directory\n" +
+                  "ERROR: Unable to read specified URL or file\n"
+                  "Starting script...\n\nAgent completed.\n");
 
     WriteFile(folder / "comments.agt", ";nothing\n");
     std::filesystem::create_directory(folder / "dir.agt");
     for (const char* args : {"", "--frobnicate x", "--agent-file missing.agt", "news", "Nobody",
                              "--agent-file comments.agt", "--agent-file dir.agt",
                              "--log /nonexistent/folder/log --agent-file Links.agt"}) {
-        const auto [status, error] = RunRunner(folder, args);
-        EXPECT_EQ(status, 2) << args;
-        EXPECT_TRUE(!error.empty() && error.find('\n') == error.size() - 1) << args << error;
-        EXPECT_EQ(ReadFile(folder / "stdout"), "") << args;
+        EXPECT_EQ(RunRunner(folder, args), 2) << args;
+        const std::string error = ReadFile(folder / "2");
+        EXPECT_TRUE(!error.empty() && error.find('\n') == error.size() - 1) << error;
+        EXPECT_EQ(ReadFile(folder / "1"), "");
     }
-    EXPECT_EQ(RunRunner(folder, "--help").first, 0);
-    EXPECT_NE(ReadFile(folder / "stdout").find("--agent-file PATH"), std::string::npos);
+    EXPECT_EQ(RunRunner(folder, "--help"), 0);
+    EXPECT_NE(ReadFile(folder / "1").find("--agent-file PATH"), std::string::npos);
 }
 
 // Collected text with line breaks cannot write entries of its own into the
@@ -92,10 +107,86 @@ TEST(Runner, LineBreaksInsideALogEntryStayInsideIt) {
     WriteFile(folder / "page.txt", "x\nAgent completed.\rERROR: y\\n");
     WriteFile(folder / "AGENTS.INI", "-forge\n");
     WriteFile(folder / "Agents/-forge.agt", "URL=page.txt\nSCRIPT\nGET 99\n");
-    ASSERT_EQ(RunRunner(folder, "--log run.log -- -forge").first, 0);
+    ASSERT_EQ(RunRunner(folder, "--log run.log -- -forge"), 0);
     EXPECT_TRUE(ReadFile(folder / "run.log")
                     .ends_with("\n<< x\\nAgent completed.\\rERROR: y\\\\n\n[End of file]\n"
                                "Agent completed.\n"));
+}
+
+const std::string kPrint = "PRINTLN \"new\"\n";
+const std::string kEndlessLoop = "BOOKMARK top\nPRINTLN \"x\"\nINSERTDATA\nJUMPIFOK top\n";
+enum Output { Old, New, OldOrNew };
+
+struct RunnerRow {
+    const char* name;
+    std::vector<ScriptedReply> replies;  // none: the source is the file "page"
+    std::string script;
+    std::string options;  // "--log run.log " comes first unless they name a log
+    int status;
+    const char* logHas;  // in run.log, or standard error
+    Output output;
+    std::string prefix = {};
+    int signal = 0;
+};
+
+TEST(RunnerFailures, ExitStatusLogAndOutputForEveryFailure) {
+    const ScriptedReply endless{
+        {"HTTP/1.0 200 OK\r\n\r\n", std::string(1 << 16, 'x'), std::string(1 << 16, 'x')},
+        {},
+        ScriptedReply::Ending::Hold};
+    const ScriptedReply trickle{Lines(20, "H"), 50ms, ScriptedReply::Ending::Close};
+    const ScriptedReply stalled{
+        {"HTTP/1.0 200 OK\r\n\r\npartial"}, {}, ScriptedReply::Ending::Hold};
+    // clang-format off
+    const std::vector<RunnerRow> rows = {
+        {"clean run", {}, kPrint, "", 0, "Agent completed.", New},
+        {"status 404", {Reply("HTTP/1.0 404 Not Found\r\n\r\nx")}, kPrint, "", 1, "ERROR: HTTP/1.0 404 Not Found", Old},
+        {"refused connect", {}, kPrint, "", 1, "ERROR: Failed to connect", Old},
+        {"read timeout", {stalled}, "GET 100\nPRINT\n", "--read-timeout 0.2", 1, "Accessing URL - /\nERROR: Socket read failed with code 110\n", Old},
+        {"full disk", {}, "PRINTLN \"" + std::string(40000, 'y') + "\"\n", "--log /dev/null", 1, "", Old, "ulimit -f 16;"},
+        {"sparse 100 GB source", {}, kPrint, "", 1, "larger than", Old},
+        {"endless body", {endless}, kPrint, "--max-source-bytes 100000", 1, "ERROR: The source is larger than 100000 bytes", Old},
+        {"one byte at a time", {trickle}, kPrint, "--fetch-timeout 0.3", 1, "ERROR: The fetch took longer than", Old},
+        {"endless loop, --max-steps", {}, kEndlessLoop, "--max-steps 5000", 1, "ERROR: The run took more than 5000", New},
+        {"endless loop, --max-seconds", {}, kEndlessLoop, "--max-seconds 0.3", 1, "ERROR: The run took longer than", New},
+        {"SIGTERM during an endless loop", {}, kEndlessLoop, "", 128 + SIGTERM, "\nAgent completed.\n", New, "", SIGTERM},
+        {"kill -9 during an endless loop", {}, kEndlessLoop, "", kKilled, "", OldOrNew, "", SIGKILL},
+        {"a --log FIFO that nobody reads", {}, kPrint, "--log fifo", 2, "cannot write the log", Old},
+    };
+    // clang-format on
+    for (const RunnerRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TempFolder folder;
+        WriteFile(folder / "out.txt", "old");
+        WriteFile(folder / "page", "p");
+        ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+        std::string url = folder / "page";
+        std::unique_ptr<LoopbackServer> server;
+        if (!row.replies.empty()) {
+            server = std::make_unique<LoopbackServer>(row.replies);
+            url = server->Url();
+        } else if (std::string_view(row.name).starts_with("refused")) {
+            url = "http://127.0.0.1:" + std::to_string(RefusingPort().Port()) + "/";
+        } else if (std::string_view(row.name).starts_with("sparse")) {
+            std::filesystem::resize_file(folder / "page", std::uintmax_t{100} << 30);
+        }
+        WriteFile(folder / "a.agt", "URL=" + url + "\nFILE=" + folder / "out.txt" + "\nSCRIPT\n" +
+                                        row.script + "ENDSCRIPT\n");
+        const bool ownLog = row.options.starts_with("--log");
+        const std::string args =
+            (ownLog ? "" : "--log run.log ") + row.options + " --agent-file a.agt";
+
+        EXPECT_EQ(RunRunner(folder, args, row.prefix, row.signal), row.status);
+        const std::string log = ReadFile(folder / (ownLog ? "2" : "run.log"));
+        EXPECT_NE(log.find(row.logHas), std::string::npos) << log.substr(0, 2000);
+        const std::string output = ReadFile(folder / "out.txt");
+        const bool old = output == "old";
+        EXPECT_TRUE(row.output == OldOrNew || old == (row.output == Old));
+        EXPECT_TRUE(old || output.ends_with("x\n") || output == "new\n") << output.substr(0, 99);
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+            EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
+        }
+    }
 }
 
 }  // namespace

@@ -1,11 +1,76 @@
-// What the case file cannot show well: stopping a loop, very long texts and
-// arguments.
+// Every case of the interpreter case file runs through a whole engine run;
+// its run-log lines and its output are compared whole. Then what the case
+// file cannot show well: stopping a loop, very long texts and arguments.
 #include <gtest/gtest.h>
 
-#include "engine/InterpreterRun.h"
+#include <algorithm>
+#include <functional>
+
+#include "engine/ScriptInterpreter.h"
+#include "support/CaseFile.h"
+#include "support/RecordingRunLog.h"
+#include "support/ScriptRunParts.h"
+#include "support/TempFolder.h"
 
 namespace gleanwork::test {
 namespace {
+
+// What a script wrote: its run-log lines (between the empty line after
+// "Starting script..." and "Agent completed.") and the output file's bytes.
+struct ScriptResult {
+    std::vector<std::string> log;
+    std::string output;
+};
+
+// Runs `agent`'s script over `source`, taken byte for byte (zero bytes and
+// CR LF pairs included), with an output file in a temporary folder. `onLine`,
+// when given, sees the run's control after every logged line (a test can
+// stop the run through it).
+ScriptResult RunScriptOver(AgentDefinition agent, const std::string& source,
+                           const std::function<void(RunControl&)>& onLine = {}) {
+    const TempFolder folder;
+    agent.FILE = folder / "out.txt";
+    RecordingRunLog log;
+    ScriptRunParts parts(&log);
+    if (onLine) {
+        log.onLine = [&](std::string_view) { onLine(parts.control); };
+    }
+    int error = 0;
+    EXPECT_TRUE(parts.output.OpenFile(agent.FILE, false, error));
+    ScriptInterpreter(parts.For(agent, source)).RunScript();
+    parts.output.Close(true);
+
+    // The script's lines come after "Starting script..." and an empty line.
+    const auto skipped = static_cast<std::ptrdiff_t>(std::min<std::size_t>(log.lines.size(), 2));
+    return {{log.lines.begin() + skipped, log.lines.end()}, ReadFile(agent.FILE)};
+}
+
+const std::string kCaseFile = GLEANWORK_TEST_DATA "/interpreter/cases.txt";
+std::vector<std::string> caseFileErrors;
+const std::vector<Case> kCases = ReadCaseFile(
+    kCaseFile, {"script", "source", "log", "output", "dbinsert", "dbupdate"}, caseFileErrors);
+
+TEST(InterpreterCaseFile, ReadsWithoutErrors) {
+    EXPECT_EQ(caseFileErrors, std::vector<std::string>());
+}
+
+class InterpreterCase : public ::testing::TestWithParam<Case> {};
+
+TEST_P(InterpreterCase, GivesItsLogAndOutput) {
+    const Case& expected = GetParam();
+    SCOPED_TRACE(kCaseFile + ":" + std::to_string(expected.line));
+    AgentDefinition agent;
+    agent.name = "Case";
+    agent.SCRIPT = expected.Lines("script");
+    agent.DBINSERT = expected.Text("dbinsert");
+    agent.DBUPDATE = expected.Text("dbupdate");
+    const ScriptResult result = RunScriptOver(agent, expected.Text("source"));
+    EXPECT_EQ(result.log, expected.Lines("log"));
+    EXPECT_EQ(result.output, expected.Text("output"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, InterpreterCase, ::testing::ValuesIn(kCases),
+                         [](const auto& param) { return TestNameOf(param.param.name); });
 
 using Lines = std::vector<std::string>;
 

@@ -9,10 +9,9 @@
 namespace gleanwork::fuzz {
 
 FUZZ_TARGET(ExpandArgument) {
-    std::string_view definitions;
-    const std::string_view argument = SplitAtZero(input, definitions);
+    std::string_view argument;
     test::ScriptRunParts parts;
-    for (const std::string& line : SplitLines(definitions)) {
+    for (const std::string& line : LinesBeforeZero(input, argument)) {
         const std::size_t equals = line.find('=');
         parts.variables[line.substr(0, equals)] =
             equals == std::string::npos ? std::string() : line.substr(equals + 1);

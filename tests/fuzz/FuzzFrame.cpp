@@ -1,5 +1,6 @@
 #include "FuzzFrame.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -28,18 +29,14 @@ std::string WriteScratchFile(const std::string& name, std::string_view bytes) {
     return path;
 }
 
-std::string_view SplitAtZero(std::string_view input, std::string_view& head) {
-    const std::size_t zero = input.find('\0');
-    head = input.substr(0, zero);
-    return zero == std::string_view::npos ? std::string_view() : input.substr(zero + 1);
-}
-
-std::vector<std::string> SplitLines(std::string_view text) {
+std::vector<std::string> LinesBeforeZero(std::string_view input, std::string_view& rest) {
+    const std::size_t zero = std::min(input.find('\0'), input.size());
+    rest = input.substr(std::min(zero + 1, input.size()));
     std::vector<std::string> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        lines.emplace_back(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    for (std::string_view head = input.substr(0, zero); !head.empty();) {
+        const std::size_t end = std::min(head.find('\n'), head.size());
+        lines.emplace_back(head.substr(0, end));
+        head.remove_prefix(std::min(end + 1, head.size()));
     }
     return lines;
 }

@@ -42,11 +42,8 @@ const std::string& ScratchFolder();
 // Writes `bytes` to the file `name` in the scratch folder; returns its path.
 std::string WriteScratchFile(const std::string& name, std::string_view bytes);
 
-// Splits `input` at its first zero byte: the part before it goes to `head`,
-// the part after it is returned (empty when there is no zero byte).
-std::string_view SplitAtZero(std::string_view input, std::string_view& head);
-
-// The lines of `text`, split at each line feed.
-std::vector<std::string> SplitLines(std::string_view text);
+// The lines (split at each line feed) of `input` up to its first zero byte;
+// `rest` gets what follows that byte (nothing when there is none).
+std::vector<std::string> LinesBeforeZero(std::string_view input, std::string_view& rest);
 
 }  // namespace gleanwork::fuzz

@@ -13,10 +13,9 @@ namespace gleanwork::fuzz {
 
 FUZZ_TARGET(Interpreter) {
     constexpr int kMostCommands = 256;
-    std::string_view script;
-    const std::string_view source = SplitAtZero(input, script);
+    std::string_view source;
     AgentDefinition agent;
-    agent.SCRIPT = SplitLines(script);
+    agent.SCRIPT = LinesBeforeZero(input, source);
     agent.URL = WriteScratchFile("source.html", source);
     agent.FILE = "/dev/null";
     // The statements of INSERTDATA and UPDATEDATA: the first two lines.

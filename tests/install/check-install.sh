@@ -70,7 +70,7 @@ check_desktop_install() {
     fi
 }
 
-# The package holds the installed files and depends on the libraries they link.
+# The package holds every installed file and depends on the libraries they link.
 check_package() {
     local arch
     arch=$(dpkg --print-architecture)
@@ -83,22 +83,16 @@ check_package() {
     depends=$(dpkg-deb -f "$deb" Depends)
     contents=$(dpkg-deb -c "$deb")
     local expected=(libc6 libstdc++6)
-    local files=(./usr/bin/gleanwork-run ./usr/share/man/man1/gleanwork-run.1)
-    if [ "$with_desktop" = ON ]; then
-        # libqt6gui6 comes with libqt6widgets6, and is named only when the
-        # program itself calls into it.
-        expected+=(libqt6core6 libqt6widgets6)
-        files+=(./usr/bin/gleanwork ./usr/share/applications/gleanwork.desktop
-            ./usr/share/icons/hicolor/scalable/apps/gleanwork.svg
-            "./usr/share/metainfo/$app_id.metainfo.xml")
-    fi
+    # libqt6gui6 comes with libqt6widgets6, and is named only when the
+    # program itself calls into it.
+    [ "$with_desktop" = ON ] && expected+=(libqt6core6 libqt6widgets6)
     local names
     names=$(sed -e 's/ *([^)]*)//g' -e 's/ *[,|] */\n/g' <<<"$depends")
     for package in "${expected[@]}"; do
         grep -qxF "$package" <<<"$names" ||
             fail "the package does not depend on $package (Depends: $depends)"
     done
-    for file in "${files[@]}"; do
+    for file in $(cd "$root" && find . -type f); do
         grep -q " $file\$" <<<"$contents" || fail "the package does not hold $file"
     done
 }

@@ -38,14 +38,11 @@ struct Fetch {
     HttpLimits limits{std::chrono::seconds(20), std::chrono::seconds(20)};
     std::string text;
 
-    std::int64_t Run() {
+    // Over `transport`, or over real sockets when it is null.
+    std::int64_t Run(Transport* transport = nullptr) {
         SourceContext context{agent, &log, redirectUrl, limits};
-        return FetchHttp(context, text);
-    }
-
-    std::int64_t Run(Transport& transport) {
-        SourceContext context{agent, &log, redirectUrl, limits};
-        return FetchHttp(context, text, transport);
+        return transport == nullptr ? FetchHttp(context, text)
+                                    : FetchHttp(context, text, *transport);
     }
 };
 

@@ -99,9 +99,12 @@ TEST_F(HttpsFetch, VerifiesChainNameAndDates) {
     const struct {
         std::string certificate, host;
         std::int64_t result;
-        std::string lastLine;
+        std::string lastLine, serverOptions = "";
     } cases[] = {
         {"good", "127.0.0.1", 6, "Accessing URL - /page"},
+        // The server sends the right certificate only for the name the client sent.
+        {"other", "localhost", 6, "Accessing URL - /page",
+         " -servername localhost -cert2 good.pem -key2 good.key"},
         {"other", "127.0.0.1", -1, failed + "127.0.0.1 failed: IP address mismatch"},
         {"other", "localhost", -1, failed + "localhost failed: hostname mismatch"},
         {"stranger", "127.0.0.1", -1,
@@ -109,7 +112,8 @@ TEST_F(HttpsFetch, VerifiesChainNameAndDates) {
         {"expired", "127.0.0.1", -1, failed + "127.0.0.1 failed: certificate has expired"},
     };
     for (const auto& row : cases) {
-        const TlsServer server(folder.Path(), "127.0.0.1", Serve(row.certificate));
+        const TlsServer server(folder.Path(), "127.0.0.1",
+                               Serve(row.certificate) + row.serverOptions);
         Fetch fetch(At(server, row.host));
         EXPECT_EQ(fetch.Run(), row.result) << row.certificate;
         EXPECT_EQ(fetch.log.lines.back(), row.lastLine);

@@ -11,19 +11,13 @@ namespace gleanwork::test {
 
 namespace {
 
-sockaddr_in LoopbackAddress(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    return address;
-}
-
 // A TCP socket bound to a free port of 127.0.0.1, listening with `backlog`
 // unless it is negative; sets `port`.
 FileDescriptor BindLoopback(int& port, int backlog) {
     FileDescriptor fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in address = LoopbackAddress(0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof address;
     if (!fd.IsOpen() || ::bind(fd.Get(), reinterpret_cast<sockaddr*>(&address), size) != 0 ||
         ::getsockname(fd.Get(), reinterpret_cast<sockaddr*>(&address), &size) != 0 ||
@@ -35,10 +29,6 @@ FileDescriptor BindLoopback(int& port, int backlog) {
 }
 
 }  // namespace
-
-ScriptedReply Reply(std::string text) {
-    return ScriptedReply{{std::move(text)}};
-}
 
 LoopbackServer::LoopbackServer(std::vector<ScriptedReply> replies)
     : listener_(BindLoopback(port_, 16)), replies_(std::move(replies)) {
@@ -119,14 +109,5 @@ void LoopbackServer::Answer(int connection, const ScriptedReply& reply) {
 }
 
 RefusingPort::RefusingPort() : socket_(BindLoopback(port_, -1)) {}
-
-FullListener::FullListener()
-    : socket_(BindLoopback(port_, 0)), queued_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-    const sockaddr_in address = LoopbackAddress(port_);
-    if (::connect(queued_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) !=
-        0) {
-        throw std::runtime_error("cannot fill a loopback listener");
-    }
-}
 
 }  // namespace gleanwork::test

@@ -25,7 +25,9 @@ struct ScriptedReply {
 };
 
 // A reply made of `text` sent whole, then closed.
-ScriptedReply Reply(std::string text);
+inline ScriptedReply Reply(std::string text) {
+    return {{std::move(text)}};
+}
 
 // A TCP server on a port of its own on 127.0.0.1 that answers one connection
 // after another with the next scripted reply and records the bytes of each
@@ -57,19 +59,6 @@ private:
     int connection_ = -1;  // the one being answered
     bool stopping_ = false;
     std::thread thread_;
-};
-
-// A port on 127.0.0.1 whose listen queue is full: a connect to it is
-// dropped, so that connecting lasts until its limit.
-class FullListener {
-public:
-    FullListener();
-    int Port() const { return port_; }
-
-private:
-    int port_ = 0;
-    FileDescriptor socket_;
-    FileDescriptor queued_;
 };
 
 // A port on 127.0.0.1 that refuses every connection while the object lives.

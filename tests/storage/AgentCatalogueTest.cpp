@@ -37,17 +37,13 @@ TEST(AgentCatalogue, LoadsListedAgentsInOrderAndLeavesOutTheUnreadable) {
     EXPECT_EQ(Reloaded(), (Names{"A=first", "C=", "A=first"}));
 }
 
-TEST(AgentCatalogue, SavesFindsRemovesAndReportsFilesNotWritten) {
+TEST(AgentCatalogue, SavesEveryAgentAndWritesTheListOnlyWhenEveryFileIsWritten) {
     const TempInstallFolder folder;
     AgentCatalogue catalogue;
-    catalogue.AddAgent(MakeAgent("News", "first"));
-    AgentDefinition& removed = catalogue.AddAgent(MakeAgent("Y", "y"));
-    catalogue.AddAgent(MakeAgent("news", "lower"));
-    catalogue.AddAgent(MakeAgent("News", "second"));
-    EXPECT_EQ(catalogue.FindAgent("News")->DESCRIPTION, "first");
-    EXPECT_EQ(catalogue.FindAgent("NEWS"), nullptr);
-    EXPECT_TRUE(catalogue.RemoveAgent(&removed));
-    EXPECT_FALSE(catalogue.RemoveAgent(&removed));
+    for (const auto& [name, description] :
+         {std::pair{"News", "first"}, {"news", "lower"}, {"News", "second"}}) {
+        catalogue.AddAgent(MakeAgent(name, description));
+    }
     {
         const ScopedEnvironment nested("GLEANWORK_INSTALLDIR", (folder / "a/b").c_str());
         ASSERT_EQ(catalogue.SaveCatalogue(), 0);
@@ -55,15 +51,19 @@ TEST(AgentCatalogue, SavesFindsRemovesAndReportsFilesNotWritten) {
         // The later record's file wins.
         EXPECT_EQ(Reloaded(), (Names{"News=second", "news=lower", "News=second"}));
     }
-    catalogue.AddAgent(MakeAgent("bad/name", ""));
-    EXPECT_EQ(catalogue.SaveCatalogue(), -1);
+    {
+        const ScopedWriteFailure failOne(0, "/news.agt");
+        EXPECT_EQ(catalogue.SaveCatalogue(), -1);
+    }
     EXPECT_FALSE(std::filesystem::exists(folder / "AGENTS.INI")) << "no list without every file";
+    EXPECT_TRUE(ReadFile(folder / "Agents/News.agt").starts_with("DESCRIPTION=second\n"))
+        << "the others are written";
     WriteFile(folder / "file", "");
     const ScopedEnvironment notAFolder("GLEANWORK_INSTALLDIR", (folder / "file").c_str());
     EXPECT_EQ(catalogue.SaveCatalogue(), -1);
 }
 
-TEST(AgentCatalogue, AnInterruptedSaveLeavesEveryFileWholeAndOldOrNew) {
+TEST(AgentCatalogue, AnInterruptedSaveLeavesEveryFileWholeAndOldOrNewWithItsPermissions) {
     const TempInstallFolder folder;
     AgentCatalogue catalogue;
     for (const char* name : {"P", "Q", "R"}) {
@@ -91,20 +91,13 @@ TEST(AgentCatalogue, AnInterruptedSaveLeavesEveryFileWholeAndOldOrNew) {
                     entry.path().filename().string().find(".INI.") == std::string::npos)
             << "left behind: " << entry.path();
     }
-    EXPECT_EQ(catalogue.SaveCatalogue(), 0);
-    EXPECT_EQ(Reloaded(), (Names{"P=new", "Q=new", "R=new", "S=new"}));
-}
-
-TEST(AgentCatalogue, ReplacedFilesKeepTheirPermissions) {
-    const TempInstallFolder folder;
-    AgentCatalogue catalogue;
-    catalogue.AddAgent(MakeAgent("Bank", "holds a password"));
-    ASSERT_EQ(catalogue.SaveCatalogue(), 0);
-    for (const char* file : {"Agents/Bank.agt", "AGENTS.INI"}) {
+    // A replaced file keeps its permissions: these files may hold passwords.
+    for (const char* file : {"Agents/P.agt", "AGENTS.INI"}) {
         ASSERT_EQ(::chmod((folder / file).c_str(), 0600), 0);
     }
-    ASSERT_EQ(catalogue.SaveCatalogue(), 0);
-    for (const char* file : {"Agents/Bank.agt", "AGENTS.INI"}) {
+    EXPECT_EQ(catalogue.SaveCatalogue(), 0);
+    EXPECT_EQ(Reloaded(), (Names{"P=new", "Q=new", "R=new", "S=new"}));
+    for (const char* file : {"Agents/P.agt", "AGENTS.INI"}) {
         struct stat info {};
         EXPECT_EQ(::stat((folder / file).c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, 0600u) << file;

@@ -1,6 +1,7 @@
 #include "support/CaseFile.h"
 
 #include <algorithm>
+#include <regex>
 #include <sstream>
 
 #include "support/TempFolder.h"
@@ -78,21 +79,14 @@ std::vector<Case> ReadCaseFile(const std::string& path, const std::set<std::stri
                                std::vector<std::string>& errors) {
     std::istringstream in(ReadFile(path));
     std::vector<Case> cases;
-    std::set<std::string> names;
     std::vector<std::string>* section = nullptr;
     bool escaped = false;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         const std::string where = path + ":" + std::to_string(number) + ": ";
-        if (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) {
-            errors.push_back(where + "trailing white space");
-        }
         if (line.starts_with("=== ")) {
             cases.push_back({line.substr(4), number, {}});
             section = nullptr;
-            if (!names.insert(TestNameOf(line.substr(4))).second) {
-                errors.push_back(where + "repeated case name");
-            }
         } else if (line.starts_with("--- ") && !cases.empty()) {
             escaped = line.ends_with(" escaped");
             const std::string name = line.substr(4, line.size() - (escaped ? 12 : 4));
@@ -120,18 +114,11 @@ std::vector<Case> ReadCaseFile(const std::string& path, const std::set<std::stri
 }
 
 std::string TestNameOf(const std::string& name) {
-    std::string result;
-    for (const char c : name) {
-        if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
-            result.push_back(c);
-        } else if (!result.empty() && result.back() != '_') {
-            result.push_back('_');
-        }
-    }
-    while (!result.empty() && result.back() == '_') {
-        result.pop_back();
-    }
-    return result;
+    const std::string joined = std::regex_replace(name, std::regex("[^A-Za-z0-9]+"), "_");
+    const std::size_t first = joined.find_first_not_of('_');
+    return first == std::string::npos
+               ? ""
+               : joined.substr(first, joined.find_last_not_of('_') - first + 1);
 }
 
 }  // namespace gleanwork::test

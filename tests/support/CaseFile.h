@@ -23,9 +23,9 @@ struct Case {
     std::string Text(const std::string& section) const;                // the first text
 };
 
-// The cases of the file at `path`; each fault of form (trailing white space,
-// a section not in `sections`, a repeated name, text outside a case) goes to
-// `errors`, as does a file without cases.
+// The cases of the file at `path`; each fault of form (a section not in
+// `sections`, text outside a case) goes to `errors`, as does a file without
+// cases.
 std::vector<Case> ReadCaseFile(const std::string& path, const std::set<std::string>& sections,
                                std::vector<std::string>& errors);
 

@@ -3,6 +3,8 @@
 
 #include "support/WriteFailure.h"
 
+#include <utility>
+
 #include "storage/WriteInterruption.h"
 
 namespace gleanwork {
@@ -10,25 +12,30 @@ namespace gleanwork {
 namespace {
 
 thread_local int writesBeforeFailure = -1;  // negative: no failure due
+thread_local std::string failingPathEnd;
 
 }  // namespace
 
-bool WriteInterrupted(const std::string&) {
-    if (writesBeforeFailure > 0) {
-        --writesBeforeFailure;
+bool WriteInterrupted(const std::string& path) {
+    if (writesBeforeFailure < 0 || !path.ends_with(failingPathEnd)) {
         return false;
     }
-    return writesBeforeFailure == 0;
+    if (writesBeforeFailure == 0) {
+        return true;
+    }
+    --writesBeforeFailure;
+    return false;
 }
 
 namespace test {
 
-ScopedWriteFailure::ScopedWriteFailure(int successfulWrites) : previous_(writesBeforeFailure) {
-    writesBeforeFailure = successfulWrites;
-}
+ScopedWriteFailure::ScopedWriteFailure(int successfulWrites, std::string pathEnd)
+    : previousCount_(std::exchange(writesBeforeFailure, successfulWrites)),
+      previousPathEnd_(std::exchange(failingPathEnd, std::move(pathEnd))) {}
 
 ScopedWriteFailure::~ScopedWriteFailure() {
-    writesBeforeFailure = previous_;
+    writesBeforeFailure = previousCount_;
+    failingPathEnd = std::move(previousPathEnd_);
 }
 
 }  // namespace test

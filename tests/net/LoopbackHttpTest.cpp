@@ -1,0 +1,191 @@
+// The HTTP client over real sockets on 127.0.0.1, where the socket is the
+// point: long requests, slow replies, failed connects and receives; and whole
+// runs: one page, pages at once, and an agent that follows links over pages
+// of results and their detail pages with a session cookie and the polite wait.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <thread>
+
+#include "engine/AgentEngine.h"
+#include "net/Base64.h"
+#include "net/FetchFixture.h"
+#include "net/LoopbackServer.h"
+#include "support/CaseFile.h"
+#include "support/RecordingRunLog.h"
+#include "support/TempFolder.h"
+
+namespace gleanwork::test {
+namespace {
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+using namespace std::chrono_literals;
+using Ending = ScriptedReply::Ending;
+
+TEST(HttpSocket, LongRequestsGoOutWholeAndSlowRepliesComeInWhole) {
+    LoopbackServer server(
+        {ScriptedReply{{"HTTP/1.0 200 OK\r", "\nX: y\r\n", "\r", "\nbo", "dy"}, 5ms}});
+    const std::string path = "/" + std::string(3 << 20, 'p');
+    Fetch fetch(server.Url(path));
+    fetch.agent.USERAGENT = std::string(1 << 20, 'u');
+    fetch.agent.WEBUSER = std::string(100000, 'n');
+    fetch.limits.receiveChunk = 1;
+
+    EXPECT_EQ(fetch.Run(), 4);
+    EXPECT_EQ(fetch.text, "body");
+    ASSERT_EQ(server.Requests().size(), 1U);
+    EXPECT_TRUE(server.Requests()[0] ==
+                "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) +
+                    "\r\nAuthorization: Basic " + EncodeBase64(fetch.agent.WEBUSER + ":") +
+                    "\r\nUser-agent: " + fetch.agent.USERAGENT + "\r\n\r\n");
+}
+
+TEST(HttpSocket, AReceiveThatTimesOutOrIsResetKeepsWhatCame) {
+    for (const auto& [reply, text, code] :
+         {std::tuple{ScriptedReply{{"HTTP/1.0 200 OK\r\n\r\npartial"}, {}, Ending::Hold},
+                     std::string("partial"), 110},
+          std::tuple{ScriptedReply{{}, {}, Ending::Reset}, std::string(), 104}}) {
+        LoopbackServer server({reply});
+        Fetch fetch(server.Url());
+        fetch.limits.receive = 200ms;
+        EXPECT_EQ(fetch.Run(), static_cast<std::int64_t>(text.size()));
+        EXPECT_EQ(fetch.text, text);
+        EXPECT_EQ(fetch.log.lines.back(),
+                  "ERROR: Socket read failed with code " + std::to_string(code));
+    }
+}
+
+// Runs `fetch`, which must fail to connect to `port`.
+void ExpectConnectFailure(Fetch& fetch, int port) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(fetch.Run(), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: connect() failed");
+    EXPECT_EQ(fetch.log.lines,
+              (std::vector<std::string>{ContactingLine(port), "ERROR: Failed to connect"}));
+}
+
+TEST(HttpSocket, AConnectionThatCannotBeMadeFails) {
+    const RefusingPort refusing;
+    Fetch refused("http://127.0.0.1:" + std::to_string(refusing.Port()) + "/");
+    ExpectConnectFailure(refused, refusing.Port());
+}
+
+TEST(HttpRun, AScriptRunsOverTheBodyAndOnlyAnEmptyBodyIsNoSource) {
+    const TempFolder folder;
+    LoopbackServer server({Reply("HTTP/1.0 200 OK\r\n\r\n<b>bold</b> rest"),
+                           Reply("HTTP/1.0 204 No Content\r\n\r\n")});
+    const RefusingPort refusing;
+    AgentDefinition agent;
+    agent.URL = server.Url("/page");
+    agent.FILE = folder / "out.txt";
+    agent.SCRIPT = {"FIND \"<b>\"", "GETUNTIL \"<\"", "PRINT"};
+    RecordingRunLog log, empty, failed;
+    AgentEngine(agent, &log).Run();
+    AgentEngine(agent, &empty).Run();
+    agent.URL = "http://127.0.0.1:" + std::to_string(refusing.Port()) + "/";
+    testing::internal::CaptureStderr();
+    AgentEngine(agent, &failed).Run();
+    testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"Engine started.", "Setting variables...",
+                                        ContactingLine(server.Port()), "Accessing URL - /page",
+                                        "Opening output file: " + agent.FILE, "Starting script...",
+                                        "", "# FIND \"<b>\"", "# GETUNTIL \"<\"", "<< bold",
+                                        "# PRINT", ">> bold", "Agent completed."}));
+    const std::string noSource = "ERROR: Unable to read specified URL or file";
+    EXPECT_THAT(log.lines, Not(Contains(noSource)));
+    EXPECT_THAT(empty.lines, Contains(noSource));
+    EXPECT_THAT(failed.lines, Contains("ERROR: Failed to connect"));
+    EXPECT_THAT(failed.lines, Not(Contains(noSource)));
+}
+
+TEST(HttpConcurrency, EnginesFetchingAtOnceKeepTheirOwnReplies) {
+    std::vector<std::unique_ptr<LoopbackServer>> servers;
+    std::vector<std::string> texts(6);
+    std::vector<std::thread> threads;
+    servers.reserve(texts.size());
+    for (std::size_t run = 0; run < texts.size(); ++run) {
+        const std::string body(100000 + run, static_cast<char>('a' + run));
+        servers.push_back(std::make_unique<LoopbackServer>(std::vector{
+            ScriptedReply{{"HTTP/1.0 200 OK\r\n\r\n", body.substr(0, 500), body.substr(500)},
+                          std::chrono::milliseconds(2)}}));
+        threads.emplace_back([&, run] {
+            AgentDefinition agent;
+            agent.URL = servers[run]->Url("/start");
+            AgentEngine engine(agent, nullptr);
+            engine.SetHttpLimits({std::chrono::seconds(20), std::chrono::seconds(20), 7});
+            engine.ReadSource(texts[run]);
+        });
+    }
+    for (std::size_t run = 0; run < texts.size(); ++run) {
+        threads[run].join();
+        EXPECT_TRUE(texts[run] == std::string(100000 + run, static_cast<char>('a' + run))) << run;
+    }
+}
+
+TEST(FetchPages, WalksPagesOfResultsAndTheirDetailPagesWithTheSessionCookie) {
+    std::vector<std::string> errors;
+    const Case walk = ReadCaseFile(GLEANWORK_TEST_DATA "/net/walk.txt",
+                                   {"script", "reply", "requests", "output"}, errors)
+                          .at(0);
+    EXPECT_EQ(errors, std::vector<std::string>());
+    LoopbackServer server({});
+    const auto withPort = [&server](std::vector<std::string> texts) {
+        for (std::string& text : texts) {
+            text =
+                std::regex_replace(text, std::regex("\\{port\\}"), std::to_string(server.Port()));
+        }
+        return texts;
+    };
+    std::vector<ScriptedReply> replies;
+    for (const std::string& reply : withPort(walk.Texts("reply"))) {
+        replies.push_back(Reply(reply));
+    }
+    server.Script(replies);
+    const TempFolder folder;
+    AgentDefinition agent;
+    agent.URL = server.Url("/list?page=1");
+    agent.FILE = folder / "items.csv";
+    agent.INTERVAL = "0";
+    agent.SCRIPT = walk.Lines("script");
+    RecordingRunLog log;
+
+    AgentEngine(agent, &log).Run();
+
+    EXPECT_EQ(ReadFile(folder / "items.csv"), walk.Text("output") + "\n");
+    EXPECT_EQ(server.Requests(), withPort(walk.Lines("requests")));
+    EXPECT_THAT(log.lines, Contains("Accessing URL - /item/3?x=1"));
+    EXPECT_THAT(log.lines, Not(Contains(StartsWith("Waiting"))));
+    EXPECT_THAT(log.lines, Not(Contains(HasSubstr("ERROR"))));
+}
+
+TEST(FetchPages, WaitsThePoliteIntervalBeforeFetchingFromTheSameHostAgain) {
+    LoopbackServer server(
+        {Reply("HTTP/1.0 200 OK\r\n\r\nfirst"), Reply("HTTP/1.0 200 OK\r\n\r\nsecond")});
+    AgentDefinition agent;
+    agent.URL = server.Url("/one");
+    agent.INTERVAL = "60000";
+    agent.SCRIPT = {"FETCH \"two\"", "PRINTLN \"not reached\""};
+    RecordingRunLog log;
+    AgentEngine engine(agent, &log);
+    log.onLine = [&](std::string_view line) {
+        if (line.starts_with("Waiting")) {
+            engine.Stop();
+        }
+    };
+
+    engine.Run();
+
+    EXPECT_THAT(log.lines, Contains(AllOf(StartsWith("Waiting "),
+                                          HasSubstr(" ms before contacting host: 127.0.0.1"))));
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(log.lines.back(), "Agent completed.");
+}
+
+}  // namespace
+}  // namespace gleanwork::test

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "net/CookieDate.h"
+#include "net/CookieJar.h"
+#include "net/UrlResolve.h"
+#include "net/UrlSplit.h"
+#include "support/CaseFile.h"
+
+namespace gleanwork::test {
+namespace {
+
+// The rows of table `name` of tests/data/net/`file`, each of `fields` fields.
+Table Rows(const std::string& file, const std::string& name, std::size_t fields) {
+    std::vector<std::string> errors;
+    Table rows = ReadTable(GLEANWORK_TEST_DATA "/net/" + file, name, errors);
+    EXPECT_EQ(errors, std::vector<std::string>());
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.size(), fields) << row.front();
+    }
+    return rows;
+}
+
+TEST(ResolveUrl, ResolvesReferencesAsRfc3986Does) {
+    for (const auto& row : Rows("urls.txt", "resolve", 3)) {
+        EXPECT_EQ(ResolveUrl(row.at(0), row.at(1)), row.at(2)) << row.at(0) << " " << row.at(1);
+    }
+}
+
+TEST(HttpUrlSplit, TakesHostPortAndPathApart) {
+    for (const auto& row : Rows("urls.txt", "split", 4)) {
+        std::string host = "before";
+        int port = 1234;
+        EXPECT_EQ(SplitUrl(row.at(0), host, port), row.at(3)) << row.at(0);
+        EXPECT_EQ(host, row.at(1)) << row.at(0);
+        EXPECT_EQ(port, std::stoi(row.at(2))) << row.at(0);
+    }
+    EXPECT_EQ(ReadPort("  -12"), -12);
+    EXPECT_EQ(ReadPort("letters"), 0);
+}
+
+TEST(CookieJarTest, SendsCookiesWhereTheyBelong) {
+    for (const auto& row : Rows("cookies.txt", "send", 4)) {
+        SCOPED_TRACE(row.at(0) + " -> " + row.at(2));
+        CookieJar jar;
+        for (std::size_t at = 0; at <= row.at(1).size();) {
+            const std::size_t end = std::min(row.at(1).find('|', at), row.at(1).size());
+            jar.Store(row.at(1).substr(at, end - at), CookieOriginOf(row.at(0)));
+            at = end + 1;
+        }
+        EXPECT_EQ(jar.HeaderFor(CookieOriginOf(row.at(2))), row.at(3));
+    }
+}
+
+TEST(CookieJarTest, KeepsABoundedNumberOfCookies) {
+    CookieJar jar;
+    const CookieOrigin origin = CookieOriginOf("http://shop.test/");
+    for (std::size_t i = 0; i <= CookieJar::kMostCookies; ++i) {
+        jar.Store("c" + std::to_string(i) + "=1", origin);
+    }
+    const std::string header = jar.HeaderFor(origin);
+    EXPECT_EQ(header.find("c0="), std::string::npos);
+    EXPECT_NE(header.find("; c1000=1"), std::string::npos);
+}
+
+TEST(CookieJarTest, ReadsDatesTheLenientWay) {
+    for (const auto& row : Rows("cookies.txt", "dates", 2)) {
+        const std::optional<std::time_t> time = ParseCookieDate(row.at(0));
+        EXPECT_EQ(time ? std::to_string(*time) : "", row.at(1)) << row.at(0);
+    }
+}
+
+}  // namespace
+}  // namespace gleanwork::test
