@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QList>
 #include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <functional>
@@ -17,27 +19,43 @@ struct ModalSeen {
     QString text;  // a message box's text
 };
 
-// Watches, every few milliseconds, for a modal widget other than the one
-// active when the watch was set, and calls `action` on it once. A modal
-// widget that `action` declines (returns false) until `timeoutMs` passes is
-// closed, so that no test waits for ever. Set the watch before the call that
-// opens the modal widget; releasing the result ends it.
-std::shared_ptr<ModalSeen> WhenModal(std::function<bool(QWidget*)> action, int timeoutMs = 5000);
-
-// Answers the next message box with `button`.
-std::shared_ptr<ModalSeen> AnswerMessageBox(QMessageBox::StandardButton button);
-
-// Works the next modal `Window` with `work`, on the next turn of the event
-// loop; other modal widgets are declined.
+// Watches, every few milliseconds, for a modal `Window` other than the one
+// active when the watch was set, and works it with `work` once, on the next
+// turn of the event loop. Any other modal widget still up after `timeoutMs`
+// is closed, so that no test waits for ever. Set the watch before the call
+// that opens the modal window; releasing the result ends it.
 template <typename Window>
-std::shared_ptr<ModalSeen> WhenModalWindow(std::function<void(Window&)> work) {
-    return WhenModal([work](QWidget* modal) {
+std::shared_ptr<ModalSeen> WhenModalWindow(std::function<void(Window&)> work,
+                                           int timeoutMs = 5000) {
+    auto seen = std::make_shared<ModalSeen>();
+    auto* timer = new QTimer(qApp);
+    const QPointer<QWidget> before = QApplication::activeModalWidget();
+    auto ticksLeft = std::make_shared<int>(timeoutMs / 10);
+    QObject::connect(timer, &QTimer::timeout, timer, [=, watched = std::weak_ptr(seen)] {
+        const std::shared_ptr<ModalSeen> held = watched.lock();
+        QWidget* modal = QApplication::activeModalWidget();
         auto* window = qobject_cast<Window*>(modal);
-        if (window != nullptr) {
+        if (held && window != nullptr && modal != before && window->isVisible()) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            *held = {true, window->windowTitle(), box != nullptr ? box->text() : QString()};
             QTimer::singleShot(0, window, [window, work] { work(*window); });
         }
-        return window != nullptr;
+        if (!held || held->acted || --*ticksLeft <= 0) {
+            if (held && !held->acted && modal != nullptr && modal != before) {
+                modal->close();
+            }
+            timer->deleteLater();
+            timer->stop();
+        }
     });
+    timer->start(10);
+    return seen;
+}
+
+// Answers the next message box with `button`.
+inline std::shared_ptr<ModalSeen> AnswerMessageBox(QMessageBox::StandardButton button) {
+    return WhenModalWindow<QMessageBox>(
+        [button](QMessageBox& box) { box.button(button)->click(); });
 }
 
 // The top-level widgets that are a `Window`, in the application's order.
