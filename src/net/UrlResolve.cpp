@@ -93,7 +93,7 @@ std::string RemoveDotSegments(std::string_view input) {
 // Section 5.2.3: a relative path put in the place of the base's last segment.
 std::string MergePaths(const UriParts& base, std::string_view path) {
     if (base.authority && base.path.empty()) {
-        return "/" + std::string(path);
+        return std::string("/").append(path);
     }
     const std::size_t slash = base.path.rfind('/');
     const std::string_view directory =

@@ -78,10 +78,10 @@ std::string OnOneLine(std::string_view field) {
 std::string HostField(const std::string& host, int port, int schemePort) {
     std::string field = OnOneLine(host);
     if (host.find(':') != std::string::npos) {
-        field = "[" + field + "]";
+        field = std::string("[").append(field).append("]");
     }
     if (port != schemePort) {
-        field += ":" + std::to_string(port);
+        field.append(":").append(std::to_string(port));
     }
     return field;
 }

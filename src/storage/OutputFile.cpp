@@ -28,7 +28,7 @@ std::string NameOf(const std::string& path) {
 
 // ".NAME.gleanwork-": how every temporary file of `path` begins.
 std::string TempPrefix(const std::string& path) {
-    return "." + NameOf(path).substr(0, kMostNameInTemp) + std::string(kTempMark);
+    return std::string(".").append(NameOf(path).substr(0, kMostNameInTemp)).append(kTempMark);
 }
 
 std::string RandomSuffix() {

@@ -60,7 +60,7 @@ TEST(CookieJarTest, KeepsABoundedNumberOfCookies) {
     CookieJar jar;
     const CookieOrigin origin = CookieOriginOf("http://shop.test/");
     for (std::size_t i = 0; i <= CookieJar::kMostCookies; ++i) {
-        jar.Store("c" + std::to_string(i) + "=1", origin);
+        jar.Store(std::string("c").append(std::to_string(i)).append("=1"), origin);
     }
     const std::string header = jar.HeaderFor(origin);
     EXPECT_EQ(header.find("c0="), std::string::npos);

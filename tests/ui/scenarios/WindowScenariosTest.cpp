@@ -419,7 +419,8 @@ private slots:
         RunLogLines lines(3, 4, 6);
         std::string whole;
         for (int index = 0; index < 12; ++index) {
-            const std::string line = index == 9 ? "xxxxxxxxxx" : "a" + std::to_string(index);
+            const std::string line =
+                index == 9 ? "xxxxxxxxxx" : std::string("a").append(std::to_string(index));
             lines.Append(line);
             whole += line + "\n";
         }
