@@ -1,6 +1,5 @@
 #include "ui/editor/CAgentPropOutput.h"
 
-#include <QApplication>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,9 +8,7 @@
 #include <QVBoxLayout>
 #include <array>
 
-#include "engine/DatabaseCheck.h"
 #include "storage/AgentDefinition.h"
-#include "ui/common/DisplayText.h"
 
 namespace gleanwork {
 
@@ -49,30 +46,38 @@ CAgentPropOutput::CAgentPropOutput(QWidget* parent)
     database->setObjectName(QStringLiteral("databaseFrame"));
     auto* form = new QFormLayout(database);
     fields().AddRows(*form, kDatabase);
-    auto* testConnection = new QPushButton(QStringLiteral("Test connection"), database);
-    testConnection->setObjectName(QStringLiteral("testConnection"));
-    connect(testConnection, &QPushButton::clicked, this, &CAgentPropOutput::OnTestConnection);
+    testConnection_ = new QPushButton(QStringLiteral("Test connection"), database);
+    testConnection_->setObjectName(QStringLiteral("testConnection"));
+    connect(testConnection_, &QPushButton::clicked, this, &CAgentPropOutput::OnTestConnection);
+    connectionTest_ = new ConnectionTest(this);
+    connect(connectionTest_, &ConnectionTest::finished, this,
+            &CAgentPropOutput::ShowConnectionResult);
     connectionResult_ = new QLabel(database);
     connectionResult_->setObjectName(QStringLiteral("connectionResult"));
     connectionResult_->setWordWrap(true);
     connectionResult_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    form->addRow(testConnection, connectionResult_);
+    form->addRow(testConnection_, connectionResult_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fileRow);
     layout->addWidget(database, 1);
 }
 
-// Tries the settings as the fields show them now; a connection can take a
-// while, so the busy cursor shows meanwhile.
+// Tries the settings as the fields show them now, off the window's thread:
+// a server that does not answer takes up to its connect limit.
 void CAgentPropOutput::OnTestConnection() {
     SavePage();
     AgentDefinition agent;
     WriteTo(agent);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::string report = CheckDatabaseSettings(agent);
-    QApplication::restoreOverrideCursor();
-    connectionResult_->setText(ToDisplayText(report));
+    if (connectionTest_->Start(agent) && connectionTest_->IsRunning()) {
+        testConnection_->setEnabled(false);
+        connectionResult_->setText(QStringLiteral("Testing the connection..."));
+    }
+}
+
+void CAgentPropOutput::ShowConnectionResult(const QString& report) {
+    testConnection_->setEnabled(true);
+    connectionResult_->setText(report);
 }
 
 }  // namespace gleanwork

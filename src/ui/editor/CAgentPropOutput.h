@@ -1,8 +1,10 @@
 #pragma once
 
 #include "ui/editor/AgentPage.h"
+#include "ui/editor/ConnectionTest.h"
 
 class QLabel;
+class QPushButton;
 
 namespace gleanwork {
 
@@ -17,8 +19,11 @@ public:
 
 private:
     void OnTestConnection();
+    void ShowConnectionResult(const QString& report);
 
+    QPushButton* testConnection_ = nullptr;
     QLabel* connectionResult_ = nullptr;
+    ConnectionTest* connectionTest_ = nullptr;
 };
 
 }  // namespace gleanwork

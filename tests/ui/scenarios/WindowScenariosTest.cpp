@@ -681,11 +681,14 @@ private slots:
             sheet.tabs()->setCurrentIndex(2);
             auto* result = Find<QLabel>(sheet, "connectionResult");
             Find<QPushButton>(sheet, "testConnection")->click();
-            QVERIFY(
-                result->text().startsWith("The data source is not understood. Use sqlite:PATH"));
+            QCOMPARE(result->text(), QStringLiteral("Testing the connection..."));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                result->text().startsWith("The data source is not understood. Use sqlite:PATH"),
+                kRunMs);
             Find(sheet, "dataSource")->setText(QStringLiteral("/nowhere/quotes.db"));
             Find<QPushButton>(sheet, "testConnection")->click();
-            QVERIFY(result->text().startsWith("The SQLite file /nowhere/quotes.db doe"));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                result->text().startsWith("The SQLite file /nowhere/quotes.db doe"), kRunMs);
             sheet.reject();
         });
     }

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+#include "storage/AgentDefinition.h"
+
+namespace gleanwork {
+
+// Tries an agent's database settings on a thread of its own, so that a
+// server that does not answer never holds the window. The thread shares
+// nothing with the window but its outcome, which the window collects on a
+// short timer; a window that closes first leaves the thread to finish alone.
+class ConnectionTest : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ConnectionTest(QObject* parent = nullptr);
+
+    // Starts a test of `agent`'s settings unless one is under way; false
+    // when one is.
+    bool Start(const AgentDefinition& agent);
+    bool IsRunning() const { return outcome_ != nullptr; }
+
+signals:
+    // What the test found, in words (see CheckDatabaseSettings).
+    void finished(const QString& report);
+
+private:
+    struct Outcome;
+
+    void Collect();
+
+    std::shared_ptr<Outcome> outcome_;
+    QTimer poll_;
+};
+
+}  // namespace gleanwork
