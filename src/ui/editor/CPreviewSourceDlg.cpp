@@ -17,6 +17,8 @@ namespace gleanwork {
 
 namespace {
 
+constexpr int kOutcomePollMilliseconds = 30;
+
 // Keeps the lines that a read logs, to show them when it fails.
 class PreviewLog : public RunLog {
 public:
@@ -43,6 +45,9 @@ CPreviewSourceDlg::CPreviewSourceDlg(const AgentDefinition& agent, const HttpLim
     : text_(QStringLiteral("Reading the source...")), textArea_(new QPlainTextEdit(this)) {
     Build();
     reading_ = true;
+    outcomePoll_.setInterval(kOutcomePollMilliseconds);
+    connect(&outcomePoll_, &QTimer::timeout, this, &CPreviewSourceDlg::CollectOutcome);
+    outcomePoll_.start();
     reader_ = std::jthread([this, agent, limits] { ReadSource(agent, limits); });
 }
 
@@ -102,8 +107,20 @@ void CPreviewSourceDlg::ReadSource(const AgentDefinition& agent, const HttpLimit
     } catch (const std::exception& error) {
         shown = log.text + "ERROR: The read ends on an unexpected failure: " + error.what();
     }
-    QMetaObject::invokeMethod(
-        this, [this, text = ToDisplayText(shown)] { ShowOutcome(text); }, Qt::QueuedConnection);
+    const std::lock_guard lock(engineMutex_);
+    outcome_ = ToDisplayText(shown);
+}
+
+void CPreviewSourceDlg::CollectOutcome() {
+    std::optional<QString> outcome;
+    {
+        const std::lock_guard lock(engineMutex_);
+        outcome.swap(outcome_);
+    }
+    if (outcome) {
+        outcomePoll_.stop();
+        ShowOutcome(*outcome);
+    }
 }
 
 void CPreviewSourceDlg::ShowOutcome(const QString& text) {

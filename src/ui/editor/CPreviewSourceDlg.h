@@ -2,7 +2,9 @@
 
 #include <QDialog>
 #include <QString>
+#include <QTimer>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "net/SourceContext.h"
@@ -25,7 +27,8 @@ public:
     explicit CPreviewSourceDlg(const QString& text);
     // Makes the window and reads the source of `agent` on a thread of its
     // own, as a run would; Cancel stops the read. When the read fails, the
-    // window shows the lines that a run would log for it.
+    // window shows the lines that a run would log for it. The reading thread
+    // leaves its outcome for the window, which collects it on a short timer.
     CPreviewSourceDlg(const AgentDefinition& agent, const HttpLimits& limits);
     ~CPreviewSourceDlg() override;
 
@@ -40,6 +43,7 @@ private:
     void Build();
     void DoDataExchange();
     void ReadSource(const AgentDefinition& agent, const HttpLimits& limits);
+    void CollectOutcome();
     void ShowOutcome(const QString& text);
     void StopReading();
 
@@ -47,8 +51,10 @@ private:
     QPlainTextEdit* textArea_;
     bool reading_ = false;
     std::mutex engineMutex_;
-    AgentEngine* engine_ = nullptr;  // guarded by engineMutex_
-    bool stopRequested_ = false;     // guarded by engineMutex_
+    AgentEngine* engine_ = nullptr;   // guarded by engineMutex_
+    bool stopRequested_ = false;      // guarded by engineMutex_
+    std::optional<QString> outcome_;  // guarded by engineMutex_
+    QTimer outcomePoll_;
     std::jthread reader_;
 };
 

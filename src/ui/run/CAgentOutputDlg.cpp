@@ -59,9 +59,7 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent, 
     layout->addWidget(status_);
     layout->addWidget(MakeButtonRow());
     resize(540, 340);
-    stepControl_.SetPauseListener([this] {
-        QMetaObject::invokeMethod(this, &CAgentOutputDlg::OnPaused, Qt::QueuedConnection);
-    });
+    stepControl_.SetPauseListener([this] { pauseToShow_.store(true); });
     if (start == Start::kPaused) {
         stepControl_.RequestPause();
         ShowStepPanel();
@@ -154,8 +152,12 @@ void CAgentOutputDlg::ShowNewLines() {
         list_->scrollToBottom();
     }
     status_->Update(lines_->Count());
-    if (finished) {
+    if (pauseToShow_.exchange(false)) {
+        OnPaused();
+    }
+    if (finished && refreshTimer_.isActive()) {
         refreshTimer_.stop();
+        OnRunFinished();
     }
 }
 
@@ -196,7 +198,6 @@ void CAgentOutputDlg::RunThreadProc() {
         LogLine("Agent completed.");
     }
     runFinished_.store(true);
-    QMetaObject::invokeMethod(this, &CAgentOutputDlg::OnRunFinished, Qt::QueuedConnection);
 }
 
 void CAgentOutputDlg::RunEngine() {
@@ -241,6 +242,7 @@ void CAgentOutputDlg::reject() {
     closed_ = true;
     QDialog::reject();
     if (runFinished_.load()) {
+        ShowNewLines();  // announces the end, unless the timer already has
         deleteLater();
     }
 }

@@ -27,7 +27,8 @@ class StepPanel;
 // The Agent Output window: runs one agent on its own thread and lists the
 // run log as it grows. The window is the run's RunLog: each line is stored
 // before LogLine returns, in the order written, and the list shows the new
-// lines on a short timer.
+// lines on a short timer. The same timer notices that the run has paused or
+// ended: the run's thread only sets flags, it never posts to the window.
 //
 // The window is modeless and owns itself: made with `new`, it shows itself
 // and starts its run at once. Close asks the run to stop and hides the
@@ -106,6 +107,7 @@ private:
     AgentEngine* engine_ = nullptr;  // guarded by engineMutex_
     bool stopRequested_ = false;     // guarded by engineMutex_
     std::atomic<bool> runFinished_{false};
+    std::atomic<bool> pauseToShow_{false};
     std::atomic<std::size_t> errorLines_{0};
     bool closed_ = false;
     static QPointer<CAgentOutputDlg> lastOpened_;

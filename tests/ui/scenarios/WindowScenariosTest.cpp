@@ -184,16 +184,16 @@ void Click(CAgentOutputDlg& window, const char* button) {
 
 // Clicks `button` (Step or Continue) and waits until the run pauses before
 // `lineIndex`.
-void StepTo(CAgentOutputDlg& window, const char* button, std::size_t lineIndex) {
-    Click(window, button);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        window.stepControl().Snapshot() && window.stepControl().Snapshot()->lineIndex == lineIndex,
-        kRunMs);
-    QCoreApplication::processEvents();
-}
-
 QString Status(const CAgentOutputDlg& window) {
     return window.statusLine()->text().section(QStringLiteral(" - "), 0, 0);
+}
+
+// Presses `button` and waits until the window shows the run paused before
+// line `lineIndex` (from 0).
+void StepTo(CAgentOutputDlg& window, const char* button, std::size_t lineIndex) {
+    Click(window, button);
+    QTRY_COMPARE_WITH_TIMEOUT(Status(window),
+                              QStringLiteral("Paused at line %1").arg(lineIndex + 1), kRunMs);
 }
 
 // Answers the agent editor: types `name` (unless null) and presses OK, or
