@@ -170,7 +170,7 @@ void CAgentOutputDlg::OnPaused() {
     ShowNewLines();
     status_->SetState(RunStatusLine::State::kPaused, snapshot->lineIndex + 1);
     status_->Update(lines_->Count());
-    stepPanel_->ShowPaused();
+    stepPanel_->ShowPaused(*snapshot);
 }
 
 void CAgentOutputDlg::OnStep() {
