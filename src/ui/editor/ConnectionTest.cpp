@@ -22,9 +22,9 @@ ConnectionTest::ConnectionTest(QObject* parent) : QObject(parent) {
     connect(&poll_, &QTimer::timeout, this, &ConnectionTest::Collect);
 }
 
-bool ConnectionTest::Start(const AgentDefinition& agent) {
+void ConnectionTest::Start(const AgentDefinition& agent) {
     if (IsRunning()) {
-        return false;
+        return;
     }
     auto outcome = std::make_shared<ThreadHandover<std::string>>();
     try {
@@ -39,11 +39,10 @@ bool ConnectionTest::Start(const AgentDefinition& agent) {
         }).detach();
     } catch (const std::system_error& error) {
         emit finished(QStringLiteral("The test could not start: ") + error.what());
-        return true;
+        return;
     }
     outcome_ = std::move(outcome);
     poll_.start();
-    return true;
 }
 
 void ConnectionTest::Collect() {

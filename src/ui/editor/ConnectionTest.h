@@ -21,9 +21,9 @@ class ConnectionTest : public QObject {
 public:
     explicit ConnectionTest(QObject* parent = nullptr);
 
-    // Starts a test of `agent`'s settings unless one is under way; false
-    // when one is.
-    bool Start(const AgentDefinition& agent);
+    // Starts a test of `agent`'s settings unless one is under way. A test
+    // that cannot start reports so through `finished` at once.
+    void Start(const AgentDefinition& agent);
     bool IsRunning() const { return outcome_ != nullptr; }
 
 signals:
