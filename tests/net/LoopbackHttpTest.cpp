@@ -129,11 +129,10 @@ TEST(HttpConcurrency, EnginesFetchingAtOnceKeepTheirOwnReplies) {
 }
 
 TEST(FetchPages, WalksPagesOfResultsAndTheirDetailPagesWithTheSessionCookie) {
-    std::vector<std::string> errors;
-    const Case walk = ReadCaseFile(GLEANWORK_TEST_DATA "/net/walk.txt",
-                                   {"script", "reply", "requests", "output"}, errors)
-                          .at(0);
-    EXPECT_EQ(errors, std::vector<std::string>());
+    const CaseFile file = ReadCaseFile(GLEANWORK_TEST_DATA "/net/walk.txt",
+                                       {"script", "reply", "requests", "output"});
+    EXPECT_EQ(file.errors, std::vector<std::string>());
+    const Case& walk = file.cases.at(0);
     LoopbackServer server({});
     const auto withPort = [&server](std::vector<std::string> texts) {
         for (std::string& text : texts) {

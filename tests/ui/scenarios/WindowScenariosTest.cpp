@@ -540,11 +540,10 @@ private slots:
     }
 
     void definitionsGoThroughThePagesAndBack() {
-        std::vector<std::string> errors;
-        const std::vector<test::Case> cases = test::ReadCaseFile(
-            GLEANWORK_TEST_DATA "/editor/round-trip.txt", {"stored", "revisit", "saved"}, errors);
-        QVERIFY(errors.empty());
-        for (const test::Case& c : cases) {
+        const test::CaseFile file = test::ReadCaseFile(GLEANWORK_TEST_DATA "/editor/round-trip.txt",
+                                                       {"stored", "revisit", "saved"});
+        QVERIFY(file.errors.empty());
+        for (const test::Case& c : file.cases) {
             AgentDefinition agent = SampleWith(c.Text("stored"));
             QVERIFY(RunEditor(agent, [&c](PropertySheet& sheet) {
                 for (const std::string& page : c.Lines("revisit")) {
