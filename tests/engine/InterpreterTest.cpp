@@ -1,5 +1,5 @@
-// Every case of the interpreter case file runs through a whole engine run;
-// its run-log lines and its output are compared whole. Then what the case
+// Every case of the interpreter case file runs through the script
+// interpreter; its run-log lines and its output are compared whole. Then what the case
 // file cannot show well: stopping a loop, very long texts and arguments.
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 namespace gleanwork::test {
 namespace {
 
-// What a script wrote: its run-log lines (between the empty line after
-// "Starting script..." and "Agent completed.") and the output file's bytes.
+// What a script wrote: its run-log lines (those after "Starting script..."
+// and an empty line) and the output file's bytes.
 struct ScriptResult {
     std::vector<std::string> log;
     std::string output;
