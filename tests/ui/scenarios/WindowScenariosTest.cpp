@@ -371,9 +371,10 @@ private slots:
                 replies.push_back(test::Reply(row[1] + "\r\n\r\nx"));
             }
             test::LoopbackServer server(replies);
+            const test::RefusingPort refusing;
             AgentDefinition agent = MakeEndlessAgent(*folder_ / "source.txt");
             if (row[0] == "refused") {
-                agent.URL = "http://127.0.0.1:" + std::to_string(test::RefusingPort().Port()) + "/";
+                agent.URL = refusing.Url();
             } else if (row[0] != "file") {
                 agent.URL = row[0] + server.Url().substr(4);
             }
