@@ -53,8 +53,7 @@ constexpr int kCloseMs = 500;
 
 // Opens the editor on `agent` and works it with `script` once it is up; a
 // script that leaves it open fails the test. True when OK closed it.
-bool RunEditor(AgentDefinition& agent, const Script& script,
-               AgentEditorMode mode = AgentEditorMode::Edit, const AgentCatalogue& catalogue = {}) {
+bool RunEditor(AgentDefinition& agent, const Script& script, const AgentCatalogue& catalogue = {}) {
     const auto watch = test::WhenModalWindow<PropertySheet>([script](PropertySheet& sheet) {
         script(sheet);
         if (sheet.isVisible()) {
@@ -62,7 +61,7 @@ bool RunEditor(AgentDefinition& agent, const Script& script,
             QFAIL("the editor was left open");
         }
     });
-    return RunAgentEditor(nullptr, mode, agent, catalogue);
+    return RunAgentEditor(nullptr, AgentEditorMode::Edit, agent, catalogue);
 }
 
 template <typename Control = QLineEdit>
@@ -182,8 +181,7 @@ void Click(CAgentOutputDlg& window, const char* button) {
     window.findChild<QPushButton*>(QLatin1String(button))->click();
 }
 
-// Clicks `button` (Step or Continue) and waits until the run pauses before
-// `lineIndex`.
+// The window's status line up to its first " - ".
 QString Status(const CAgentOutputDlg& window) {
     return window.statusLine()->text().section(QStringLiteral(" - "), 0, 0);
 }
@@ -563,9 +561,7 @@ private slots:
     void aWholeEditThroughTheDialog() {
         AgentCatalogue catalogue;
         AgentDefinition& agent = catalogue.AddAgent(test::SampleAgent());
-        const auto edit = [&](const Script& script) {
-            return RunEditor(agent, script, AgentEditorMode::Edit, catalogue);
-        };
+        const auto edit = [&](const Script& script) { return RunEditor(agent, script, catalogue); };
         QVERIFY(!edit([](PropertySheet& sheet) {
             Find(sheet, "agentName")->setText("Other");
             Find(sheet, "agentName")->setText("Weather");  // no change
@@ -618,7 +614,7 @@ private slots:
                     sheet.okButton()->click();
                 }
             };
-            QVERIFY(RunEditor(agent, rename, AgentEditorMode::Edit, catalogue));
+            QVERIFY(RunEditor(agent, rename, catalogue));
             QVERIFY2(seen->acted != row[1].empty() && seen->text.contains(ToQ(row[1])),
                      row[0].c_str());
             QCOMPARE(agent.name, row[1].empty() ? row[0] : "Renamed");
