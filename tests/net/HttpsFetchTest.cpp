@@ -31,6 +31,17 @@ void MakeCertificate(const std::string& folder, const std::string& name,
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
+// Reads the next line of `stream` into `line`, without its line feed; false
+// at the end of the stream.
+bool ReadLine(std::FILE* stream, std::string& line) {
+    line.clear();
+    int c = std::fgetc(stream);
+    for (; c != EOF && c != '\n'; c = std::fgetc(stream)) {
+        line.push_back(static_cast<char>(c));
+    }
+    return c != EOF || !line.empty();
+}
+
 // `openssl s_server -HTTP` on a free port of 127.0.0.1: each file of
 // `folder` is a whole reply. Port() is 0 when it could not listen.
 class TlsServer {
@@ -40,11 +51,9 @@ public:
                                    "' && exec openssl s_server -HTTP -accept 127.0.0.1:0 " +
                                    options + " 2>&1";
         output_ = ::popen(("echo $$; " + script).c_str(), "r");
-        char line[256];
         // The shell's process id, then "ACCEPT 127.0.0.1:PORT" once it listens.
-        for (int at = 0; output_ != nullptr && std::fgets(line, sizeof line, output_) != nullptr;
-             ++at) {
-            const std::string text = line;
+        std::string text;
+        for (int at = 0; output_ != nullptr && ReadLine(output_, text); ++at) {
             if (at == 0) {
                 pid_ = std::atoi(text.c_str());
             } else if (text.starts_with("ACCEPT ")) {
