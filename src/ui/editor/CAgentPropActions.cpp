@@ -102,11 +102,7 @@ CAgentPropActions::CAgentPropActions(QWidget* parent)
 // The list shows the script lines the sheet put into the page values; from
 // here on the page changes both together.
 void CAgentPropActions::OnInitPage() {
-    const QSignalBlocker blocker(script_);
-    for (const std::string& line : scriptLines()) {
-        script_->addItem(MakeLineItem(line));
-    }
-    ScriptChanged();
+    ShowScript();
 }
 
 // A command text that the beginning of a template matches, ignoring case, is
@@ -189,8 +185,12 @@ void CAgentPropActions::OnUndo(bool redo) {
 }
 
 void CAgentPropActions::SetScript(std::vector<std::string> lines) {
-    const QSignalBlocker blocker(script_);
     Script() = std::move(lines);
+    ShowScript();
+}
+
+void CAgentPropActions::ShowScript() {
+    const QSignalBlocker blocker(script_);
     script_->clear();
     for (const std::string& line : Script()) {
         script_->addItem(MakeLineItem(line));

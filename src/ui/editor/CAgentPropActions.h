@@ -55,6 +55,8 @@ private:
     void OnUndo(bool redo);
     std::vector<std::string>& Script() { return pageValues().SCRIPT; }
     void SetScript(std::vector<std::string> lines);
+    // Fills the list from the script lines anew.
+    void ShowScript();
     void ScriptChanged();
     void AddShortcuts();
 

@@ -69,7 +69,8 @@ void CAgentPropOutput::OnTestConnection() {
     SavePage();
     AgentDefinition agent;
     WriteTo(agent);
-    if (connectionTest_->Start(agent) && connectionTest_->IsRunning()) {
+    connectionTest_->Start(agent);
+    if (connectionTest_->IsRunning()) {
         testConnection_->setEnabled(false);
         connectionResult_->setText(QStringLiteral("Testing the connection..."));
     }

@@ -90,33 +90,18 @@ void CPreviewSourceDlg::ReadSource(const AgentDefinition& agent, const HttpLimit
     try {
         AgentEngine engine(agent, &log);
         engine.SetHttpLimits(limits);
-        {
-            const std::lock_guard lock(engineMutex_);
-            engine_ = &engine;
-            if (stopRequested_) {
-                engine.Stop();
-            }
-        }
+        const EngineStop::Attached attached(stop_, engine);
         std::string text;
         const std::int64_t read = engine.ReadSource(text);
-        {
-            const std::lock_guard lock(engineMutex_);
-            engine_ = nullptr;
-        }
         shown = read > 0 && !engine.ErrorLogged() ? AddCarriageReturns(text) : log.text;
     } catch (const std::exception& error) {
         shown = log.text + "ERROR: The read ends on an unexpected failure: " + error.what();
     }
-    const std::lock_guard lock(engineMutex_);
-    outcome_ = ToDisplayText(shown);
+    outcome_.Put(ToDisplayText(shown));
 }
 
 void CPreviewSourceDlg::CollectOutcome() {
-    std::optional<QString> outcome;
-    {
-        const std::lock_guard lock(engineMutex_);
-        outcome.swap(outcome_);
-    }
+    const std::optional<QString> outcome = outcome_.Take();
     if (outcome) {
         outcomePoll_.stop();
         ShowOutcome(*outcome);
@@ -131,13 +116,7 @@ void CPreviewSourceDlg::ShowOutcome(const QString& text) {
 }
 
 void CPreviewSourceDlg::StopReading() {
-    {
-        const std::lock_guard lock(engineMutex_);
-        stopRequested_ = true;
-        if (engine_ != nullptr) {
-            engine_->Stop();
-        }
-    }
+    stop_.Request();
     if (reader_.joinable()) {
         reader_.join();
     }

@@ -3,18 +3,16 @@
 #include <QDialog>
 #include <QString>
 #include <QTimer>
-#include <mutex>
-#include <optional>
 #include <thread>
 
 #include "net/SourceContext.h"
 #include "storage/AgentDefinition.h"
+#include "ui/common/EngineStop.h"
+#include "ui/common/ThreadHandover.h"
 
 class QPlainTextEdit;
 
 namespace gleanwork {
-
-class AgentEngine;
 
 // A modeless window that shows a source text read-only, unwrapped, with
 // both scroll bars. It has no owner: it stays open on its own until the user
@@ -50,10 +48,8 @@ private:
     QString text_;
     QPlainTextEdit* textArea_;
     bool reading_ = false;
-    std::mutex engineMutex_;
-    AgentEngine* engine_ = nullptr;   // guarded by engineMutex_
-    bool stopRequested_ = false;      // guarded by engineMutex_
-    std::optional<QString> outcome_;  // guarded by engineMutex_
+    EngineStop stop_;
+    ThreadHandover<QString> outcome_;
     QTimer outcomePoll_;
     std::jthread reader_;
 };

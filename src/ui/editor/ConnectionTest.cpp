@@ -1,7 +1,6 @@
 #include "ui/editor/ConnectionTest.h"
 
 #include <exception>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -11,12 +10,6 @@
 #include "ui/common/DisplayText.h"
 
 namespace gleanwork {
-
-// What the test's thread hands the window; the last of the two to go frees it.
-struct ConnectionTest::Outcome {
-    std::mutex mutex;
-    std::optional<std::string> report;
-};
 
 namespace {
 
@@ -29,11 +22,11 @@ ConnectionTest::ConnectionTest(QObject* parent) : QObject(parent) {
     connect(&poll_, &QTimer::timeout, this, &ConnectionTest::Collect);
 }
 
-bool ConnectionTest::Start(const AgentDefinition& agent) {
+void ConnectionTest::Start(const AgentDefinition& agent) {
     if (IsRunning()) {
-        return false;
+        return;
     }
-    auto outcome = std::make_shared<Outcome>();
+    auto outcome = std::make_shared<ThreadHandover<std::string>>();
     try {
         std::thread([outcome, agent] {
             std::string report;
@@ -42,24 +35,18 @@ bool ConnectionTest::Start(const AgentDefinition& agent) {
             } catch (const std::exception& error) {
                 report = std::string("The test ends on an unexpected failure: ") + error.what();
             }
-            const std::lock_guard lock(outcome->mutex);
-            outcome->report = std::move(report);
+            outcome->Put(std::move(report));
         }).detach();
     } catch (const std::system_error& error) {
         emit finished(QStringLiteral("The test could not start: ") + error.what());
-        return true;
+        return;
     }
     outcome_ = std::move(outcome);
     poll_.start();
-    return true;
 }
 
 void ConnectionTest::Collect() {
-    std::optional<std::string> report;
-    {
-        const std::lock_guard lock(outcome_->mutex);
-        report.swap(outcome_->report);
-    }
+    const std::optional<std::string> report = outcome_->Take();
     if (!report) {
         return;
     }

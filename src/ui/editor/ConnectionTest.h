@@ -4,8 +4,10 @@
 #include <QString>
 #include <QTimer>
 #include <memory>
+#include <string>
 
 #include "storage/AgentDefinition.h"
+#include "ui/common/ThreadHandover.h"
 
 namespace gleanwork {
 
@@ -19,9 +21,9 @@ class ConnectionTest : public QObject {
 public:
     explicit ConnectionTest(QObject* parent = nullptr);
 
-    // Starts a test of `agent`'s settings unless one is under way; false
-    // when one is.
-    bool Start(const AgentDefinition& agent);
+    // Starts a test of `agent`'s settings unless one is under way. A test
+    // that cannot start reports so through `finished` at once.
+    void Start(const AgentDefinition& agent);
     bool IsRunning() const { return outcome_ != nullptr; }
 
 signals:
@@ -29,11 +31,10 @@ signals:
     void finished(const QString& report);
 
 private:
-    struct Outcome;
-
     void Collect();
 
-    std::shared_ptr<Outcome> outcome_;
+    // The test's report; the last of the thread and the window to go frees it.
+    std::shared_ptr<ThreadHandover<std::string>> outcome_;
     QTimer poll_;
 };
 

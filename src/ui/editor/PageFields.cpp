@@ -155,22 +155,17 @@ void PageFields::Save(AgentDefinition& values) const {
 }
 
 void PageFields::AddRows(QFormLayout& form, int group) const {
-    ForEachInGroup(group, [&form](const Made& made) {
+    for (std::size_t index = 0; index < table_.size(); ++index) {
+        if (table_[index].group != group) {
+            continue;
+        }
+        const Made& made = made_[index];
         if (made.label != nullptr) {
             form.addRow(made.label, made.control);
         } else {
             form.addRow(made.control);
         }
-    });
-}
-
-void PageFields::ShowGroup(int group, bool shown) const {
-    ForEachInGroup(group, [shown](const Made& made) {
-        made.control->setVisible(shown);
-        if (made.label != nullptr) {
-            made.label->setVisible(shown);
-        }
-    });
+    }
 }
 
 QWidget* PageFields::ControlOf(const FieldMember& member) const {

@@ -89,8 +89,6 @@ public:
 
     // Adds the label and control of every row of `group`, in table order.
     void AddRows(QFormLayout& form, int group) const;
-    // Shows or hides the labels and controls of `group`.
-    void ShowGroup(int group, bool shown) const;
 
     // The control, or the label, of the row for `member`; nullptr for none.
     QWidget* ControlOf(const FieldMember& member) const;
@@ -108,15 +106,6 @@ private:
     };
 
     const Made* Find(const FieldMember& member) const;
-
-    template <typename Action>
-    void ForEachInGroup(int group, Action action) const {
-        for (std::size_t index = 0; index < table_.size(); ++index) {
-            if (table_[index].group == group) {
-                action(made_[index]);
-            }
-        }
-    }
 
     std::span<const PageField> table_;
     std::vector<Made> made_;

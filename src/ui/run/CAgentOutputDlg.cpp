@@ -170,7 +170,7 @@ void CAgentOutputDlg::OnPaused() {
     ShowNewLines();
     status_->SetState(RunStatusLine::State::kPaused, snapshot->lineIndex + 1);
     status_->Update(lines_->Count());
-    stepPanel_->ShowPaused();
+    stepPanel_->ShowPaused(*snapshot);
 }
 
 void CAgentOutputDlg::OnStep() {
@@ -203,16 +203,8 @@ void CAgentOutputDlg::RunThreadProc() {
 void CAgentOutputDlg::RunEngine() {
     AgentEngine engine(agent_, this);
     engine.SetStepControl(&stepControl_);
-    {
-        const std::lock_guard lock(engineMutex_);
-        engine_ = &engine;
-        if (stopRequested_) {
-            engine.Stop();
-        }
-    }
+    const EngineStop::Attached attached(stop_, engine);
     engine.Run();
-    const std::lock_guard lock(engineMutex_);
-    engine_ = nullptr;
 }
 
 void CAgentOutputDlg::SaveLogAs() {
@@ -229,11 +221,7 @@ void CAgentOutputDlg::SaveLogAs() {
 }
 
 void CAgentOutputDlg::StopRun() {
-    const std::lock_guard lock(engineMutex_);
-    stopRequested_ = true;
-    if (engine_ != nullptr) {
-        engine_->Stop();
-    }
+    stop_.Request();
     stepControl_.Release();
 }
 
@@ -249,13 +237,9 @@ void CAgentOutputDlg::reject() {
 
 void CAgentOutputDlg::OnRunFinished() {
     stepPanel_->ShowEnded();
-    bool stopped = false;
-    {
-        const std::lock_guard lock(engineMutex_);
-        stopped = stopRequested_;
-    }
-    status_->SetState(stopped ? RunStatusLine::State::kStopped : RunStatusLine::State::kCompleted,
-                      0, errorLines_.load());
+    status_->SetState(
+        stop_.IsRequested() ? RunStatusLine::State::kStopped : RunStatusLine::State::kCompleted, 0,
+        errorLines_.load());
     ShowNewLines();
     emit runFinished();
     if (closed_) {

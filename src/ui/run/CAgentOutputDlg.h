@@ -5,20 +5,19 @@
 #include <QTimer>
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <string_view>
 #include <thread>
 
 #include "engine/RunLog.h"
 #include "engine/StepControl.h"
 #include "storage/AgentDefinition.h"
+#include "ui/common/EngineStop.h"
 #include "ui/run/RunLogLines.h"
 
 class QCheckBox;
 
 namespace gleanwork {
 
-class AgentEngine;
 class RunLogModel;
 class RunLogView;
 class RunStatusLine;
@@ -103,9 +102,7 @@ private:
     std::shared_ptr<RunLogLines> lines_;
     RunLogModel* model_;
     QTimer refreshTimer_;
-    std::mutex engineMutex_;
-    AgentEngine* engine_ = nullptr;  // guarded by engineMutex_
-    bool stopRequested_ = false;     // guarded by engineMutex_
+    EngineStop stop_;
     std::atomic<bool> runFinished_{false};
     std::atomic<bool> pauseToShow_{false};
     std::atomic<std::size_t> errorLines_{0};

@@ -9,7 +9,6 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <optional>
 
 #include "ui/common/DisplayText.h"
 
@@ -89,19 +88,15 @@ StepPanel::StepPanel(const std::vector<std::string>& script, StepControl& contro
     ShowRunning();
 }
 
-void StepPanel::ShowPaused() {
-    const std::optional<StepSnapshot> snapshot = control_.Snapshot();
-    if (!snapshot) {
-        return;
-    }
+void StepPanel::ShowPaused(const StepSnapshot& snapshot) {
     setEnabled(true);
     state_->setText(QStringLiteral("Paused before line %1 - status %2")
-                        .arg(snapshot->lineIndex + 1)
-                        .arg(snapshot->statusOk ? QStringLiteral("OK") : QStringLiteral("FAILED")));
-    ShowScriptLine(snapshot->lineIndex);
-    ShowSource(*snapshot);
-    buffer_->setPlainText(ToDisplayText(snapshot->dataBuffer));
-    ShowVariables(snapshot->variables);
+                        .arg(snapshot.lineIndex + 1)
+                        .arg(snapshot.statusOk ? QStringLiteral("OK") : QStringLiteral("FAILED")));
+    ShowScriptLine(snapshot.lineIndex);
+    ShowSource(snapshot);
+    buffer_->setPlainText(ToDisplayText(snapshot.dataBuffer));
+    ShowVariables(snapshot.variables);
 }
 
 void StepPanel::ShowRunning() {

@@ -26,8 +26,8 @@ public:
     StepPanel(const std::vector<std::string>& script, StepControl& control,
               QWidget* parent = nullptr);
 
-    // Shows the state of the paused run (nothing when it runs again already).
-    void ShowPaused();
+    // Shows `snapshot`, the state of the paused run.
+    void ShowPaused(const StepSnapshot& snapshot);
     // The run goes on, or has ended: the shown state is no longer current.
     void ShowRunning();
     void ShowEnded();
