@@ -74,8 +74,9 @@ bool OutputFile::Open(const std::string& path, bool append, int& error) {
         error = EISDIR;
         return false;
     }
-    if ((exists && !S_ISREG(info.st_mode)) || append) {
-        kind_ = exists && !S_ISREG(info.st_mode) ? Kind::Direct : Kind::Append;
+    const bool special = exists && !S_ISREG(info.st_mode);  // a pipe, a device
+    if (special || append) {
+        kind_ = special ? Kind::Direct : Kind::Append;
         fd_ = OpenForWriting(path, O_CREAT | O_APPEND);
         if (!fd_.IsOpen()) {
             return Failed(error);
