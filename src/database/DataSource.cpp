@@ -3,6 +3,7 @@
 #include <array>
 #include <span>
 
+#include "base/TextScan.h"
 #include "database/SqliteDatabase.h"
 
 namespace gleanwork {
@@ -12,15 +13,6 @@ namespace {
 constexpr std::string_view kSqlitePrefix = "sqlite:";
 constexpr std::array<std::string_view, 2> kPostgresPrefixes = {"postgresql://", "postgres://"};
 constexpr std::array<std::string_view, 3> kSqliteEndings = {".db", ".sqlite", ".sqlite3"};
-
-std::string_view Trim(std::string_view text) {
-    constexpr std::string_view kWhitespace = " \t\n\v\f\r";
-    const std::size_t first = text.find_first_not_of(kWhitespace);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(kWhitespace) + 1 - first);
-}
 
 bool EndsWithAnyOf(std::string_view text, std::span<const std::string_view> endings) {
     for (const std::string_view ending : endings) {
@@ -34,7 +26,7 @@ bool EndsWithAnyOf(std::string_view text, std::span<const std::string_view> endi
 }  // namespace
 
 DataSource ParseDataSource(std::string_view text) {
-    const std::string_view source = Trim(text);
+    const std::string_view source = TrimWhitespace(text);
     if (source.empty()) {
         return {};
     }

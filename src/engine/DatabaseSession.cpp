@@ -62,7 +62,6 @@ void DatabaseSession::Finish() {
         LogError("The run's database statements were not saved", error);
     }
     Close();
-    state_ = State::kUnavailable;
 }
 
 void DatabaseSession::Interrupt() {
@@ -121,11 +120,11 @@ int DatabaseSession::Report(DatabaseResult result, const std::string& error) {
     }
     LogError("Lost the database connection; the run's statements were not saved", error);
     Close();
-    state_ = State::kUnavailable;
     return 1;
 }
 
 void DatabaseSession::Close() {
+    state_ = State::kUnavailable;
     prepared_.clear();
     const std::lock_guard<std::mutex> lock(mutex_);
     database_.reset();

@@ -55,6 +55,7 @@ private:
     PreparedTemplate* Prepare(std::string_view statementTemplate);
     // Logs a refusal or a lost connection; 1 for the statement's result.
     int Report(DatabaseResult result, const std::string& error);
+    // Drops the connection for good: later statements do not run.
     void Close();
     void LogError(std::string_view what, const std::string& reason);
 

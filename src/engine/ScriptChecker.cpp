@@ -13,10 +13,6 @@ namespace gleanwork {
 
 namespace {
 
-char ToUpperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // Edits (insertions, deletions, substitutions) that turn `word`, in upper
 // case, into `keyword`.
 std::size_t EditDistance(std::string_view word, std::string_view keyword) {

@@ -125,12 +125,9 @@ void ScriptInterpreter::Execute(PreparedLine& line) {
 
 void ScriptInterpreter::Find(PreparedLine& line) {
     const std::string_view target = ArgumentOf(line);
-    const std::size_t found = cursor_.Search(target);
-    statusOk_ = found != std::string_view::npos;
+    const std::size_t found = SearchFor(target);
     if (statusOk_) {
         cursor_.MoveTo(found + target.size());
-    } else {
-        run_.log.LogLine("[Not found]");
     }
 }
 
@@ -145,14 +142,10 @@ void ScriptInterpreter::Get(PreparedLine& line) {
 }
 
 void ScriptInterpreter::GetUntil(PreparedLine& line) {
-    const std::string_view target = ArgumentOf(line);
-    const std::size_t found = cursor_.Search(target);
-    statusOk_ = found != std::string_view::npos;
+    const std::size_t found = SearchFor(ArgumentOf(line));
     if (statusOk_) {
         dataBuffer_.append(cursor_.MoveTo(found));
         LogTrace("<< ", dataBuffer_);
-    } else {
-        run_.log.LogLine("[Not found]");
     }
 }
 
@@ -173,13 +166,9 @@ void ScriptInterpreter::Skip(PreparedLine& line) {
 }
 
 void ScriptInterpreter::SkipUntil(PreparedLine& line) {
-    const std::string_view target = ArgumentOf(line);
-    const std::size_t found = cursor_.Search(target);
-    statusOk_ = found != std::string_view::npos;
+    const std::size_t found = SearchFor(ArgumentOf(line));
     if (statusOk_) {
         cursor_.MoveTo(found);
-    } else {
-        run_.log.LogLine("[Not found]");
     }
 }
 
@@ -200,6 +189,15 @@ void ScriptInterpreter::SkipToken(PreparedLine& line) {
     const bool movedOverDelimiters = !cursor_.SkipIn(set).empty();
     const bool moved = !cursor_.SkipNotIn(set).empty() || movedOverDelimiters;
     CheckEndOfToken(moved);
+}
+
+std::size_t ScriptInterpreter::SearchFor(std::string_view target) {
+    const std::size_t found = cursor_.Search(target);
+    statusOk_ = found != std::string_view::npos;
+    if (!statusOk_) {
+        run_.log.LogLine("[Not found]");
+    }
+    return found;
 }
 
 void ScriptInterpreter::CheckEndOfToken(bool moved) {

@@ -37,14 +37,6 @@ public:
     // The expansion of `text` with the run's current variables.
     std::string ExpandArgument(std::string_view text) const;
 
-    // The index of the first BOOKMARK line named exactly `name`, or -1.
-    std::int64_t FindBookmark(std::string_view name);
-
-    // Logs "[SQL]: " and the expansion of `statementTemplate`, then runs the
-    // statement in the agent's database when it has a data source. 0 when
-    // the statement ran or there is no data source, 1 when it did not run.
-    int LogStatement(std::string_view statementTemplate);
-
 private:
     // One script line as far as it is known not to change.
     struct PreparedLine {
@@ -69,6 +61,15 @@ private:
     GLEANWORK_SCRIPT_COMMANDS(GLEANWORK_COMMAND_MEMBER)
 #undef GLEANWORK_COMMAND_MEMBER
     void JumpIf(bool condition, PreparedLine& line);
+    // The index of the first BOOKMARK line named exactly `name`, or -1.
+    std::int64_t FindBookmark(std::string_view name);
+    // Logs "[SQL]: " and the expansion of `statementTemplate`, then runs the
+    // statement in the agent's database when it has a data source. 0 when
+    // the statement ran or there is no data source, 1 when it did not run.
+    int LogStatement(std::string_view statementTemplate);
+    // The position of the next occurrence of `target` after the cursor, and
+    // the status it gives; "[Not found]" and npos when there is none.
+    std::size_t SearchFor(std::string_view target);
     // After a token command: FAILED and "[End of file]" at the end of the text.
     void CheckEndOfToken(bool moved);
     // Puts the cursor on the engine's current page, at `position`.

@@ -8,10 +8,6 @@ namespace gleanwork {
 
 namespace {
 
-char ToUpperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // True when `word`, converted to upper case, equals the upper-case `keyword`.
 bool EqualsKeyword(std::string_view word, std::string_view keyword) {
     return std::equal(word.begin(), word.end(), keyword.begin(), keyword.end(),

@@ -6,6 +6,12 @@
 
 namespace gleanwork {
 
+// `c` in upper case when it is an ASCII letter. Keywords are compared in
+// upper case, whatever case a script writes them in.
+constexpr char ToUpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 // One script line split into its command and its argument. The argument is
 // a view into the line: trimmed and, when it began with a double quote,
 // without its first and last characters. It is not expanded yet.

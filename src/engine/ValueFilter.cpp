@@ -45,10 +45,15 @@ void AppendCsvField(std::string_view text, std::string& result) {
     result.push_back('"');
 }
 
-void AppendEscapedByte(unsigned char byte, std::string& result) {
-    result.append("\\u00");
+// Two upper-case hexadecimal digits.
+void AppendHexByte(unsigned char byte, std::string& result) {
     result.push_back(kHexDigits[byte >> 4]);
     result.push_back(kHexDigits[byte & 0x0F]);
+}
+
+void AppendEscapedByte(unsigned char byte, std::string& result) {
+    result.append("\\u00");
+    AppendHexByte(byte, result);
 }
 
 // The length of the valid UTF-8 sequence of more than one byte at the front
@@ -124,8 +129,7 @@ void AppendUrlEncoded(std::string_view text, std::string& result) {
             result.push_back(c);
         } else {
             result.push_back('%');
-            result.push_back(kHexDigits[byte >> 4]);
-            result.push_back(kHexDigits[byte & 0x0F]);
+            AppendHexByte(byte, result);
         }
     }
 }

@@ -162,11 +162,12 @@ TEST(RunnerFailures, ExitStatusLogAndOutputForEveryFailure) {
         ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
         std::string url = folder / "page";
         std::unique_ptr<LoopbackServer> server;
+        const RefusingPort refusing;
         if (!row.replies.empty()) {
             server = std::make_unique<LoopbackServer>(row.replies);
             url = server->Url();
         } else if (std::string_view(row.name).starts_with("refused")) {
-            url = "http://127.0.0.1:" + std::to_string(RefusingPort().Port()) + "/";
+            url = refusing.Url();
         } else if (std::string_view(row.name).starts_with("sparse")) {
             std::filesystem::resize_file(folder / "page", std::uintmax_t{100} << 30);
         }

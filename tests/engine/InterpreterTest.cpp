@@ -1,5 +1,5 @@
-// Every case of the interpreter case file runs through a whole engine run;
-// its run-log lines and its output are compared whole. Then what the case
+// Every case of the interpreter case file runs through the script
+// interpreter; its run-log lines and its output are compared whole. Then what the case
 // file cannot show well: stopping a loop, very long texts and arguments.
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 namespace gleanwork::test {
 namespace {
 
-// What a script wrote: its run-log lines (between the empty line after
-// "Starting script..." and "Agent completed.") and the output file's bytes.
+// What a script wrote: its run-log lines (those after "Starting script..."
+// and an empty line) and the output file's bytes.
 struct ScriptResult {
     std::vector<std::string> log;
     std::string output;
@@ -45,20 +45,19 @@ ScriptResult RunScriptOver(AgentDefinition agent, const std::string& source,
     return {{log.lines.begin() + skipped, log.lines.end()}, ReadFile(agent.FILE)};
 }
 
-const std::string kCaseFile = GLEANWORK_TEST_DATA "/interpreter/cases.txt";
-std::vector<std::string> caseFileErrors;
-const std::vector<Case> kCases = ReadCaseFile(
-    kCaseFile, {"script", "source", "log", "output", "dbinsert", "dbupdate"}, caseFileErrors);
+const CaseFile kCaseFile =
+    ReadCaseFile(GLEANWORK_TEST_DATA "/interpreter/cases.txt",
+                 {"script", "source", "log", "output", "dbinsert", "dbupdate"});
 
 TEST(InterpreterCaseFile, ReadsWithoutErrors) {
-    EXPECT_EQ(caseFileErrors, std::vector<std::string>());
+    EXPECT_EQ(kCaseFile.errors, std::vector<std::string>());
 }
 
 class InterpreterCase : public ::testing::TestWithParam<Case> {};
 
 TEST_P(InterpreterCase, GivesItsLogAndOutput) {
     const Case& expected = GetParam();
-    SCOPED_TRACE(kCaseFile + ":" + std::to_string(expected.line));
+    SCOPED_TRACE(expected.where);
     AgentDefinition agent;
     agent.name = "Case";
     agent.SCRIPT = expected.Lines("script");
@@ -69,7 +68,7 @@ TEST_P(InterpreterCase, GivesItsLogAndOutput) {
     EXPECT_EQ(result.output, expected.Text("output"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, InterpreterCase, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Cases, InterpreterCase, ::testing::ValuesIn(kCaseFile.cases),
                          [](const auto& param) { return TestNameOf(param.param.name); });
 
 using Lines = std::vector<std::string>;

@@ -10,23 +10,19 @@
 namespace gleanwork::test {
 namespace {
 
-const std::string kCaseFile = GLEANWORK_TEST_DATA "/http/cases.txt";
-std::vector<std::string> caseFileErrors;
-const std::vector<Case> kCases =
-    ReadCaseFile(kCaseFile,
-                 {"agent", "reply", "requests", "log", "text", "result", "fail-last", "no-socket",
-                  "stderr", "socket-start-error"},
-                 caseFileErrors);
+const CaseFile kCaseFile = ReadCaseFile(GLEANWORK_TEST_DATA "/http/cases.txt",
+                                        {"agent", "reply", "requests", "log", "text", "result",
+                                         "fail-last", "no-socket", "stderr", "socket-start-error"});
 
 TEST(HttpCaseFile, ReadsWithoutErrors) {
-    EXPECT_EQ(caseFileErrors, std::vector<std::string>());
+    EXPECT_EQ(kCaseFile.errors, std::vector<std::string>());
 }
 
 class HttpCase : public ::testing::TestWithParam<Case> {};
 
 TEST_P(HttpCase, SendsItsRequestsAndGivesItsLogAndText) {
     const Case& expected = GetParam();
-    SCOPED_TRACE(kCaseFile + ":" + std::to_string(expected.line));
+    SCOPED_TRACE(expected.where);
     const TempFolder folder;
     WriteFile(folder / "case.agt", expected.Text("agent") + "\n");
     const std::string startError = expected.Text("socket-start-error");
@@ -58,7 +54,7 @@ TEST_P(HttpCase, SendsItsRequestsAndGivesItsLogAndText) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, HttpCase, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Cases, HttpCase, ::testing::ValuesIn(kCaseFile.cases),
                          [](const auto& param) { return TestNameOf(param.param.name); });
 
 }  // namespace

@@ -31,19 +31,29 @@ void MakeCertificate(const std::string& folder, const std::string& name,
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
-// `openssl s_server -HTTP` on a free port of `address`: each file of `folder`
-// is a whole reply. Port() is 0 when it could not listen.
+// Reads the next line of `stream` into `line`, without its line feed; false
+// at the end of the stream.
+bool ReadLine(std::FILE* stream, std::string& line) {
+    line.clear();
+    int c = std::fgetc(stream);
+    for (; c != EOF && c != '\n'; c = std::fgetc(stream)) {
+        line.push_back(static_cast<char>(c));
+    }
+    return c != EOF || !line.empty();
+}
+
+// `openssl s_server -HTTP` on a free port of 127.0.0.1: each file of
+// `folder` is a whole reply. Port() is 0 when it could not listen.
 class TlsServer {
 public:
-    TlsServer(const std::string& folder, const std::string& address, const std::string& options) {
-        const std::string script = "cd '" + folder + "' && exec openssl s_server -HTTP -accept '" +
-                                   address + ":0' " + options + " 2>&1";
+    TlsServer(const std::string& folder, const std::string& options) {
+        const std::string script = "cd '" + folder +
+                                   "' && exec openssl s_server -HTTP -accept 127.0.0.1:0 " +
+                                   options + " 2>&1";
         output_ = ::popen(("echo $$; " + script).c_str(), "r");
-        char line[256];
         // The shell's process id, then "ACCEPT 127.0.0.1:PORT" once it listens.
-        for (int at = 0; output_ != nullptr && std::fgets(line, sizeof line, output_) != nullptr;
-             ++at) {
-            const std::string text = line;
+        std::string text;
+        for (int at = 0; output_ != nullptr && ReadLine(output_, text); ++at) {
             if (at == 0) {
                 pid_ = std::atoi(text.c_str());
             } else if (text.starts_with("ACCEPT ")) {
@@ -85,7 +95,7 @@ protected:
     static std::string Serve(const std::string& name) {
         return "-cert " + name + ".pem -key " + name + ".key";
     }
-    static std::string At(const TlsServer& server, const std::string& host = "127.0.0.1") {
+    static std::string At(const TlsServer& server, const std::string& host) {
         return "https://" + host + ":" + std::to_string(server.Port()) + "/page";
     }
 
@@ -112,8 +122,7 @@ TEST_F(HttpsFetch, VerifiesChainNameAndDates) {
         {"expired", "127.0.0.1", -1, failed + "127.0.0.1 failed: certificate has expired"},
     };
     for (const auto& row : cases) {
-        const TlsServer server(folder.Path(), "127.0.0.1",
-                               Serve(row.certificate) + row.serverOptions);
+        const TlsServer server(folder.Path(), Serve(row.certificate) + row.serverOptions);
         Fetch fetch(At(server, row.host));
         EXPECT_EQ(fetch.Run(), row.result) << row.certificate;
         EXPECT_EQ(fetch.log.lines.back(), row.lastLine);

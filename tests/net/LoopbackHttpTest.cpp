@@ -59,19 +59,14 @@ TEST(HttpSocket, AReceiveThatTimesOutOrIsResetKeepsWhatCame) {
     }
 }
 
-// Runs `fetch`, which must fail to connect to `port`.
-void ExpectConnectFailure(Fetch& fetch, int port) {
+TEST(HttpSocket, AConnectionThatCannotBeMadeFails) {
+    const RefusingPort refusing;
+    Fetch fetch(refusing.Url());
     testing::internal::CaptureStderr();
     EXPECT_EQ(fetch.Run(), -1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: connect() failed");
-    EXPECT_EQ(fetch.log.lines,
-              (std::vector<std::string>{ContactingLine(port), "ERROR: Failed to connect"}));
-}
-
-TEST(HttpSocket, AConnectionThatCannotBeMadeFails) {
-    const RefusingPort refusing;
-    Fetch refused("http://127.0.0.1:" + std::to_string(refusing.Port()) + "/");
-    ExpectConnectFailure(refused, refusing.Port());
+    EXPECT_EQ(fetch.log.lines, (std::vector<std::string>{ContactingLine(refusing.Port()),
+                                                         "ERROR: Failed to connect"}));
 }
 
 TEST(HttpRun, AScriptRunsOverTheBodyAndOnlyAnEmptyBodyIsNoSource) {
@@ -86,7 +81,7 @@ TEST(HttpRun, AScriptRunsOverTheBodyAndOnlyAnEmptyBodyIsNoSource) {
     RecordingRunLog log, empty, failed;
     AgentEngine(agent, &log).Run();
     AgentEngine(agent, &empty).Run();
-    agent.URL = "http://127.0.0.1:" + std::to_string(refusing.Port()) + "/";
+    agent.URL = refusing.Url();
     testing::internal::CaptureStderr();
     AgentEngine(agent, &failed).Run();
     testing::internal::GetCapturedStderr();
@@ -129,11 +124,10 @@ TEST(HttpConcurrency, EnginesFetchingAtOnceKeepTheirOwnReplies) {
 }
 
 TEST(FetchPages, WalksPagesOfResultsAndTheirDetailPagesWithTheSessionCookie) {
-    std::vector<std::string> errors;
-    const Case walk = ReadCaseFile(GLEANWORK_TEST_DATA "/net/walk.txt",
-                                   {"script", "reply", "requests", "output"}, errors)
-                          .at(0);
-    EXPECT_EQ(errors, std::vector<std::string>());
+    const CaseFile file = ReadCaseFile(GLEANWORK_TEST_DATA "/net/walk.txt",
+                                       {"script", "reply", "requests", "output"});
+    EXPECT_EQ(file.errors, std::vector<std::string>());
+    const Case& walk = file.cases.at(0);
     LoopbackServer server({});
     const auto withPort = [&server](std::vector<std::string> texts) {
         for (std::string& text : texts) {

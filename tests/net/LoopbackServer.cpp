@@ -45,8 +45,8 @@ LoopbackServer::~LoopbackServer() {
     thread_.join();
 }
 
-std::string LoopbackServer::Url(std::string_view path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + std::string(path);
+std::string LoopbackUrl(int port, std::string_view path) {
+    return "http://127.0.0.1:" + std::to_string(port) + std::string(path);
 }
 
 void LoopbackServer::Script(std::vector<ScriptedReply> replies) {

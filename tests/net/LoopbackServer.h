@@ -24,6 +24,9 @@ struct ScriptedReply {
     Ending ending = Ending::Close;
 };
 
+// "http://127.0.0.1:" and `port`, followed by `path`.
+std::string LoopbackUrl(int port, std::string_view path = "/");
+
 // A reply made of `text` sent whole, then closed.
 inline ScriptedReply Reply(std::string text) {
     return {{std::move(text)}};
@@ -43,8 +46,7 @@ public:
     // Replaces the replies still to come (for replies that name the server).
     void Script(std::vector<ScriptedReply> replies);
     int Port() const { return port_; }
-    // "http://127.0.0.1:" and the port, followed by `path`.
-    std::string Url(std::string_view path = "/") const;
+    std::string Url(std::string_view path = "/") const { return LoopbackUrl(port_, path); }
     std::vector<std::string> Requests() const;
 
 private:
@@ -66,6 +68,7 @@ class RefusingPort {
 public:
     RefusingPort();
     int Port() const { return port_; }
+    std::string Url() const { return LoopbackUrl(port_); }
 
 private:
     int port_ = 0;

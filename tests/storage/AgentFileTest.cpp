@@ -13,12 +13,11 @@ namespace gleanwork::test {
 namespace {
 
 TEST(AgentFile, ReadsAndSavesTheCaseFile) {
-    std::vector<std::string> errors;
-    const std::vector<Case> cases = ReadCaseFile(GLEANWORK_TEST_DATA "/storage/agent-files.txt",
-                                                 {"stored", "saved", "unreadable"}, errors);
-    EXPECT_EQ(errors, std::vector<std::string>());
+    const CaseFile file = ReadCaseFile(GLEANWORK_TEST_DATA "/storage/agent-files.txt",
+                                       {"stored", "saved", "unreadable"});
+    EXPECT_EQ(file.errors, std::vector<std::string>());
     const TempFolder folder;
-    for (const Case& c : cases) {
+    for (const Case& c : file.cases) {
         SCOPED_TRACE(c.name);
         WriteFile(folder / "stored", c.Text("stored") + "\n");
         AgentDefinition agent = MakeAgent("Case");

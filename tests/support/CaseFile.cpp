@@ -54,10 +54,11 @@ std::string Case::Text(const std::string& section) const {
 
 Table ReadTable(const std::string& path, const std::string& name,
                 std::vector<std::string>& errors) {
-    const std::vector<Case> cases = ReadCaseFile(path, {"rows"}, errors);
-    const auto table = std::find_if(cases.begin(), cases.end(),
+    const CaseFile file = ReadCaseFile(path, {"rows"});
+    errors.insert(errors.end(), file.errors.begin(), file.errors.end());
+    const auto table = std::find_if(file.cases.begin(), file.cases.end(),
                                     [&name](const Case& each) { return each.name == name; });
-    if (table == cases.end()) {
+    if (table == file.cases.end()) {
         errors.push_back(path + ": no table " + name);
         return {};
     }
@@ -75,42 +76,41 @@ Table ReadTable(const std::string& path, const std::string& name,
     return rows;
 }
 
-std::vector<Case> ReadCaseFile(const std::string& path, const std::set<std::string>& sections,
-                               std::vector<std::string>& errors) {
+CaseFile ReadCaseFile(const std::string& path, const std::set<std::string>& sections) {
     std::istringstream in(ReadFile(path));
-    std::vector<Case> cases;
+    CaseFile file;
     std::vector<std::string>* section = nullptr;
     bool escaped = false;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
-        const std::string where = path + ":" + std::to_string(number) + ": ";
+        const std::string where = path + ":" + std::to_string(number);
         if (line.starts_with("=== ")) {
-            cases.push_back({line.substr(4), number, {}});
+            file.cases.push_back({line.substr(4), where, {}});
             section = nullptr;
-        } else if (line.starts_with("--- ") && !cases.empty()) {
+        } else if (line.starts_with("--- ") && !file.cases.empty()) {
             escaped = line.ends_with(" escaped");
             const std::string name = line.substr(4, line.size() - (escaped ? 12 : 4));
             if (sections.count(name) == 0) {
-                errors.push_back(where + "unknown section " + name);
+                file.errors.push_back(where + ": unknown section " + name);
             }
-            section = &cases.back().sections.emplace(name, std::vector<std::string>())->second;
+            section = &file.cases.back().sections.emplace(name, std::vector<std::string>())->second;
         } else if (section != nullptr && !line.starts_with("##")) {
             section->push_back(escaped ? Unescape(line) : line);
         } else if (!line.empty() && !line.starts_with("##")) {
-            errors.push_back(where + "text outside a section");
+            file.errors.push_back(where + ": text outside a section");
         }
     }
-    if (cases.empty()) {
-        errors.push_back(path + ": no cases");
+    if (file.cases.empty()) {
+        file.errors.push_back(path + ": no cases");
     }
-    for (Case& c : cases) {
+    for (Case& c : file.cases) {
         for (auto& [name, lines] : c.sections) {
             while (!lines.empty() && lines.back().empty()) {
                 lines.pop_back();
             }
         }
     }
-    return cases;
+    return file;
 }
 
 std::string TestNameOf(const std::string& name) {

@@ -14,7 +14,7 @@ namespace gleanwork::test {
 // stand for their bytes. Lines that begin with "##" are comments.
 struct Case {
     std::string name;
-    int line = 0;  // where the case begins in its file
+    std::string where;  // "path:line" of its "===" line
     std::multimap<std::string, std::vector<std::string>> sections;
 
     bool Has(const std::string& section) const { return sections.count(section) > 0; }
@@ -23,11 +23,15 @@ struct Case {
     std::string Text(const std::string& section) const;                // the first text
 };
 
-// The cases of the file at `path`; each fault of form (a section not in
-// `sections`, text outside a case) goes to `errors`, as does a file without
-// cases.
-std::vector<Case> ReadCaseFile(const std::string& path, const std::set<std::string>& sections,
-                               std::vector<std::string>& errors);
+// The cases of a case file, and its faults of form ("path:line: what"): a
+// section not among the known ones, text outside a case, no case at all.
+struct CaseFile {
+    std::vector<Case> cases;
+    std::vector<std::string> errors;
+};
+
+// The case file at `path`, whose sections may be those of `sections`.
+CaseFile ReadCaseFile(const std::string& path, const std::set<std::string>& sections);
 
 // A table of a case file: the lines of section "rows" of case `name`, each
 // cut at "=>" into fields without their surrounding spaces.

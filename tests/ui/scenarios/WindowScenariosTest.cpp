@@ -53,8 +53,7 @@ constexpr int kCloseMs = 500;
 
 // Opens the editor on `agent` and works it with `script` once it is up; a
 // script that leaves it open fails the test. True when OK closed it.
-bool RunEditor(AgentDefinition& agent, const Script& script,
-               AgentEditorMode mode = AgentEditorMode::Edit, const AgentCatalogue& catalogue = {}) {
+bool RunEditor(AgentDefinition& agent, const Script& script, const AgentCatalogue& catalogue = {}) {
     const auto watch = test::WhenModalWindow<PropertySheet>([script](PropertySheet& sheet) {
         script(sheet);
         if (sheet.isVisible()) {
@@ -62,7 +61,7 @@ bool RunEditor(AgentDefinition& agent, const Script& script,
             QFAIL("the editor was left open");
         }
     });
-    return RunAgentEditor(nullptr, mode, agent, catalogue);
+    return RunAgentEditor(nullptr, AgentEditorMode::Edit, agent, catalogue);
 }
 
 template <typename Control = QLineEdit>
@@ -182,8 +181,7 @@ void Click(CAgentOutputDlg& window, const char* button) {
     window.findChild<QPushButton*>(QLatin1String(button))->click();
 }
 
-// Clicks `button` (Step or Continue) and waits until the run pauses before
-// `lineIndex`.
+// The window's status line up to its first " - ".
 QString Status(const CAgentOutputDlg& window) {
     return window.statusLine()->text().section(QStringLiteral(" - "), 0, 0);
 }
@@ -371,9 +369,10 @@ private slots:
                 replies.push_back(test::Reply(row[1] + "\r\n\r\nx"));
             }
             test::LoopbackServer server(replies);
+            const test::RefusingPort refusing;
             AgentDefinition agent = MakeEndlessAgent(*folder_ / "source.txt");
             if (row[0] == "refused") {
-                agent.URL = "http://127.0.0.1:" + std::to_string(test::RefusingPort().Port()) + "/";
+                agent.URL = refusing.Url();
             } else if (row[0] != "file") {
                 agent.URL = row[0] + server.Url().substr(4);
             }
@@ -540,11 +539,10 @@ private slots:
     }
 
     void definitionsGoThroughThePagesAndBack() {
-        std::vector<std::string> errors;
-        const std::vector<test::Case> cases = test::ReadCaseFile(
-            GLEANWORK_TEST_DATA "/editor/round-trip.txt", {"stored", "revisit", "saved"}, errors);
-        QVERIFY(errors.empty());
-        for (const test::Case& c : cases) {
+        const test::CaseFile file = test::ReadCaseFile(GLEANWORK_TEST_DATA "/editor/round-trip.txt",
+                                                       {"stored", "revisit", "saved"});
+        QVERIFY(file.errors.empty());
+        for (const test::Case& c : file.cases) {
             AgentDefinition agent = SampleWith(c.Text("stored"));
             QVERIFY(RunEditor(agent, [&c](PropertySheet& sheet) {
                 for (const std::string& page : c.Lines("revisit")) {
@@ -563,9 +561,7 @@ private slots:
     void aWholeEditThroughTheDialog() {
         AgentCatalogue catalogue;
         AgentDefinition& agent = catalogue.AddAgent(test::SampleAgent());
-        const auto edit = [&](const Script& script) {
-            return RunEditor(agent, script, AgentEditorMode::Edit, catalogue);
-        };
+        const auto edit = [&](const Script& script) { return RunEditor(agent, script, catalogue); };
         QVERIFY(!edit([](PropertySheet& sheet) {
             Find(sheet, "agentName")->setText("Other");
             Find(sheet, "agentName")->setText("Weather");  // no change
@@ -618,7 +614,7 @@ private slots:
                     sheet.okButton()->click();
                 }
             };
-            QVERIFY(RunEditor(agent, rename, AgentEditorMode::Edit, catalogue));
+            QVERIFY(RunEditor(agent, rename, catalogue));
             QVERIFY2(seen->acted != row[1].empty() && seen->text.contains(ToQ(row[1])),
                      row[0].c_str());
             QCOMPARE(agent.name, row[1].empty() ? row[0] : "Renamed");

@@ -21,16 +21,15 @@ struct ModalSeen {
 
 // Watches, every few milliseconds, for a modal `Window` other than the one
 // active when the watch was set, and works it with `work` once, on the next
-// turn of the event loop. Any other modal widget still up after `timeoutMs`
+// turn of the event loop. Any other modal widget still up after five seconds
 // is closed, so that no test waits for ever. Set the watch before the call
 // that opens the modal window; releasing the result ends it.
 template <typename Window>
-std::shared_ptr<ModalSeen> WhenModalWindow(std::function<void(Window&)> work,
-                                           int timeoutMs = 5000) {
+std::shared_ptr<ModalSeen> WhenModalWindow(std::function<void(Window&)> work) {
     auto seen = std::make_shared<ModalSeen>();
     auto* timer = new QTimer(qApp);
     const QPointer<QWidget> before = QApplication::activeModalWidget();
-    auto ticksLeft = std::make_shared<int>(timeoutMs / 10);
+    auto ticksLeft = std::make_shared<int>(500);  // of 10 ms
     QObject::connect(timer, &QTimer::timeout, timer, [=, watched = std::weak_ptr(seen)] {
         const std::shared_ptr<ModalSeen> held = watched.lock();
         QWidget* modal = QApplication::activeModalWidget();
