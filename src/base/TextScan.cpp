@@ -1,6 +1,7 @@
 #include "base/TextScan.h"
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 
 namespace gleanwork {
@@ -9,6 +10,13 @@ std::string_view TrimWhitespace(std::string_view text) {
     const auto first = std::find_if_not(text.begin(), text.end(), IsWhitespace);
     const auto last = std::find_if_not(text.rbegin(), text.rend(), IsWhitespace).base();
     return first < last ? std::string_view(first, last) : std::string_view();
+}
+
+std::string LowerCase(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
 }
 
 std::int64_t ReadDecimal(std::string_view text) {

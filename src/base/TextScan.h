@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace gleanwork {
@@ -12,6 +13,9 @@ constexpr bool IsWhitespace(char c) {
 
 // `text` without leading and trailing white space.
 std::string_view TrimWhitespace(std::string_view text);
+
+// `text` with its letters in lower case.
+std::string LowerCase(std::string_view text);
 
 // Reads the decimal integer at the start of `text`: leading white space, an
 // optional sign, then digits up to the first other character. No digits

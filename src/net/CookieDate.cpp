@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <string>
+
+#include "base/TextScan.h"
 
 namespace gleanwork {
 
@@ -54,10 +54,7 @@ bool ReadMonth(std::string_view token, int& month) {
     if (token.size() < 3) {
         return false;
     }
-    std::string lower(token.substr(0, 3));
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const auto found = std::find(kMonths.begin(), kMonths.end(), lower);
+    const auto found = std::find(kMonths.begin(), kMonths.end(), LowerCase(token.substr(0, 3)));
     month = static_cast<int>(found - kMonths.begin());
     return found != kMonths.end();
 }

@@ -1,7 +1,6 @@
 #include "net/CookieJar.h"
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 
 #include "base/TextScan.h"
@@ -23,13 +22,6 @@ std::string_view Trimmed(std::string_view text) {
         return {};
     }
     return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
-}
-
-std::string LowerCase(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
 }
 
 bool IsIpAddress(std::string_view host) {

@@ -42,13 +42,18 @@ void SendRequest(const SourceContext& context, StreamSocket& socket, std::string
     socket.Send("\r\n");
 }
 
-bool PastFetchDeadline(const SourceContext& context) {
-    return HttpLimits::Clock::now() >= context.limits.fetchDeadline;
-}
-
-void ReportFetchTooLong(const SourceContext& context) {
+// Whether a failed step ended the fetch for a reason of its own (a stop, the
+// time limit, reported here); otherwise the caller reports the step's failure.
+bool EndedByLimits(const SourceContext& context) {
+    if (context.limits.Stopped()) {
+        return true;
+    }
+    if (HttpLimits::Clock::now() < context.limits.fetchDeadline) {
+        return false;
+    }
     const auto seconds = std::chrono::ceil<std::chrono::seconds>(context.limits.fetch).count();
     context.LogLine("ERROR: The fetch took longer than " + std::to_string(seconds) + " seconds");
+    return true;
 }
 
 // Receives until the peer closes the connection, the head into `head` and
@@ -71,11 +76,7 @@ bool ReceiveReply(const SourceContext& context, StreamSocket& socket, std::strin
             }
             continue;
         }
-        if (received < 0 && context.limits.Stopped()) {
-            return false;
-        }
-        if (received < 0 && PastFetchDeadline(context)) {
-            ReportFetchTooLong(context);
+        if (received < 0 && EndedByLimits(context)) {
             return false;
         }
         if (received < 0) {
@@ -85,19 +86,6 @@ bool ReceiveReply(const SourceContext& context, StreamSocket& socket, std::strin
     }
     reply.Finish();
     return true;
-}
-
-// Whether a failed step ended the fetch for a reason of its own (a stop, the
-// time limit, reported here); otherwise the caller reports the step's failure.
-bool EndedByLimits(const SourceContext& context) {
-    if (context.limits.Stopped()) {
-        return true;
-    }
-    if (PastFetchDeadline(context)) {
-        ReportFetchTooLong(context);
-        return true;
-    }
-    return false;
 }
 
 void ReportFailure(const SourceContext& context, const std::string& logLine,
@@ -134,20 +122,18 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
         context.origin = CookieOriginOf(url);
         std::vector<SocketAddress> addresses;
         if (ResolveHost(addresses, route.host, route.port, context.limits) == 0) {
-            if (EndedByLimits(context)) {
-                return -1;
+            if (!EndedByLimits(context)) {
+                context.LogLine("ERROR: Unable to resolve IP address for host: " + route.host);
             }
-            context.LogLine("ERROR: Unable to resolve IP address for host: " + route.host);
             return -1;
         }
         context.LogLine("Contacting host: " + route.host + " (port " + std::to_string(route.port) +
                         ")...");
         if (!socket->Connect(addresses)) {
-            if (EndedByLimits(context)) {
-                return -1;
+            if (!EndedByLimits(context)) {
+                WriteStandardError("ERROR: connect() failed");
+                context.LogLine("ERROR: Failed to connect");
             }
-            WriteStandardError("ERROR: connect() failed");
-            context.LogLine("ERROR: Failed to connect");
             return -1;
         }
         if (route.secure && !OpenSecureChannel(context, socket, route.originHost, route.originPort,

@@ -3,33 +3,21 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
-#include <sys/eventfd.h>
 
-#include <cstdint>
 #include <memory>
-#include <mutex>
 #include <system_error>
 #include <thread>
 
-#include "base/FileDescriptor.h"
+#include "net/StopSignal.h"
 
 namespace gleanwork {
 
-namespace {
-
-// What the caller and the worker share; the last of them to go frees it.
-struct CallState {
-    std::mutex mutex;
-    bool done = false;
-    FileDescriptor finished{::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)};
-};
-
-}  // namespace
-
 WaitResult RunLeavable(std::function<void()> work, std::chrono::steady_clock::time_point deadline,
                        const StopSignal* stop) {
-    auto state = std::make_shared<CallState>();
-    if (!state->finished.IsOpen()) {
+    // Raised once `work` has finished; the last of the caller and the worker
+    // to go frees it.
+    auto finished = std::make_shared<StopSignal>();
+    if (finished->Descriptor() < 0) {
         work();
         return WaitResult::Ready;
     }
@@ -39,22 +27,17 @@ WaitResult RunLeavable(std::function<void()> work, std::chrono::steady_clock::ti
     sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &previous);
     try {
-        std::thread([state, work = std::move(work)] {
+        std::thread([finished, work = std::move(work)] {
             work();
-            const std::lock_guard lock(state->mutex);
-            state->done = true;
-            const std::uint64_t one = 1;
-            [[maybe_unused]] const ssize_t written =
-                ::write(state->finished.Get(), &one, sizeof one);
+            finished->Raise();
         }).detach();
     } catch (const std::system_error&) {
         pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         return WaitResult::Failed;
     }
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    const WaitResult waited = WaitReady(state->finished.Get(), POLLIN, deadline, stop);
-    const std::lock_guard lock(state->mutex);
-    return state->done ? WaitResult::Ready : waited;
+    const WaitResult waited = WaitReady(finished->Descriptor(), POLLIN, deadline, stop);
+    return finished->Raised() ? WaitResult::Ready : waited;
 }
 
 }  // namespace gleanwork

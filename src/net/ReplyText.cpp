@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <new>
 #include <string_view>
-#include <vector>
 
 #include "base/TextScan.h"
 #include "net/HugePages.h"
@@ -26,11 +25,7 @@ constexpr std::size_t kSmallReply = std::size_t{64} << 10;
 
 // The "Content-Length" that `head` names, or 0.
 std::size_t NamedLength(std::string_view head) {
-    std::vector<std::string_view> lines;
-    for (std::string_view line = ReadHeaderLine(head); !line.empty(); line = ReadHeaderLine(head)) {
-        lines.push_back(line);
-    }
-    const std::int64_t length = ReadDecimal(FindHeader("Content-Length", lines));
+    const std::int64_t length = ReadDecimal(FindHeader("Content-Length", HeaderLines(head)));
     return length > 0 ? static_cast<std::size_t>(length) : 0;
 }
 

@@ -57,6 +57,14 @@ std::string_view ReadHeaderLine(std::string_view& text) {
     return line;
 }
 
+std::vector<std::string_view> HeaderLines(std::string_view head) {
+    std::vector<std::string_view> lines;
+    for (std::string_view line = ReadHeaderLine(head); !line.empty(); line = ReadHeaderLine(head)) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 std::string_view FindHeader(std::string_view name, const std::vector<std::string_view>& lines) {
     for (const std::string_view line : lines) {
         const std::size_t nameEnd = std::min(line.find(':'), line.size());
@@ -68,10 +76,7 @@ std::string_view FindHeader(std::string_view name, const std::vector<std::string
 }
 
 bool ParseResponseHead(SourceContext& context, std::string_view head) {
-    std::vector<std::string_view> lines;
-    for (std::string_view line = ReadHeaderLine(head); !line.empty(); line = ReadHeaderLine(head)) {
-        lines.push_back(line);
-    }
+    const std::vector<std::string_view> lines = HeaderLines(head);
     const std::string_view statusLine = lines.empty() ? std::string_view() : lines.front();
     if (context.cookies != nullptr) {
         StoreCookies(context, lines);

@@ -13,6 +13,10 @@ namespace gleanwork {
 // `text` as it is.
 std::string_view ReadHeaderLine(std::string_view& text);
 
+// The lines of a reply's head, without their CR LF, up to the first empty
+// line or the first text without a CR LF.
+std::vector<std::string_view> HeaderLines(std::string_view head);
+
 // The second space-separated word of a status line: its status code.
 std::string_view StatusCode(std::string_view statusLine);
 

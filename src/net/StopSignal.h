@@ -6,9 +6,10 @@
 
 namespace gleanwork {
 
-// A stop request that blocking waits can watch along with their socket: once
-// raised it stays raised, and its descriptor stays readable. Raise is safe
-// from any thread and from a signal handler.
+// A stop request (or any other one-time event, such as the end of a task)
+// that blocking waits can watch along with their socket: once raised it stays
+// raised, and its descriptor stays readable. Raise is safe from any thread
+// and from a signal handler.
 class StopSignal {
 public:
     StopSignal();

@@ -9,10 +9,10 @@
 #include <cerrno>
 #include <climits>
 #include <span>
-#include <system_error>
 #include <vector>
 
 #include "base/OwnedHandle.h"
+#include "storage/SystemReason.h"
 
 namespace gleanwork {
 
@@ -180,7 +180,7 @@ std::string TlsStream::Failure() {
         return X509_verify_cert_error_string(verified);
     }
     if (innerError_ != 0) {
-        return std::generic_category().message(innerError_);
+        return SystemReason(innerError_);
     }
     const char* reason = code != 0 ? ERR_reason_error_string(code) : nullptr;
     return reason != nullptr ? reason : "the server closed the connection";

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <random>
 
 #include "base/FileDescriptor.h"
 #include "storage/FileWriting.h"
@@ -19,15 +18,7 @@ constexpr int kNameAttempts = 100;
 
 // `path` followed by "." and random letters and digits.
 std::string TemporaryName(const std::string& path) {
-    static constexpr std::string_view kLetters =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937 random{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
-    std::string name = path + '.';
-    while (name.size() < path.size() + kTemporaryNameSuffixLength) {
-        name.push_back(kLetters[pick(random)]);
-    }
-    return name;
+    return path + '.' + RandomLetters(kTemporaryNameSuffixLength - 1);
 }
 
 // The permissions of the regular file at `path`, if there is one.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <random>
 
 namespace gleanwork {
 
@@ -44,6 +45,18 @@ bool WriteAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
+}
+
+std::string RandomLetters(std::size_t count) {
+    static constexpr std::string_view kLetters =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 generator{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
+    std::string letters(count, ' ');
+    for (char& c : letters) {
+        c = kLetters[pick(generator)];
+    }
+    return letters;
 }
 
 void SyncFolderOf(const std::string& path) {

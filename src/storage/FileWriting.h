@@ -18,6 +18,9 @@ FileDescriptor OpenForWriting(const std::string& path, int flags);
 // Writes all of `bytes` to `fd`. False (errno set) when not all got there.
 bool WriteAll(int fd, std::string_view bytes);
 
+// `count` random letters and digits, for the name of a temporary file.
+std::string RandomLetters(std::size_t count);
+
 // Makes a rename or a new name inside `path`'s folder durable.
 void SyncFolderOf(const std::string& path);
 

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <random>
 
 #include "base/OwnedHandle.h"
 
@@ -17,6 +16,7 @@ namespace {
 
 constexpr std::string_view kTempMark = ".gleanwork-";
 constexpr std::size_t kTempSuffixLength = 6;
+constexpr int kNameAttempts = 100;
 // A temporary file's name keeps at most this much of the target's name, so
 // that it stays within the file system's limit for a name.
 constexpr std::size_t kMostNameInTemp = 200;
@@ -31,16 +31,9 @@ std::string TempPrefix(const std::string& path) {
     return std::string(".").append(NameOf(path).substr(0, kMostNameInTemp)).append(kTempMark);
 }
 
-std::string RandomSuffix() {
-    static constexpr std::string_view kLetters =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937 generator{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
-    std::string suffix(kTempSuffixLength, ' ');
-    for (char& c : suffix) {
-        c = kLetters[pick(generator)];
-    }
-    return suffix;
+// A new random name for a temporary file of `path`, in its folder.
+std::string FreshTempName(const std::string& path) {
+    return FolderOf(path) + "/" + TempPrefix(path) + RandomLetters(kTempSuffixLength);
 }
 
 // Removes the temporary files that killed runs of `path` left behind. A live
@@ -81,8 +74,9 @@ bool OutputFile::Open(const std::string& path, bool append, int& error) {
         error = EISDIR;
         return false;
     }
-    if ((exists && !S_ISREG(info.st_mode)) || append) {
-        kind_ = exists && !S_ISREG(info.st_mode) ? Kind::Direct : Kind::Append;
+    const bool special = exists && !S_ISREG(info.st_mode);  // a pipe, a device
+    if (special || append) {
+        kind_ = special ? Kind::Direct : Kind::Append;
         fd_ = OpenForWriting(path, O_CREAT | O_APPEND);
         if (!fd_.IsOpen()) {
             return Failed(error);
@@ -107,8 +101,8 @@ bool OutputFile::OpenTemporary(int& error) {
     const std::string folder = FolderOf(path_);
     fd_.Reset(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
     if (!fd_.IsOpen() && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-        for (int attempt = 0; attempt < 100 && !fd_.IsOpen(); ++attempt) {
-            tempName_ = folder + "/" + TempPrefix(path_) + RandomSuffix();
+        for (int attempt = 0; attempt < kNameAttempts && !fd_.IsOpen(); ++attempt) {
+            tempName_ = FreshTempName(path_);
             fd_.Reset(::open(tempName_.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666));
             if (!fd_.IsOpen() && errno != EEXIST) {
                 break;
@@ -132,9 +126,8 @@ bool OutputFile::Write(std::string_view bytes, int& error) {
 // Gives the unnamed file a temporary name beside the target.
 bool OutputFile::NameTemporary(int& error) {
     const std::string self = "/proc/self/fd/" + std::to_string(fd_.Get());
-    const std::string stem = FolderOf(path_) + "/" + TempPrefix(path_);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempName_ = stem + RandomSuffix();
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        tempName_ = FreshTempName(path_);
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tempName_.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             return true;
         }
