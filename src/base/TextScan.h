@@ -11,6 +11,20 @@ constexpr bool IsWhitespace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// The value of `c` as a digit in `base` (up to 16; letters in either case),
+// or -1 when it is none.
+constexpr int DigitValue(char c, int base) {
+    int value = 99;
+    if (c >= '0' && c <= '9') {
+        value = c - '0';
+    } else if (c >= 'a' && c <= 'f') {
+        value = c - 'a' + 10;
+    } else if (c >= 'A' && c <= 'F') {
+        value = c - 'A' + 10;
+    }
+    return value < base ? value : -1;
+}
+
 // `text` without leading and trailing white space.
 std::string_view TrimWhitespace(std::string_view text);
 

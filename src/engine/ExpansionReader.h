@@ -96,28 +96,14 @@ private:
         name_.clear();
     }
 
-    // The value of one hexadecimal digit, or -1 for any other character.
-    static int HexDigitValue(char c) {
-        if (c >= '0' && c <= '9') {
-            return c - '0';
-        }
-        if (c >= 'a' && c <= 'f') {
-            return c - 'a' + 10;
-        }
-        if (c >= 'A' && c <= 'F') {
-            return c - 'A' + 10;
-        }
-        return -1;
-    }
-
     // The code that the two characters after "\x" spell: their leading
     // hexadecimal digits, 0 when the first is no digit.
     static char HexCode(char first, char second) {
-        const int high = HexDigitValue(first);
+        const int high = DigitValue(first, 16);
         if (high < 0) {
             return '\0';
         }
-        const int low = HexDigitValue(second);
+        const int low = DigitValue(second, 16);
         return static_cast<char>(low < 0 ? high : high * 16 + low);
     }
 

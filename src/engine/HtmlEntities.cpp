@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "base/TextScan.h"
+
 namespace gleanwork {
 
 namespace {
@@ -70,18 +72,6 @@ char32_t NumericCode(std::uint32_t code) {
         return kWindows1252[code - 0x80];
     }
     return code;
-}
-
-int DigitValue(char c, int base) {
-    int value = 99;
-    if (c >= '0' && c <= '9') {
-        value = c - '0';
-    } else if (c >= 'a' && c <= 'f') {
-        value = c - 'a' + 10;
-    } else if (c >= 'A' && c <= 'F') {
-        value = c - 'A' + 10;
-    }
-    return value < base ? value : -1;
 }
 
 bool IsNameCharacter(char c) {
