@@ -39,8 +39,23 @@ constexpr std::array<TextKey, 13> kTextKeys{{
 }};
 constexpr std::size_t kKeysBeforeAppend = 2;
 
+// Keys added later, each written only when set and in this order, after the
+// text keys and before the script.
+constexpr std::array<TextKey, 11> kOptionalKeys{{
+    {"INTERVAL", &AgentDefinition::INTERVAL},
+    {"SCHEDULE", &AgentDefinition::SCHEDULE},
+    {"NOTIFYON", &AgentDefinition::NOTIFYON},
+    {"NOTIFYCOMMAND", &AgentDefinition::NOTIFYCOMMAND},
+    {"NOTIFYURL", &AgentDefinition::NOTIFYURL},
+    {"KEEPRUNS", &AgentDefinition::KEEPRUNS},
+    {"IGNORELINES", &AgentDefinition::IGNORELINES},
+    {"IGNOREORDER", &AgentDefinition::IGNOREORDER},
+    {"COOKIEFILE", &AgentDefinition::COOKIEFILE},
+    {"CHARSET", &AgentDefinition::CHARSET},
+    {"ROBOTS", &AgentDefinition::ROBOTS},
+}};
+
 constexpr std::string_view kAppendKey = "APPEND";
-constexpr std::string_view kIntervalKey = "INTERVAL";
 constexpr std::string_view kScriptKey = "SCRIPT";
 constexpr std::string_view kEndScriptKey = "ENDSCRIPT";
 
@@ -48,6 +63,18 @@ std::int32_t ToAppendValue(std::string_view text) {
     const std::int64_t value = ReadDecimal(text);
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(
         value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+template <std::size_t N>
+TextField FindIn(const std::array<TextKey, N>& keys, std::string_view key) {
+    const auto known =
+        std::find_if(keys.begin(), keys.end(), [key](const TextKey& k) { return k.key == key; });
+    return known == keys.end() ? nullptr : known->field;
+}
+
+TextField FindTextField(std::string_view key) {
+    const TextField field = FindIn(kTextKeys, key);
+    return field != nullptr ? field : FindIn(kOptionalKeys, key);
 }
 
 // Applies one key line; returns the index of the next line to look at.
@@ -68,14 +95,8 @@ std::size_t ApplyLine(AgentDefinition& agent, const std::vector<std::string>& li
         agent.APPEND = ToAppendValue(value);
         return at + 1;
     }
-    if (key == kIntervalKey) {
-        agent.INTERVAL = value;
-        return at + 1;
-    }
-    const auto known = std::find_if(kTextKeys.begin(), kTextKeys.end(),
-                                    [key](const TextKey& k) { return k.key == key; });
-    if (known != kTextKeys.end()) {
-        agent.*(known->field) = value;
+    if (const TextField field = FindTextField(key); field != nullptr) {
+        agent.*field = value;
     }
     return at + 1;
 }
@@ -106,8 +127,10 @@ std::string FormatAgentFile(const AgentDefinition& agent) {
         }
         AppendKeyLine(out, kTextKeys[i].key, agent.*(kTextKeys[i].field));
     }
-    if (!agent.INTERVAL.empty()) {
-        AppendKeyLine(out, kIntervalKey, agent.INTERVAL);
+    for (const TextKey& optional : kOptionalKeys) {
+        if (!(agent.*(optional.field)).empty()) {
+            AppendKeyLine(out, optional.key, agent.*(optional.field));
+        }
     }
     AppendLine(out, kScriptKey);
     for (const std::string& line : agent.SCRIPT) {
