@@ -48,7 +48,7 @@ TEST(CookieFile, ReadsAndWritesTheNetscapeFormat) {
 TEST(CookieFile, IsWrittenForItsOwnerAloneAndSaysWhyItFails) {
     const TempInstallFolder folder;
     CookieJar jar;
-    jar.Store("a=1; Max-Age=60", CookieOriginOf("http://shop.test/"), kNow);
+    jar.Store("a=1; Max-Age=60; HttpOnly", CookieOriginOf("http://shop.test/"), kNow);
     jar.Store("tab=x\ty", CookieOriginOf("http://shop.test/"), kNow);
     WriteFile(folder / "jar", "");
     ::chmod((folder / "jar").c_str(), 0644);
@@ -58,7 +58,8 @@ TEST(CookieFile, IsWrittenForItsOwnerAloneAndSaysWhyItFails) {
     EXPECT_EQ(written.cookies, 1U);
     EXPECT_EQ(written.passedOver, 1U);
     EXPECT_EQ(PermissionsOf(folder / "jar"), 0600);
-    EXPECT_THAT(ReadFile(folder / "jar"), ::testing::EndsWith("\t1700000060\ta\t1\n"));
+    EXPECT_THAT(ReadFile(folder / "jar"),
+                ::testing::EndsWith("\n#HttpOnly_shop.test\tFALSE\t/\tFALSE\t1700000060\ta\t1\n"));
 
     const CookieFileResult missing = ReadCookieFile("none-yet", jar, kNow);
     EXPECT_TRUE(missing.done);
