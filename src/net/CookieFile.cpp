@@ -68,7 +68,7 @@ bool ReadCookieLine(std::string_view line, StoredCookie& cookie) {
     }
     cookie.name = fields[5];
     cookie.value = fields.size() == 7 ? fields[6] : std::string_view();
-    return !cookie.domain.empty();
+    return !cookie.domain.empty() && !cookie.domain.starts_with('.');
 }
 
 bool FitsOneLine(const StoredCookie& cookie) {
