@@ -68,7 +68,8 @@ bool ReadCookieLine(std::string_view line, StoredCookie& cookie) {
     }
     cookie.name = fields[5];
     cookie.value = fields.size() == 7 ? fields[6] : std::string_view();
-    return !cookie.domain.empty() && !cookie.domain.starts_with('.');
+    // A domain that begins with "." or "#" would not read back as it is.
+    return !cookie.domain.empty() && cookie.domain.find_first_of(".#") != 0;
 }
 
 bool FitsOneLine(const StoredCookie& cookie) {
