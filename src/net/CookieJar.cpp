@@ -12,9 +12,7 @@ namespace {
 
 constexpr std::size_t kLongestSetCookie = 8192;
 
-// Expiry dates are kept within what the clock can hold (1970 to 2200).
 constexpr std::time_t kEarliestDate = 0;
-constexpr std::time_t kLatestDate = 7258118400;
 
 std::string_view Trimmed(std::string_view text) {
     const std::size_t begin = text.find_first_not_of(" \t");
@@ -97,7 +95,7 @@ void CookieJar::Store(std::string_view setCookie, const CookieOrigin& origin,
     if (!SplitPair(rest.substr(0, semicolon), name, value) || name.empty()) {
         return;
     }
-    Cookie cookie{std::string(name), std::string(value), origin.host, DefaultPath(origin.path)};
+    Cookie cookie{{std::string(name), std::string(value), origin.host, DefaultPath(origin.path)}};
     bool maxAgeSeen = false;
     rest.remove_prefix(std::min(semicolon, rest.size()));
     while (!rest.empty()) {
@@ -120,6 +118,8 @@ void CookieJar::Store(std::string_view setCookie, const CookieOrigin& origin,
             cookie.path = argument;
         } else if (key == "secure") {
             cookie.secure = true;
+        } else if (key == "httponly") {
+            cookie.httpOnly = true;
         } else if (key == "max-age" && !argument.empty()) {
             const std::int64_t seconds = ReadDecimal(argument);
             const std::int64_t bound = std::numeric_limits<std::int32_t>::max();
@@ -128,11 +128,34 @@ void CookieJar::Store(std::string_view setCookie, const CookieOrigin& origin,
             maxAgeSeen = true;
         } else if (key == "expires" && !maxAgeSeen) {
             if (const auto date = ParseCookieDate(argument)) {
-                cookie.expires = Clock::from_time_t(std::clamp(*date, kEarliestDate, kLatestDate));
+                cookie.expires =
+                    Clock::from_time_t(std::clamp(*date, kEarliestDate, kLatestCookieExpiry));
             }
         }
     }
     Replace(std::move(cookie), now);
+}
+
+void CookieJar::Add(const StoredCookie& cookie, Clock::time_point now) {
+    if (!cookie.name.empty() && !cookie.domain.empty()) {
+        Replace(Cookie{cookie}, now);
+    }
+}
+
+std::vector<StoredCookie> CookieJar::List(Clock::time_point now) const {
+    std::vector<const Cookie*> kept;
+    for (const Cookie& cookie : cookies_) {
+        if (cookie.expires > now) {
+            kept.push_back(&cookie);
+        }
+    }
+    std::sort(kept.begin(), kept.end(),
+              [](const Cookie* a, const Cookie* b) { return a->created < b->created; });
+    std::vector<StoredCookie> listed;
+    for (const Cookie* cookie : kept) {
+        listed.push_back(*cookie);
+    }
+    return listed;
 }
 
 void CookieJar::Replace(Cookie cookie, Clock::time_point now) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,25 @@ struct CookieOrigin {
 // The origin of a request to `url` (http:// or https://, the scheme may be
 // left out).
 CookieOrigin CookieOriginOf(std::string_view url);
+
+// The latest expiry a cookie keeps (the start of 2200): later ones are
+// taken as this, within what the clock can hold.
+inline constexpr std::time_t kLatestCookieExpiry = 7258118400;
+
+// One cookie as a jar holds it.
+struct StoredCookie {
+    std::string name;
+    std::string value;
+    std::string domain;  // in lower case, without a leading "."
+    std::string path;
+    bool hostOnly = true;  // false: sent to the hosts under `domain` too
+    bool secure = false;
+    bool httpOnly = false;
+    // The end of a session cookie's life is the end of the session.
+    std::chrono::system_clock::time_point expires = std::chrono::system_clock::time_point::max();
+
+    bool IsSessionCookie() const { return expires == std::chrono::system_clock::time_point::max(); }
+};
 
 // The cookies of one run, kept in memory only. A reply's Set-Cookie values
 // are stored for the origin of its request and sent back, as one Cookie
@@ -40,18 +60,20 @@ public:
     // among equal paths; empty when no cookie belongs there.
     std::string HeaderFor(const CookieOrigin& origin, Clock::time_point now = Clock::now()) const;
 
+    // Keeps `cookie` as a reply would have set it at `now`: it replaces the
+    // cookie of the same name, domain and path, and one that has expired
+    // removes that cookie instead. A cookie without a name or domain is
+    // ignored.
+    void Add(const StoredCookie& cookie, Clock::time_point now = Clock::now());
+
+    // The cookies that have not expired at `now`, oldest first.
+    std::vector<StoredCookie> List(Clock::time_point now = Clock::now()) const;
+
     // The most cookies kept: the oldest goes when a new one would pass it.
     static constexpr std::size_t kMostCookies = 1000;
 
 private:
-    struct Cookie {
-        std::string name;
-        std::string value;
-        std::string domain;
-        std::string path;
-        bool hostOnly = true;
-        bool secure = false;
-        Clock::time_point expires = Clock::time_point::max();
+    struct Cookie : StoredCookie {
         std::uint64_t created = 0;
     };
 

@@ -21,7 +21,13 @@ inline constexpr std::size_t kLongestAtomicFileName = NAME_MAX - kTemporaryNameS
 // then is it renamed over `path`. A file that is replaced keeps its
 // permissions; a new one gets those of any new file (the process's umask
 // applies). On failure the old file is left as it was and no temporary file
-// remains. Returns true when the new file is in place.
+// remains, and errno holds the reason. Returns true when the new file is in
+// place.
 bool WriteFileAtomically(const std::string& path, std::string_view content);
+
+// As WriteFileAtomically, for a file that holds secrets (session cookies,
+// for instance): new or replacing one, it is readable and writable by its
+// owner alone (mode 0600).
+bool WritePrivateFileAtomically(const std::string& path, std::string_view content);
 
 }  // namespace gleanwork

@@ -1,0 +1,63 @@
+#include "net/Utf8Conversion.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+#include "base/OwnedHandle.h"
+#include "storage/SystemReason.h"
+
+namespace gleanwork {
+
+namespace {
+
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
+using Converter = OwnedHandle<void, iconv_close>;
+
+// Fills `result.text` from `bytes` through `converter`.
+void Convert(iconv_t converter, std::string_view bytes, Utf8Conversion& result) {
+    // iconv's interface takes the input as char* but never writes to it.
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    std::string& out = result.text;
+    std::size_t used = 0;
+    out.resize(bytes.size() + kReplacementCharacter.size());
+    while (inLeft > 0) {
+        char* outAt = out.data() + used;
+        std::size_t outLeft = out.size() - used;
+        const std::size_t done = ::iconv(converter, &in, &inLeft, &outAt, &outLeft);
+        used = static_cast<std::size_t>(outAt - out.data());
+        if (done != static_cast<std::size_t>(-1)) {
+            break;
+        }
+        if (errno == E2BIG || outLeft < kReplacementCharacter.size()) {
+            out.resize(out.size() * 2);
+            continue;
+        }
+        out.replace(used, kReplacementCharacter.size(), kReplacementCharacter);
+        used += kReplacementCharacter.size();
+        ++result.replaced;
+        const std::size_t skipped = errno == EINVAL ? inLeft : 1;  // EINVAL: cut off at the end
+        in += skipped;
+        inLeft -= skipped;
+    }
+    out.resize(used);
+}
+
+}  // namespace
+
+Utf8Conversion ConvertToUtf8(std::string_view bytes, std::string_view iconvName) {
+    Utf8Conversion result;
+    const iconv_t opened = ::iconv_open("UTF-8", std::string(iconvName).c_str());
+    if (opened == reinterpret_cast<iconv_t>(-1)) {
+        result.reason = SystemReason(errno);
+        return result;
+    }
+    const Converter converter(opened);
+    Convert(converter.get(), bytes, result);
+    result.converted = true;
+    return result;
+}
+
+}  // namespace gleanwork
