@@ -2,46 +2,47 @@
 
 #include <gtest/gtest.h>
 
-#include <latch>
+#include <array>
 #include <sstream>
-#include <thread>
 
 #include "support/TempFolder.h"
 
 namespace gleanwork::test {
 namespace {
 
+struct AppendingRun {
+    explicit AppendingRun(const std::string& path) {
+        int error = 0;
+        EXPECT_TRUE(output.OpenFile(path, true, error));
+    }
+    RunLogWriter log{nullptr};
+    RunControl control{log};
+    RunOutput output{log, control};
+};
+
 // Runs that append to one output file at once never splice their lines:
-// each writes whole lines only, one write at a time.
+// each writes whole lines only, in one write at a time. The runs here take
+// turns line by line, so their writes interleave as those of processes can.
 TEST(RunOutput, RunsAppendingToOneFileAtOnceKeepTheirLinesWhole) {
     const TempFolder folder;
     const std::string path = folder / "out.txt";
-    constexpr int kRuns = 8;
+    std::array<AppendingRun, 3> runs{AppendingRun(path), AppendingRun(path), AppendingRun(path)};
     constexpr int kLines = 20000;
-    std::latch start(kRuns);
-    std::vector<std::jthread> runs;
-    for (int run = 0; run < kRuns; ++run) {
-        runs.emplace_back([&, letter = static_cast<char>('a' + run)] {
-            RunLogWriter log(nullptr);
-            RunControl control(log);
-            RunOutput output(log, control);
-            int error = 0;
-            EXPECT_TRUE(output.OpenFile(path, true, error));
-            start.arrive_and_wait();
-            for (int line = 0; line < kLines; ++line) {
-                output.Write(std::string(1 + line % 97, letter));
-                output.Write("\n");
-            }
-            output.Close(true);
-        });
+    for (int line = 0; line < kLines; ++line) {
+        for (std::size_t run = 0; run < runs.size(); ++run) {
+            runs[run].output.Write(std::string(1 + (line + run * 31) % 97, 'a' + run));
+            runs[run].output.Write("\n");
+        }
     }
-    runs.clear();
+    for (AppendingRun& run : runs) {
+        run.output.Close(true);
+    }
     std::istringstream lines(ReadFile(path));
     int count = 0;
     for (std::string line; std::getline(lines, line); ++count) {
         ASSERT_EQ(line.find_first_not_of(line.front()), std::string::npos) << line;
     }
-    EXPECT_EQ(count, kRuns * kLines);
+    EXPECT_EQ(count, static_cast<int>(runs.size()) * kLines);
 }
 
 }  // namespace

@@ -108,10 +108,13 @@ TEST(OutputFile, DiscardCutsBackOnlyWhatNoOtherWriterAppendedAfter) {
     ASSERT_TRUE(failed.Open(path, true, error) && failed.Write("failed\n", error));
     EXPECT_TRUE(failed.Discard());
     EXPECT_EQ(ReadFile(path), "old\n");
-    ASSERT_TRUE(failed.Open(path, true, error) && failed.Write("failed\n", error));
-    ASSERT_TRUE(Append(path, "other\n", error));
-    EXPECT_FALSE(failed.Discard());
-    EXPECT_EQ(ReadFile(path), "old\nfailed\nother\n");
+    for (const std::string after : {"", "again\n"}) {
+        WriteFile(path, "old\n");
+        ASSERT_TRUE(failed.Open(path, true, error) && failed.Write("failed\n", error));
+        ASSERT_TRUE(Append(path, "other\n", error) && failed.Write(after, error));
+        EXPECT_FALSE(failed.Discard());
+        EXPECT_EQ(ReadFile(path), "old\nfailed\nother\n" + after);
+    }
 }
 
 }  // namespace
