@@ -12,6 +12,8 @@ namespace {
 
 // Printed text gathers up to this size before its whole lines are written.
 constexpr std::size_t kBufferSize = std::size_t{64} << 10;
+// A line that grows past this size is written in pieces.
+constexpr std::size_t kLongestWholeLine = std::size_t{16} << 20;
 
 }  // namespace
 

@@ -12,14 +12,12 @@ namespace gleanwork {
 // Where a run's PRINT and PRINTLN go: the agent's output file (see
 // OutputFile), standard output, or nowhere. Buffered, and written in whole
 // lines, each piece in one write: runs that append to the same file at once
-// never splice their lines (only a line longer than kLongestWholeLine goes in
-// pieces, and a last line without a line end goes as it is at the close).
+// never splice their lines (only a line of more than 16 MiB goes in pieces,
+// and a last line without a line end goes as it is at the close).
 // The first write that fails ends the run with an "ERROR: " line, and
 // nothing more is written there.
 class RunOutput {
 public:
-    static constexpr std::size_t kLongestWholeLine = std::size_t{16} << 20;
-
     // `log` and `control` must outlive the output.
     RunOutput(SourceLog& log, RunControl& control) : log_(log), control_(control) {}
     RunOutput(const RunOutput&) = delete;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string_view>
 #include <vector>
@@ -39,16 +40,19 @@ bool MayFollow(const struct stat& link, const std::string& folder) {
     return !shared || link.st_uid == ::geteuid() || link.st_uid == info.st_uid;
 }
 
-// The text of the link at `path`; false (errno set) when it cannot be read.
+// The text of the link at `path`, whose size is said to be `size`; false
+// (errno set) when it cannot be read.
 bool ReadLink(const std::string& path, std::size_t size, std::string& text) {
-    text.assign(size + 1, '\0');
-    const ssize_t length = ::readlink(path.c_str(), text.data(), text.size());
-    if (length < 0 || static_cast<std::size_t>(length) > size) {
-        errno = length < 0 ? errno : EAGAIN;  // changed while read
-        return false;
+    for (text.resize(std::max<std::size_t>(size, 64) + 1);; text.resize(2 * text.size())) {
+        const ssize_t length = ::readlink(path.c_str(), text.data(), text.size());
+        if (length < 0) {
+            return false;
+        }
+        if (static_cast<std::size_t>(length) < text.size()) {
+            text.resize(static_cast<std::size_t>(length));
+            return true;
+        }
     }
-    text.resize(static_cast<std::size_t>(length));
-    return true;
 }
 
 // The parent of `folder`, which holds no link; "" is the root.
