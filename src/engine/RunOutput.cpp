@@ -69,11 +69,11 @@ void RunOutput::Close(bool keep) {
     if (target_ == Target::File) {
         int error = 0;
         if (!keep || failed_) {
-            log_.LogLine(file_.Discard()
-                             ? "Output file left as it was: " + path_
-                             : "Output file keeps this run's lines, as other runs appended after "
-                               "them: " +
-                                   path_);
+            const bool asBefore = file_.Discard();
+            log_.LogLine((asBefore ? "Output file left as it was: "
+                                   : "Output file keeps this run's lines, as other runs "
+                                     "appended after them: ") +
+                         path_);
         } else if (!file_.Commit(error)) {
             ReportFailure("Cannot put the output file in place: " + path_, error);
         }
