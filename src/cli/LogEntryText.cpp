@@ -1,5 +1,6 @@
 #include "cli/LogEntryText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -49,18 +50,19 @@ const char* FindEscapedByte(const char* at, const char* end) {
 
 }  // namespace
 
-void AppendLogEntry(std::string& out, std::string_view entry) {
+char* WriteLogEntry(char* out, std::string_view entry) {
     const char* plain = entry.data();
     const char* const end = plain + entry.size();
     for (const char* at = FindEscapedByte(plain, end); at != end;
          at = FindEscapedByte(plain, end)) {
-        out.append(plain, static_cast<std::size_t>(at - plain));
-        out.push_back('\\');
-        out.push_back(EscapeOf(*at));
+        out = std::copy(plain, at, out);
+        *out++ = '\\';
+        *out++ = EscapeOf(*at);
         plain = at + 1;
     }
-    out.append(plain, static_cast<std::size_t>(end - plain));
-    out.push_back('\n');
+    out = std::copy(plain, end, out);
+    *out++ = '\n';
+    return out;
 }
 
 }  // namespace gleanwork

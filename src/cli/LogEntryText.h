@@ -1,14 +1,20 @@
 #pragma once
 
-#include <string>
+#include <cstddef>
 #include <string_view>
 
 namespace gleanwork {
 
-// Appends one run-log entry to `out` as one line, ended by a line feed. A line
+// Writes one run-log entry at `out` as one line, ended by a line feed, and
+// returns where it ends; there must be room for LongestLogEntry bytes. A line
 // break inside the entry cannot pass for the start of another entry: a line
 // feed is written as the two characters \n, a carriage return as \r, and a
 // backslash as \\ (so that a \n the text itself holds stays apart).
-void AppendLogEntry(std::string& out, std::string_view entry);
+char* WriteLogEntry(char* out, std::string_view entry);
+
+// The most bytes that WriteLogEntry writes for an entry of `size` bytes.
+constexpr std::size_t LongestLogEntry(std::size_t size) {
+    return 2 * size + 1;
+}
 
 }  // namespace gleanwork

@@ -1,47 +1,78 @@
 #pragma once
 
-#include <cstdio>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 #include "cli/LogEntryText.h"
 #include "engine/RunLog.h"
 
 namespace gleanwork {
 
-// A run log that writes each line, ended by a line feed, to a stream; a line
-// break inside a line is written escaped (see AppendLogEntry). With
-// `gather`, lines are collected in blocks of about a megabyte before they go
-// to the stream, since a run can log millions of lines; the rest goes when
-// the log is destroyed. Without it each line goes to the stream at once.
-// When a write to the stream fails, one "ERROR: " line naming `name` goes to
-// standard error and nothing more is written to the stream.
+// A run log that writes each line, ended by a line feed, to a file
+// descriptor; a line break inside a line is written escaped (see
+// WriteLogEntry).
+//
+// Into a file, lines gather in a block, since a run can log millions of
+// them; the block goes out when it is full, and what it holds goes out at
+// least every `interval` by a thread of the log's own, so that a reader of
+// the file sees the run as it goes (also while it waits) and a killed run
+// leaves all but its last moments. On standard error each line goes out at
+// once, after the end of a line that a diagnostic left open there.
+//
+// Every write puts out whole lines. When one fails, one "ERROR: " line
+// naming `name` goes to standard error, nothing more is written, and
+// `onFailure` is called, on whichever thread found the failure.
 class StreamRunLog : public RunLog {
 public:
-    explicit StreamRunLog(std::FILE* stream, bool gather = false, std::string name = {})
-        : stream_(stream), gather_(gather), name_(std::move(name)) {}
+    enum class Destination { File, StandardError };
+    static constexpr std::size_t kBlock = std::size_t{1} << 20;
+    static constexpr std::chrono::milliseconds kInterval{100};
+
+    // `fd` must stay open while the log lives.
+    StreamRunLog(Destination destination, int fd, std::string name,
+                 std::function<void()> onFailure = {}, std::size_t block = kBlock,
+                 std::chrono::milliseconds interval = kInterval);
     StreamRunLog(const StreamRunLog&) = delete;
     StreamRunLog& operator=(const StreamRunLog&) = delete;
-    ~StreamRunLog() override { Flush(); }
+    ~StreamRunLog() override;
 
-    void LogLine(std::string_view line) override { Write(line); }
-    void LogCommand(std::string_view line) override { Write(line); }
+    void LogLine(std::string_view line) override { Add(line); }
+    void LogCommand(std::string_view line) override { Add(line); }
 
-    // Writes what is gathered; false when a write to the stream has failed.
+    // Writes what is gathered; false when a write has failed.
     bool Flush();
 
 private:
-    static constexpr std::size_t kBlock = 1 << 20;
-
-    void Write(std::string_view line);
+    void Add(std::string_view line);
+    // Writes an entry too long for the block on its own, the block empty.
+    void WriteLong(std::string_view line);
+    // With `mutex_` held: writes the lines added since the last write.
+    void WriteAdded();
     void Put(std::string_view bytes);
-    void ReportFailure(int error);
+    void FlushEvery(std::stop_token stop, std::chrono::milliseconds interval);
 
-    std::FILE* stream_;
-    bool gather_;
-    std::string name_;
-    std::string pending_;
+    const Destination destination_;
+    const int fd_;
+    const std::string name_;
+    const std::function<void()> onFailure_;
+    // Only the adding thread writes into the block, past `added_`; only
+    // WriteAdded, with `mutex_` held, reads it, up to `added_`, and the adding
+    // thread starts the block over only with `mutex_` held.
+    std::vector<char> block_;
+    std::size_t end_ = 0;  // the adding thread's end of the block
+    std::atomic<std::size_t> added_{0};
+    std::mutex mutex_;
+    std::size_t written_ = 0;
     bool failed_ = false;
+    std::condition_variable_any wake_;
+    std::jthread flusher_;  // last: it stops before anything else goes
 };
 
 }  // namespace gleanwork

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "base/FileCloser.h"
 #include "cli/AgentLookup.h"
 #include "cli/RunnerOptions.h"
 #include "cli/ScriptCheckReport.h"
 #include "cli/StreamRunLog.h"
 #include "engine/AgentEngine.h"
-#include "storage/OutputFile.h"
+#include "net/StandardError.h"
+#include "storage/FileWriting.h"
 #include "storage/SystemReason.h"
 
 namespace {
@@ -59,21 +59,29 @@ void HandleSignals() {
     ::signal(SIGPIPE, SIG_IGN);
 }
 
+// A run log that cannot be written ends the run, as a run would otherwise go
+// on unseen, and an endless one for ever.
+void StopOnLogFailure() {
+    if (gleanwork::AgentEngine* engine = runningEngine.load()) {
+        engine->StopFromSignal();
+    }
+}
+
 int Run(const gleanwork::RunnerOptions& options, const gleanwork::AgentDefinition& agent) {
     using namespace gleanwork;
-    FileStream logFile;
+    FileDescriptor logFile;
     if (!options.logFile.empty()) {
-        FileDescriptor fd = OpenForWriting(options.logFile, O_CREAT | O_TRUNC);
-        if (fd.IsOpen()) {
-            logFile.reset(::fdopen(fd.Get(), "w"));
-        }
-        if (!logFile) {
+        int error = 0;
+        logFile = OpenForWriting(options.logFile, O_CREAT | O_TRUNC, error);
+        if (!logFile.IsOpen()) {
             return Fail("cannot write the log file '" + options.logFile +
-                        "': " + SystemReason(errno));
+                        "': " + SystemReason(error));
         }
-        static_cast<void>(fd.Release());
     }
-    StreamRunLog log(logFile ? logFile.get() : stderr, logFile != nullptr, options.logFile);
+    StreamRunLog log(logFile.IsOpen() ? StreamRunLog::Destination::File
+                                      : StreamRunLog::Destination::StandardError,
+                     logFile.IsOpen() ? logFile.Get() : STDERR_FILENO,
+                     logFile.IsOpen() ? options.logFile : "on standard error", StopOnLogFailure);
     AgentEngine engine(agent, &log);
     engine.SetHttpLimits(options.limits);
     engine.SetRunLimits(options.runLimits);
@@ -82,6 +90,7 @@ int Run(const gleanwork::RunnerOptions& options, const gleanwork::AgentDefinitio
     engine.Run();
     runningEngine.store(nullptr);
     const bool logWritten = log.Flush();
+    EndStandardErrorLine();
     if (const int signal = stoppingSignal.load(); signal != 0) {
         return kStoppedBySignalBase + signal;
     }

@@ -14,7 +14,7 @@ AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
     : agent_(agent),
       log_(log),
       control_(log_),
-      output_(log_),
+      output_(log_, control_),
       pages_(agent_, &log_),
       database_(agent_, log_) {}
 

@@ -39,9 +39,11 @@ public:
     // and ends the run once it reaches one of its limits.
     bool ContinueRun();
 
-private:
+    // Logs `errorLine` and ends the run: no further script line runs. False,
+    // for ContinueRun to return.
     bool EndRun(const std::string& errorLine);
 
+private:
     RunLogWriter& log_;
     std::atomic<bool> running_{false};
     StopSignal stop_;

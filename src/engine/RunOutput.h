@@ -3,17 +3,23 @@
 #include <string>
 #include <string_view>
 
+#include "engine/RunControl.h"
 #include "net/SourceContext.h"
 #include "storage/OutputFile.h"
 
 namespace gleanwork {
 
 // Where a run's PRINT and PRINTLN go: the agent's output file (see
-// OutputFile), standard output, or nowhere. Buffered. The first write that
-// fails is logged as an "ERROR: " line and nothing more is written there.
+// OutputFile), standard output, or nowhere. Buffered, and written in whole
+// lines, each piece in one write: runs that append to the same file at once
+// never splice their lines (only a line of more than 16 MiB goes in pieces,
+// and a last line without a line end goes as it is at the close).
+// The first write that fails ends the run with an "ERROR: " line, and
+// nothing more is written there.
 class RunOutput {
 public:
-    explicit RunOutput(SourceLog& log) : log_(log) {}
+    // `log` and `control` must outlive the output.
+    RunOutput(SourceLog& log, RunControl& control) : log_(log), control_(control) {}
     RunOutput(const RunOutput&) = delete;
     RunOutput& operator=(const RunOutput&) = delete;
 
@@ -34,10 +40,12 @@ public:
 private:
     enum class Target { Nothing, StandardOutput, File };
 
-    void Flush();
+    // Writes the first `size` bytes of the buffer and drops them from it.
+    void WriteOut(std::size_t size);
     void ReportFailure(std::string_view what, int error);
 
     SourceLog& log_;
+    RunControl& control_;
     Target target_ = Target::Nothing;
     OutputFile file_;
     std::string path_;

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <random>
 
+#include "storage/LinkFollowing.h"
+
 namespace gleanwork {
 
 std::string FolderOf(const std::string& path) {
@@ -14,17 +16,23 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
 }
 
-FileDescriptor OpenForWriting(const std::string& path, int flags) {
-    FileDescriptor fd(::open(path.c_str(), flags | O_WRONLY | O_CLOEXEC | O_NONBLOCK, 0666));
+FileDescriptor OpenForWriting(const std::string& path, int flags, int& error) {
+    std::string target;
+    error = FollowLinks(path, target);
+    if (error != 0) {
+        return FileDescriptor();
+    }
+    const int noFollow = InProcessFolder(target) ? 0 : O_NOFOLLOW;
+    FileDescriptor fd(
+        ::open(target.c_str(), flags | noFollow | O_WRONLY | O_CLOEXEC | O_NONBLOCK, 0666));
     struct stat info {};
-    if (!fd.IsOpen() || ::fstat(fd.Get(), &info) != 0) {
+    if (!fd.IsOpen() || ::fstat(fd.Get(), &info) != 0 ||
+        ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK) != 0) {
+        error = errno;
         return FileDescriptor();
     }
     if (S_ISDIR(info.st_mode)) {
-        errno = EISDIR;
-        return FileDescriptor();
-    }
-    if (::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK) != 0) {
+        error = EISDIR;
         return FileDescriptor();
     }
     return fd;

@@ -11,9 +11,11 @@ namespace gleanwork {
 std::string FolderOf(const std::string& path);
 
 // Opens `path` for writing without blocking on a pipe that nobody reads, then
-// sets the descriptor to block like any file. None (errno set) on failure or
-// for a folder.
-FileDescriptor OpenForWriting(const std::string& path, int flags);
+// sets the descriptor to block like any file. Follows symbolic links as
+// FollowLinks does, so never one that another user planted in a shared
+// folder. None, with `error` set to an errno value or kForeignLinkError, on
+// failure or for a folder.
+FileDescriptor OpenForWriting(const std::string& path, int flags, int& error);
 
 // Writes all of `bytes` to `fd`. False (errno set) when not all got there.
 bool WriteAll(int fd, std::string_view bytes);

@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "base/OwnedHandle.h"
+#include "storage/LinkFollowing.h"
 
 namespace gleanwork {
 
@@ -67,25 +68,31 @@ bool Failed(int& error) {
 
 bool OutputFile::Open(const std::string& path, bool append, int& error) {
     Discard();
-    path_ = path;
+    error = FollowLinks(path, path_);
+    if (error != 0) {
+        return false;
+    }
     struct stat info {};
-    const bool exists = ::stat(path.c_str(), &info) == 0;
+    const bool exists = ::stat(path_.c_str(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode)) {
         error = EISDIR;
         return false;
     }
-    const bool special = exists && !S_ISREG(info.st_mode);  // a pipe, a device
+    // A pipe, a device, or an open file of a process (/dev/stdout)
+    const bool special = (exists && !S_ISREG(info.st_mode)) || InProcessFolder(path_);
     if (special || append) {
         kind_ = special ? Kind::Direct : Kind::Append;
-        fd_ = OpenForWriting(path, O_CREAT | O_APPEND);
+        fd_ = OpenForWriting(path_, O_CREAT | O_APPEND, error);
         if (!fd_.IsOpen()) {
-            return Failed(error);
+            return false;
         }
         appendStart_ = ::lseek(fd_.Get(), 0, SEEK_END);
+        appendEnd_ = appendStart_;
+        appendedAlone_ = true;
         return true;
     }
     kind_ = Kind::Replace;
-    RemoveLeftTemporaries(path);
+    RemoveLeftTemporaries(path_);
     if (!OpenTemporary(error)) {
         return false;
     }
@@ -120,7 +127,15 @@ bool OutputFile::OpenTemporary(int& error) {
 }
 
 bool OutputFile::Write(std::string_view bytes, int& error) {
-    return WriteAll(fd_.Get(), bytes) || Failed(error);
+    if (!WriteAll(fd_.Get(), bytes)) {
+        return Failed(error);
+    }
+    if (kind_ == Kind::Append) {
+        const off_t end = ::lseek(fd_.Get(), 0, SEEK_CUR);
+        appendedAlone_ = appendedAlone_ && end - static_cast<off_t>(bytes.size()) == appendEnd_;
+        appendEnd_ = end;
+    }
+    return true;
 }
 
 // Gives the unnamed file a temporary name beside the target.
@@ -156,18 +171,29 @@ bool OutputFile::Commit(int& error) {
     return true;
 }
 
-void OutputFile::Discard() {
+bool OutputFile::Discard() {
     if (!fd_.IsOpen()) {
-        return;
+        return true;
     }
-    if (kind_ == Kind::Append) {
-        [[maybe_unused]] const int cut = ::ftruncate(fd_.Get(), appendStart_);
-    }
+    const bool asBefore = kind_ != Kind::Append || CutBack();
     if (!tempName_.empty()) {
         ::unlink(tempName_.c_str());
         tempName_.clear();
     }
     fd_.Reset();
+    return asBefore;
+}
+
+// What this run appended goes, unless other runs appended after it (or in
+// between): cutting the file back would take their lines too.
+bool OutputFile::CutBack() {
+    const off_t end = ::lseek(fd_.Get(), 0, SEEK_CUR);
+    struct stat info {};
+    if (end == appendStart_) {
+        return true;
+    }
+    return appendedAlone_ && ::fstat(fd_.Get(), &info) == 0 && info.st_size == end &&
+           ::ftruncate(fd_.Get(), appendStart_) == 0;
 }
 
 }  // namespace gleanwork

@@ -20,9 +20,12 @@ namespace gleanwork {
 // unnamed file simply vanishes; a named one is left for the next run of the
 // same target, which removes it unless a live run holds it.
 // Appending: the bytes go straight to the end of the target, and Discard cuts
-// it back to the length it had.
-// Anything else than a regular file or a missing one (a pipe, a device) is
-// written directly. Opening never blocks, even on a pipe that nobody reads.
+// it back to the length it had, unless other writers have appended to it
+// since.
+// Anything else than a regular file or a missing one (a pipe, a device, an
+// open file of a process such as /dev/stdout) is written directly. Opening never blocks, even on a
+// pipe that nobody reads. A symbolic link is followed as FollowLinks does: what is written goes to
+// the file it leads to, and a replaced file's temporary file lies beside it.
 class OutputFile {
 public:
     OutputFile() = default;
@@ -30,7 +33,8 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile() { Discard(); }
 
-    // False, with `error` set to the errno value, when it cannot be opened.
+    // False, with `error` set to the errno value (or kForeignLinkError), when
+    // it cannot be opened.
     bool Open(const std::string& path, bool append, int& error);
     bool IsOpen() const { return fd_.IsOpen(); }
 
@@ -40,20 +44,24 @@ public:
     // Puts what was written in place and closes the file.
     bool Commit(int& error);
 
-    // Closes the file and leaves the target as it was before Open.
-    void Discard();
+    // Closes the file and leaves the target as it was before Open. False when
+    // it cannot: what was appended stays when others appended after it.
+    bool Discard();
 
 private:
     enum class Kind { Replace, Append, Direct };
 
     bool OpenTemporary(int& error);
     bool NameTemporary(int& error);
+    bool CutBack();
 
     FileDescriptor fd_;
     Kind kind_ = Kind::Direct;
-    std::string path_;
+    std::string path_;      // the target, every symbolic link followed
     std::string tempName_;  // the temporary file's name, once it has one
     off_t appendStart_ = 0;
+    off_t appendEnd_ = 0;         // where the last write ended
+    bool appendedAlone_ = false;  // each write began where the one before ended
 };
 
 }  // namespace gleanwork

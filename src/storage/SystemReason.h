@@ -4,7 +4,8 @@
 
 namespace gleanwork {
 
-// The system's text for the errno value `error`, safe on any thread.
+// The system's text for the errno value `error` (or kForeignLinkError),
+// safe on any thread.
 std::string SystemReason(int error);
 
 }  // namespace gleanwork

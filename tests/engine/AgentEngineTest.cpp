@@ -80,6 +80,26 @@ TEST(AgentEngineTest, EveryFailureIsAnErrorLineAndNoFailedRunDamagesTheOutput) {
     }
 }
 
+// A run whose output cannot be written ends at its ERROR line, even an
+// endless one, instead of running on without writing.
+TEST(AgentEngineTest, AnOutputThatCannotBeWrittenEndsTheRun) {
+    const TempFolder folder;
+    WriteFile(folder / "page", "<a>");
+    AgentDefinition agent;
+    agent.URL = folder / "page";
+    agent.FILE = "/dev/full";
+    agent.SCRIPT = {"BOOKMARK top", "PRINTLN \"x\"", "INSERTDATA", "JUMPIFOK top"};
+    RecordingRunLog log;
+    AgentEngine engine(agent, &log);
+    engine.SetRunLimits({.maxSteps = 1'000'000});
+    engine.Run();
+    const auto error = std::find_if(log.lines.begin(), log.lines.end(),
+                                    [](auto& line) { return line.starts_with("ERROR: "); });
+    ASSERT_NE(error, log.lines.end());
+    EXPECT_EQ(*error, "ERROR: Cannot write /dev/full: No space left on device");
+    EXPECT_LT(log.lines.end() - error, 5);
+}
+
 // Only "http://" in lower case makes a URL; anything else names a file.
 TEST(AgentEngineTest, ReadsOnlyLowerCaseHttpAsAUrlAndKeepsItsOwnCopyOfTheAgent) {
     for (const std::string url : {"HTTP://example.test/", "http:/", "Http://x", ""}) {

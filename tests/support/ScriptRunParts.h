@@ -11,7 +11,8 @@ namespace gleanwork::test {
 // script run made outside an engine: the output goes nowhere until opened,
 // the log is `log` (none by default). FETCH reads pages as in a run.
 struct ScriptRunParts {
-    explicit ScriptRunParts(RunLog* log = nullptr) : writer(log), output(writer), control(writer) {
+    explicit ScriptRunParts(RunLog* log = nullptr)
+        : writer(log), control(writer), output(writer, control) {
         control.Start();
     }
 
@@ -24,11 +25,11 @@ struct ScriptRunParts {
     }
 
     RunLogWriter writer;
+    RunControl control;
     std::optional<PageBrowser> pages;
     VariableTable variables;
     RunOutput output;
     std::optional<DatabaseSession> database;
-    RunControl control;
 };
 
 }  // namespace gleanwork::test
