@@ -1,5 +1,6 @@
 #include "watch/LinePattern.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -36,7 +37,9 @@ std::optional<LinePattern> LinePattern::Compile(const std::string& expression, s
         compiled.reset(pcre2_compile(pattern, expression.size(), 0, &code, &offset, nullptr));
     }
     if (!compiled) {
-        error = ErrorText(code) + " at character " + std::to_string(offset + 1);
+        // PCRE2 gives how far it read: the character it stopped at, from 1.
+        error =
+            ErrorText(code) + " at character " + std::to_string(std::max<PCRE2_SIZE>(offset, 1));
         return std::nullopt;
     }
     pcre2_jit_compile(compiled.get(), PCRE2_JIT_COMPLETE);  // else it is interpreted
