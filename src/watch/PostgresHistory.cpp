@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "database/PostgresConnect.h"
+#include "watch/HistoryTables.h"
 
 namespace gleanwork {
 
@@ -10,37 +11,10 @@ namespace {
 
 constexpr Oid kByteaType = 17;
 
+const HistoryTypes kTypes = {"BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY", "BIGINT", "BYTEA"};
+
 // The lock that keeps two programs from creating the tables at once.
-constexpr const char* kSchema = R"(
-BEGIN;
-SELECT pg_advisory_xact_lock(7452452441848197490);
-CREATE TABLE IF NOT EXISTS gleanwork_runs (
-    id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
-    agent BYTEA NOT NULL,
-    host BYTEA NOT NULL,
-    started BIGINT NOT NULL,
-    ended BIGINT NOT NULL,
-    outcome TEXT NOT NULL,
-    errors BIGINT NOT NULL,
-    first_error BYTEA NOT NULL,
-    lines_printed BIGINT NOT NULL,
-    rows_written BIGINT NOT NULL,
-    output_bytes BIGINT NOT NULL,
-    output_digest TEXT,
-    lines_added BIGINT,
-    lines_removed BIGINT,
-    kept SMALLINT NOT NULL);
-CREATE INDEX IF NOT EXISTS gleanwork_runs_of_agent ON gleanwork_runs (agent, started, id);
-CREATE TABLE IF NOT EXISTS gleanwork_outputs (
-    agent BYTEA NOT NULL,
-    digest TEXT NOT NULL,
-    content BYTEA NOT NULL,
-    PRIMARY KEY (agent, digest));
-CREATE TABLE IF NOT EXISTS gleanwork_logs (
-    run BIGINT PRIMARY KEY,
-    text BYTEA NOT NULL);
-COMMIT;
-)";
+constexpr const char* kTablesLock = "SELECT pg_advisory_xact_lock(7452452441848197490);";
 
 using Unescaped = OwnedHandle<unsigned char, PQfreemem>;
 
@@ -153,7 +127,8 @@ std::unique_ptr<HistoryConnection> OpenPostgresHistory(const std::string& uri,
         return nullptr;
     }
     auto history = std::make_unique<PostgresHistory>(std::move(connection));
-    result = history->Exec(kSchema);
+    result = history->Exec(
+        ("BEGIN;" + std::string(kTablesLock) + HistoryTables(kTypes) + "COMMIT;").c_str());
     return result ? std::move(history) : nullptr;
 }
 

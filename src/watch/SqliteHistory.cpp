@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "base/OwnedHandle.h"
+#include "watch/HistoryTables.h"
 
 namespace gleanwork {
 
@@ -20,36 +21,9 @@ using Statement = OwnedHandle<sqlite3_stmt, sqlite3_finalize>;
 constexpr const char* kSettings =
     "PRAGMA page_size = 16384; PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL";
 
-// Made once, when the file has no tables; a reader need not wait for a lock.
-constexpr const char* kSchema = R"(
-BEGIN IMMEDIATE;
-CREATE TABLE IF NOT EXISTS gleanwork_runs (
-    id INTEGER PRIMARY KEY,
-    agent TEXT NOT NULL,
-    host TEXT NOT NULL,
-    started INTEGER NOT NULL,
-    ended INTEGER NOT NULL,
-    outcome TEXT NOT NULL,
-    errors INTEGER NOT NULL,
-    first_error TEXT NOT NULL,
-    lines_printed INTEGER NOT NULL,
-    rows_written INTEGER NOT NULL,
-    output_bytes INTEGER NOT NULL,
-    output_digest TEXT,
-    lines_added INTEGER,
-    lines_removed INTEGER,
-    kept INTEGER NOT NULL);
-CREATE INDEX IF NOT EXISTS gleanwork_runs_of_agent ON gleanwork_runs (agent, started, id);
-CREATE TABLE IF NOT EXISTS gleanwork_outputs (
-    agent TEXT NOT NULL,
-    digest TEXT NOT NULL,
-    content BLOB NOT NULL,
-    PRIMARY KEY (agent, digest));
-CREATE TABLE IF NOT EXISTS gleanwork_logs (
-    run INTEGER PRIMARY KEY,
-    text TEXT NOT NULL);
-COMMIT;
-)";
+// TEXT holds any bytes bound as text. The tables are made when the file has
+// none, so that a reader need not wait for the lock that making them takes.
+const HistoryTypes kTypes = {"INTEGER PRIMARY KEY", "INTEGER", "TEXT"};
 
 class SqliteHistory final : public HistoryConnection {
 public:
@@ -183,7 +157,7 @@ std::unique_ptr<HistoryConnection> OpenSqliteHistory(const std::string& path, Hi
                               &tables);
     }
     if (result && tables.empty()) {
-        result = history->Exec(kSchema);
+        result = history->Exec(("BEGIN IMMEDIATE;" + HistoryTables(kTypes) + "COMMIT;").c_str());
     }
     return result ? std::move(history) : nullptr;
 }
