@@ -173,28 +173,13 @@ HistoryResult HistoryStore::Drop(const std::string& agent, const SqlRow& run) {
     return result;
 }
 
-HistoryResult HistoryStore::BaselineDigest(const std::string& agent, std::string& digest) {
-    std::vector<SqlRow> rows;
-    HistoryResult result = connection_->Run(
-        Sql({"SELECT r.output_digest FROM gleanwork_runs r WHERE r.agent = $1 AND r.kept = 1 AND "
-             "r.output_digest IS NOT NULL AND r.outcome IN ('ok', 'changed', 'unchanged')",
-             kNewestFirst, " LIMIT 1"}),
-        {SqlValue::Bytes(agent)}, &rows);
-    digest = rows.empty() ? "" : rows.front().front().value_or("");
-    return result;
-}
-
-HistoryResult HistoryStore::Content(const std::string& agent, const std::string& digest,
-                                    std::string& content) {
-    std::vector<SqlRow> rows;
-    HistoryResult result =
-        connection_->Run("SELECT content FROM gleanwork_outputs WHERE agent = $1 AND digest = $2",
-                         {SqlValue::Bytes(agent), SqlValue::Word(digest)}, &rows);
-    if (result && rows.empty()) {
-        return HistoryResult::Failed("the output " + digest + " of '" + agent + "' is not kept");
-    }
-    content = result ? rows.front().front().value_or("") : "";
-    return result;
+HistoryResult HistoryStore::LatestSuccessfulOutput(const std::string& agent,
+                                                   const std::string& sameDigest,
+                                                   std::optional<KeptOutput>& output) {
+    return ReadKeptOutput(
+        "CASE WHEN r.output_digest = $2 THEN '' ELSE o.content END",
+        " AND r.outcome IN ('ok', 'changed', 'unchanged')" + std::string(kNewestFirst) + " LIMIT 1",
+        {SqlValue::Bytes(agent), SqlValue::Word(sameDigest)}, output);
 }
 
 HistoryResult HistoryStore::Entries(std::string_view sql, std::initializer_list<SqlValue> values,
@@ -226,15 +211,24 @@ HistoryResult HistoryStore::LastRuns(std::vector<RunEntry>& runs) {
 
 HistoryResult HistoryStore::KeptOutputOf(const std::string& agent, std::size_t before,
                                          std::optional<KeptOutput>& kept) {
+    return ReadKeptOutput("o.content", std::string(kNewestFirst) + " LIMIT 1 OFFSET $2",
+                          {SqlValue::Bytes(agent), Count(before)}, kept);
+}
+
+// The first kept output of the agent $1 that `rest` (what follows the
+// conditions of the query) picks, with `content` as its content.
+HistoryResult HistoryStore::ReadKeptOutput(std::string_view content, std::string_view rest,
+                                           std::initializer_list<SqlValue> values,
+                                           std::optional<KeptOutput>& kept) {
     std::vector<RunEntry> runs;
     std::vector<SqlRow> rows;
     HistoryResult result =
-        Entries(Sql({"SELECT ", kRunColumns,
-                     ", o.content FROM gleanwork_runs r "
+        Entries(Sql({"SELECT ", kRunColumns, ", ", content,
+                     " FROM gleanwork_runs r "
                      "JOIN gleanwork_outputs o ON o.agent = r.agent AND o.digest = r.output_digest "
                      "WHERE r.agent = $1 AND r.kept = 1",
-                     kNewestFirst, " LIMIT 1 OFFSET $2"}),
-                {SqlValue::Bytes(agent), Count(before)}, runs, &rows);
+                     rest}),
+                values, runs, &rows);
     kept.reset();
     if (!runs.empty()) {
         kept = KeptOutput{runs.front(), rows.front()[kRunColumnCount].value_or("")};

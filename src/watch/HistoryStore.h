@@ -36,12 +36,11 @@ public:
     HistoryResult Record(RunEntry& entry, std::optional<std::string_view> output,
                          std::string_view log, std::size_t keepRuns);
 
-    // The output digest of the latest successful run of `agent` whose
-    // output is kept; empty text when there is none.
-    HistoryResult BaselineDigest(const std::string& agent, std::string& digest);
-    // The kept output of `agent` with digest `digest`.
-    HistoryResult Content(const std::string& agent, const std::string& digest,
-                          std::string& content);
+    // The kept output of the latest successful run of `agent`, read at one
+    // moment; nothing when there is none. Its content is left empty when its
+    // digest is `sameDigest`: the caller has that output already.
+    HistoryResult LatestSuccessfulOutput(const std::string& agent, const std::string& sameDigest,
+                                         std::optional<KeptOutput>& output);
 
     // Every run of `agent`, newest first; none for an agent never recorded.
     HistoryResult Runs(const std::string& agent, std::vector<RunEntry>& runs);
@@ -59,6 +58,9 @@ private:
                          std::string_view log);
     HistoryResult Prune(const std::string& agent, std::size_t keepRuns);
     HistoryResult Drop(const std::string& agent, const SqlRow& run);
+    HistoryResult ReadKeptOutput(std::string_view content, std::string_view rest,
+                                 std::initializer_list<SqlValue> values,
+                                 std::optional<KeptOutput>& kept);
     HistoryResult Entries(std::string_view sql, std::initializer_list<SqlValue> values,
                           std::vector<RunEntry>& runs, std::vector<SqlRow>* rows = nullptr);
 

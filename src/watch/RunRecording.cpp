@@ -31,19 +31,16 @@ void AppendLines(std::string& text, const std::vector<std::string>& lines) {
 // when the history keeps one, and sets the entry's outcome and changes.
 HistoryResult CompareWithBaseline(HistoryStore& store, const WatchSettings& settings,
                                   std::string_view output, RunEntry& entry) {
-    std::string digest;
-    HistoryResult result = store.BaselineDigest(entry.agent, digest);
-    if (!result || digest.empty()) {
+    std::optional<KeptOutput> baseline;
+    const HistoryResult result =
+        store.LatestSuccessfulOutput(entry.agent, entry.outputDigest, baseline);
+    if (!result || !baseline) {
         return result;
     }
     LineChanges changes;
-    if (digest != entry.outputDigest) {
-        std::string before;
-        result = store.Content(entry.agent, digest, before);
-        if (!result) {
-            return result;
-        }
-        const OutputComparison comparison = CompareOutputs(before, output, settings.Rules());
+    if (baseline->run.outputDigest != entry.outputDigest) {
+        const OutputComparison comparison =
+            CompareOutputs(baseline->content, output, settings.Rules());
         changes = {comparison.added, comparison.removed};
     }
     entry.changes = changes;

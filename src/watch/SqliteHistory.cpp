@@ -25,6 +25,9 @@ constexpr const char* kSettings =
 // none, so that a reader need not wait for the lock that making them takes.
 const HistoryTypes kTypes = {"INTEGER PRIMARY KEY", "INTEGER", "TEXT"};
 
+// How long a statement that found the file busy waits before it tries again.
+constexpr int kBusyRetryMs = 5;
+
 class SqliteHistory final : public HistoryConnection {
 public:
     SqliteHistory(Connection connection, std::string path)
@@ -64,6 +67,20 @@ public:
         return sqlite3_exec(connection_.get(), sql, nullptr, nullptr, nullptr) == SQLITE_OK
                    ? HistoryResult()
                    : Failure();
+    }
+
+    // As Exec, but a statement that finds the file busy is tried again until
+    // `timeout` has passed: the switch of a new file to write-ahead logging
+    // does not wait for another program that opens it at the same moment.
+    HistoryResult ExecWaiting(const char* sql, std::chrono::milliseconds timeout) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        int code = SQLITE_BUSY;
+        while ((code = sqlite3_exec(connection_.get(), sql, nullptr, nullptr, nullptr)) ==
+                   SQLITE_BUSY &&
+               std::chrono::steady_clock::now() < deadline) {
+            sqlite3_sleep(kBusyRetryMs);
+        }
+        return code == SQLITE_OK ? HistoryResult() : Failure();
     }
 
 private:
@@ -150,7 +167,7 @@ std::unique_ptr<HistoryConnection> OpenSqliteHistory(const std::string& path, Hi
     }
     sqlite3_busy_timeout(connection.get(), static_cast<int>(busyTimeout.count()));
     auto history = std::make_unique<SqliteHistory>(std::move(connection), path);
-    result = history->Exec(kSettings);
+    result = history->ExecWaiting(kSettings, busyTimeout);
     std::vector<SqlRow> tables;
     if (result) {
         result = history->Run("SELECT name FROM sqlite_master WHERE name = 'gleanwork_logs'", {},
