@@ -5,7 +5,9 @@
 // In WORK_FOLDER (which must exist and be empty) it writes two outputs of
 // about 1 MB (20,000 lines) that differ in 1 % of their lines, as
 // before.txt and after.txt, and times:
-//   - comparing them and writing their unified diff (median of 11);
+//   - comparing them and writing their unified diff, and the same for an
+//     output whose every line changed and for one whose lines were shuffled
+//     (medians of 11);
 //   - recording a run with a new 1 MB output, and with an unchanged one, in
 //     record/history.db, against writing that output to a file (medians of
 //     31);
@@ -115,17 +117,16 @@ AgentDefinition Agent(const std::string& name) {
     return agent;
 }
 
-void TimeDiff(const std::string& before, const std::string& after) {
+// Prints the median time of comparing `before` with `after` and writing
+// their diff, as `name`_ms, and its counts.
+void TimeDiff(const std::string& name, const std::string& before, const std::string& after) {
     OutputComparison comparison;
-    std::size_t diffBytes = 0;
     const double milliseconds = MedianMilliseconds(11, [&](int) {
         comparison = CompareOutputs(before, after, {});
-        diffBytes = UnifiedDiff(comparison, "before.txt", "after.txt").size();
+        static_cast<void>(UnifiedDiff(comparison, "before.txt", "after.txt"));
     });
-    std::printf("output_bytes %zu\n", after.size());
-    std::printf("diff_ms %.2f\n", milliseconds);
-    std::printf("diff_added %zu\ndiff_removed %zu\ndiff_text_bytes %zu\n", comparison.added,
-                comparison.removed, diffBytes);
+    std::printf("%s_ms %.2f\n%s_added %zu\n%s_removed %zu\n", name.c_str(), milliseconds,
+                name.c_str(), comparison.added, name.c_str(), comparison.removed);
 }
 
 void TimeRecording(const std::string& folder, const std::string& output) {
@@ -176,13 +177,21 @@ int main(int argc, char* argv[]) {
     const int agents = argc == 4 ? std::atoi(argv[3]) : 1000;
     std::vector<std::string> lines = ItemLines();
     const std::string before = Joined(lines);
-    for (std::size_t at = 37; at < lines.size(); at += 100) {
-        lines[at] += " (sold out)";
+    std::vector<std::string> changed = lines;
+    for (std::size_t at = 37; at < changed.size(); at += 100) {
+        changed[at] += " (sold out)";
     }
-    const std::string after = Joined(lines);
+    const std::string after = Joined(changed);
     WriteText(work + "/before.txt", before);
     WriteText(work + "/after.txt", after);
-    TimeDiff(before, after);
+    std::printf("output_bytes %zu\n", after.size());
+    TimeDiff("diff", before, after);
+    for (std::string& line : changed) {
+        line += " at 10:15";  // a time stamp on every line
+    }
+    TimeDiff("diff_all_changed", before, Joined(changed));
+    std::shuffle(lines.begin(), lines.end(), std::mt19937(2));
+    TimeDiff("diff_shuffled", before, Joined(lines));
     ::mkdir((work + "/record").c_str(), 0755);
     TimeRecording(work + "/record", after);
     ::mkdir((work + "/scale").c_str(), 0755);
