@@ -11,6 +11,8 @@ const char* const kRunnerUsage =
     "usage: gleanwork-run [OPTION]... [--] NAME\n"
     "       gleanwork-run [OPTION]... --agent-file PATH\n"
     "       gleanwork-run --check NAME | --check --agent-file PATH\n"
+    "       gleanwork-run --history NAME\n"
+    "       gleanwork-run --diff NAME [N]\n"
     "\n"
     "Runs one agent without windows: the agent NAME of the catalogue in the\n"
     "installation folder, or the agent stored in the file PATH.\n"
@@ -25,6 +27,15 @@ const char* const kRunnerUsage =
     "  --agent-file PATH      run the agent file PATH instead of a catalogue agent\n"
     "  --check                check the agent's script instead of running it: each\n"
     "                         warning is printed as FILE:LINE: message\n"
+    "  --history NAME         list the recorded runs of the agent NAME, newest first,\n"
+    "                         one a line: start (ISO 8601, local time), outcome\n"
+    "                         (ok, changed, unchanged, empty, failed, stopped),\n"
+    "                         errors, lines printed, lines added, lines removed\n"
+    "                         (- when not compared) and seconds, separated by tabs\n"
+    "  --diff NAME [N]        show as a unified diff what changed between the latest\n"
+    "                         kept output of NAME and the N-th kept output before it\n"
+    "                         (default 1); lines that IGNORELINES matches are left\n"
+    "                         out, and with IGNOREORDER=1 the lines are sorted\n"
     "  --help                 print this help\n"
     "  --                     end of options: NAME may begin with \"-\"\n"
     "\n"
@@ -37,7 +48,13 @@ const char* const kRunnerUsage =
     "Exit status: 0 after a run without an \"ERROR: \" line; 1 after a run that\n"
     "logged one; 2 for a usage error, an unknown agent or an agent file that\n"
     "cannot be read; 128 plus the signal's number after a run that a signal\n"
-    "stopped. With --check: 0 without warnings, 1 with warnings.\n";
+    "stopped. With --check: 0 without warnings, 1 with warnings. With --history:\n"
+    "0, or 2 for an agent that neither the catalogue nor the history knows.\n"
+    "With --diff, as diff: 0 when the outputs are equal, 1 when they differ,\n"
+    "2 when they cannot be compared.\n"
+    "\n"
+    "The history is history.db in the installation folder, or the PostgreSQL\n"
+    "database that GLEANWORK_HISTORY names (postgresql://...).\n";
 
 namespace {
 
@@ -132,6 +149,13 @@ bool ApplyText(ArgumentReader& reader, const std::string& option, std::string& t
 }
 
 bool ApplyName(const std::string& arg, RunnerOptions& options, std::string& error) {
+    if (options.diff && !options.agentName.empty() && !options.diffBefore) {
+        options.diffBefore = ParseCount(arg);
+        if (!options.diffBefore) {
+            error = "--diff NAME N needs N a positive whole number, not '" + arg + "'";
+        }
+        return options.diffBefore.has_value();
+    }
     if (!options.agentName.empty()) {
         error = "only one agent name may be given";
         return false;
@@ -155,6 +179,14 @@ bool ApplyArgument(ArgumentReader& reader, RunnerOptions& options, std::string& 
     }
     if (arg == "--check") {
         options.check = true;
+        return true;
+    }
+    if (arg == "--history") {
+        options.history = true;
+        return true;
+    }
+    if (arg == "--diff") {
+        options.diff = true;
         return true;
     }
     if (arg == "--log") {
@@ -201,6 +233,14 @@ std::optional<RunnerOptions> ParseRunnerOptions(const std::vector<std::string>& 
     }
     if (options.help) {
         return options;
+    }
+    if (int{options.check} + int{options.history} + int{options.diff} > 1) {
+        error = "give one of --check, --history and --diff";
+        return std::nullopt;
+    }
+    if ((options.history || options.diff) && !options.agentFile.empty()) {
+        error = "--history and --diff take an agent name, not --agent-file";
+        return std::nullopt;
     }
     if (options.agentName.empty() == options.agentFile.empty()) {
         error = options.agentName.empty() ? "name an agent, or give --agent-file PATH"

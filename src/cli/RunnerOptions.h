@@ -16,7 +16,12 @@ struct RunnerOptions {
     std::string agentFile;  // the agent file to run
     HttpLimits limits;
     RunLimits runLimits;
-    bool check = false;  // check the script instead of running it
+    bool check = false;    // check the script instead of running it
+    bool history = false;  // list the agent's runs instead of running it
+    bool diff = false;     // show what changed between two of its kept outputs
+    // With diff: how many kept outputs before the latest the one compared
+    // with it is (nothing: 1).
+    std::optional<std::size_t> diffBefore;
     bool help = false;
 };
 

@@ -18,6 +18,8 @@
 #include "net/StandardError.h"
 #include "storage/FileWriting.h"
 #include "storage/SystemReason.h"
+#include "watch/HistoryOpen.h"
+#include "watch/HistoryReport.h"
 
 namespace {
 
@@ -97,6 +99,31 @@ int Run(const gleanwork::RunnerOptions& options, const gleanwork::AgentDefinitio
     return engine.ErrorLogged() || !logWritten ? kRunHadErrors : kRunClean;
 }
 
+// --history and --diff: what the run history holds about the agent. An
+// agent missing from the catalogue may still have runs there (recorded on
+// another machine, or before it was removed).
+int ReportFromHistory(const gleanwork::RunnerOptions& options) {
+    using namespace gleanwork;
+    std::string ignored;
+    const std::optional<AgentDefinition> found = LookUpAgent(options, ignored);
+    AgentDefinition agent = found.value_or(AgentDefinition{});
+    agent.name = options.agentName;
+    HistoryResult opened;
+    const std::unique_ptr<HistoryStore> store = OpenHistory(opened);
+    if (!store) {
+        return Fail(opened.reason);
+    }
+    std::vector<std::string> messages;
+    const ReportStatus status =
+        options.history ? ReportRunHistory(*store, agent, found.has_value(), stdout, messages)
+                        : ReportOutputDiff(*store, agent, found.has_value(),
+                                           options.diffBefore.value_or(1), stdout, messages);
+    for (const std::string& message : messages) {
+        std::fprintf(stderr, "gleanwork-run: %s\n", message.c_str());
+    }
+    return static_cast<int>(status);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,6 +138,9 @@ int main(int argc, char** argv) {
         if (options->help) {
             std::fputs(kRunnerUsage, stdout);
             return kRunClean;
+        }
+        if (options->history || options->diff) {
+            return ReportFromHistory(*options);
         }
         const std::optional<AgentDefinition> agent = LookUpAgent(*options, error);
         if (!agent) {

@@ -25,11 +25,15 @@ TEST(ParseRunnerOptions, ReadsEveryOptionAndRefusesUsageErrors) {
     EXPECT_EQ(options->limits.connect, 2500ms);
     EXPECT_EQ(options->limits.receive, 60s);
     EXPECT_EQ(ParseRunnerOptions({"a"}, error)->limits.connect, 30s);
+    EXPECT_EQ(ParseRunnerOptions({"--diff", "a", "3"}, error)->diffBefore, 3u);
+    EXPECT_TRUE(ParseRunnerOptions({"--history", "--", "-a"}, error)->history);
     // clang-format off
     for (const Lines& args : std::vector<Lines>{
              {}, {"a", "b"}, {"a", "--agent-file", "f"}, {"--log"}, {"--read-timeout", "0", "a"},
              {"--read-timeout", "-1", "a"}, {"--connect-timeout", "5s", "a"},
-             {"--connect-timeout", "nan", "a"}, {"--bogus", "a"}}) {
+             {"--connect-timeout", "nan", "a"}, {"--bogus", "a"}, {"--history"},
+             {"--history", "--diff", "a"}, {"--diff", "a", "0"}, {"--diff", "a", "1", "2"},
+             {"--history", "--agent-file", "f"}}) {
         // clang-format on
         error.clear();
         EXPECT_FALSE(ParseRunnerOptions(args, error)) << ::testing::PrintToString(args);

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <memory>
+
+#include "watch/HistoryStore.h"
+
+namespace gleanwork {
+
+// The history that runs are recorded in: the PostgreSQL database that the
+// variable GLEANWORK_HISTORY names (a postgresql:// or postgres:// address)
+// when it is set and not empty, else the file history.db in the
+// installation folder. Null, with the reason in `result`, when it cannot be
+// opened.
+std::unique_ptr<HistoryStore> OpenHistory(HistoryResult& result);
+
+}  // namespace gleanwork

@@ -1,0 +1,82 @@
+// gleanwork-run --history and --diff over a history recorded through the
+// run host's interface, in a real history.db.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+
+#include "support/TempFolder.h"
+#include "watch/HistoryOpen.h"
+#include "watch/RunRecording.h"
+
+namespace gleanwork::test {
+namespace {
+
+// Runs gleanwork-run with the shell words `args` in `folder`, in central
+// European time; its standard output and error go to the files "1" and "2".
+int RunRunner(const TempFolder& folder, const std::string& args) {
+    const int status =
+        std::system(("cd '" + folder.Path() + "' && TZ=CET-1CEST,M3.5.0,M10.5.0/3 timeout 20 '" +
+                     GLEANWORK_RUN_PATH + "' " + args + " >1 2>2")
+                        .c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+FinishedRun Finished(std::int64_t second, std::string output, std::uint64_t errors = 0) {
+    FinishedRun run;
+    run.started = std::chrono::system_clock::time_point(std::chrono::seconds(second));
+    run.ended = run.started + std::chrono::milliseconds(2250);
+    run.end = errors > 0 ? RunEnd::kCompletedWithErrors : RunEnd::kCompleted;
+    run.errors = errors;
+    run.linesPrinted = 2;
+    run.output = std::move(output);
+    return run;
+}
+
+TEST(HistoryCommand, ListsRunsAndDiffsKeptOutputsWithDiffsStatuses) {
+    const TempInstallFolder folder;
+    std::filesystem::create_directory(folder / "Agents");
+    WriteFile(folder / "AGENTS.INI", "Prices\n");
+    WriteFile(folder / "Agents/Prices.agt", "IGNORELINES=^Updated\nSCRIPT\nENDSCRIPT\n");
+    AgentDefinition agent;
+    agent.name = "Prices";
+    agent.IGNORELINES = "^Updated";
+    {
+        HistoryResult result;
+        const auto store = OpenHistory(result);
+        ASSERT_TRUE(store) << result.reason;
+        for (const FinishedRun& run :
+             {Finished(1790000000, "Updated 1\na\nb\n"), Finished(1800000000, "Updated 2\na\nc\n"),
+              Finished(1800000060, "Updated 3\na\nc\n", 1)}) {
+            ASSERT_TRUE(RecordRun(*store, agent, run).stored);
+        }
+        agent.name = "Gone";
+        ASSERT_TRUE(RecordRun(*store, agent, Finished(1800000000, "x\n")).stored);
+    }
+    EXPECT_EQ(RunRunner(folder, "--history Prices"), 0);
+    EXPECT_EQ(ReadFile(folder / "1"),
+              "2027-01-15T09:01:00+01:00\tfailed\t1\t2\t-\t-\t2.250\n"
+              "2027-01-15T09:00:00+01:00\tchanged\t0\t2\t1\t1\t2.250\n"
+              "2026-09-21T16:13:20+02:00\tok\t0\t2\t-\t-\t2.250\n");
+    EXPECT_EQ(RunRunner(folder, "--history Gone"), 0);
+    EXPECT_EQ(ReadFile(folder / "1"), "2027-01-15T09:00:00+01:00\tok\t0\t2\t-\t-\t2.250\n");
+    EXPECT_EQ(RunRunner(folder, "--history Nobody"), 2);
+    EXPECT_EQ(ReadFile(folder / "2"),
+              "gleanwork-run: no agent named 'Nobody' in the catalogue or the history\n");
+
+    EXPECT_EQ(RunRunner(folder, "--diff Prices"), 0);
+    EXPECT_EQ(ReadFile(folder / "1"), "");
+    EXPECT_EQ(RunRunner(folder, "--diff Prices 2"), 1);
+    EXPECT_EQ(ReadFile(folder / "1"),
+              "--- Prices\t2026-09-21T16:13:20+02:00\n+++ Prices\t2027-01-15T09:01:00+01:00\n"
+              "@@ -1,2 +1,2 @@\n a\n-b\n+c\n");
+    EXPECT_EQ(RunRunner(folder, "--diff Prices 3"), 2);
+    EXPECT_EQ(ReadFile(folder / "2"),
+              "gleanwork-run: the history keeps no output of 'Prices' 3 before its latest kept "
+              "output\n");
+    EXPECT_EQ(RunRunner(folder, "--diff Prices x"), 2);
+}
+
+}  // namespace
+}  // namespace gleanwork::test
