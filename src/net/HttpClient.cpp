@@ -21,25 +21,28 @@ namespace {
 
 constexpr int kMostAttempts = 5;
 
-// Sends the request head, one line per send, each ended by CR LF.
+// Sends the request head, each line ended by CR LF, in one send: a line
+// per send would leave every line after the first waiting for the server's
+// acknowledgement of the one before.
 void SendRequest(const SourceContext& context, StreamSocket& socket, std::string_view target,
                  std::string_view hostField) {
     const AgentDefinition& agent = context.agent;
-    socket.Send("GET " + OnOneLine(target) + " HTTP/1.0\r\n");
-    socket.Send("Host: " + std::string(hostField) + "\r\n");
+    std::string request = "GET " + OnOneLine(target) + " HTTP/1.0\r\n";
+    request.append("Host: ").append(hostField).append("\r\n");
     if (!agent.WEBUSER.empty()) {
         context.LogLine("Sending authentication information...");
         const std::string credentials = agent.WEBUSER + ":" + agent.WEBPASS;
-        socket.Send("Authorization: Basic " + EncodeBase64(credentials) + "\r\n");
+        request.append("Authorization: Basic ").append(EncodeBase64(credentials)).append("\r\n");
     }
-    socket.Send("User-agent: " + OnOneLine(agent.USERAGENT) + "\r\n");
+    request.append("User-agent: ").append(OnOneLine(agent.USERAGENT)).append("\r\n");
     if (context.cookies != nullptr) {
         const std::string cookies = context.cookies->HeaderFor(context.origin);
         if (!cookies.empty()) {
-            socket.Send("Cookie: " + OnOneLine(cookies) + "\r\n");
+            request.append("Cookie: ").append(OnOneLine(cookies)).append("\r\n");
         }
     }
-    socket.Send("\r\n");
+    request.append("\r\n");
+    socket.Send(request);
 }
 
 // Whether a failed step ended the fetch for a reason of its own (a stop, the

@@ -1,4 +1,5 @@
 // Every case of the HTTP case file, fetched over a scripted transport.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "net/FetchFixture.h"
@@ -44,6 +45,8 @@ TEST_P(HttpCase, SendsItsRequestsAndGivesItsLogAndText) {
         const std::string standardError = testing::internal::GetCapturedStderr();
 
         EXPECT_EQ(std::to_string(result), expected.Text("result")) << "chunk " << chunk;
+        // Each request goes in one send, so no line waits for the one before.
+        EXPECT_THAT(transport.sends, ::testing::Each(::testing::Le(1)));
         std::erase(transport.requests, "");  // a connection that sent nothing
         EXPECT_EQ(transport.requests, expected.Lines("requests"));
         EXPECT_EQ(fetch.log.lines, expected.Lines("log"));
