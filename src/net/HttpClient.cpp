@@ -21,15 +21,20 @@ namespace {
 
 constexpr int kMostAttempts = 5;
 
-// Sends the request head, each line ended by CR LF, in one send: a line
-// per send would leave every line after the first waiting for the server's
-// acknowledgement of the one before.
-void SendRequest(const SourceContext& context, StreamSocket& socket, std::string_view target,
-                 std::string_view hostField) {
+// Sends the request head of `route`, each line ended by CR LF, in one send:
+// a line per send would leave every line after the first waiting for the
+// server's acknowledgement of the one before. The agent's credentials go
+// along when `withCredentials`, the proxy's only to the proxy itself (never
+// through a tunnel).
+void SendRequest(const SourceContext& context, StreamSocket& socket, const RequestRoute& route,
+                 bool withCredentials) {
     const AgentDefinition& agent = context.agent;
-    std::string request = "GET " + OnOneLine(target) + " HTTP/1.0\r\n";
-    request.append("Host: ").append(hostField).append("\r\n");
-    if (!agent.WEBUSER.empty()) {
+    std::string request = "GET " + OnOneLine(route.target) + " HTTP/1.0\r\n";
+    request.append("Host: ").append(route.hostField).append("\r\n");
+    if (!route.secure) {
+        request.append(ProxyAuthorizationLine(route));
+    }
+    if (withCredentials) {
         context.LogLine("Sending authentication information...");
         const std::string credentials = agent.WEBUSER + ":" + agent.WEBPASS;
         request.append("Authorization: Basic ").append(EncodeBase64(credentials)).append("\r\n");
@@ -114,6 +119,10 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
     const AgentDefinition& agent = context.agent;
     std::string url = agent.URL;
     context.redirects = 0;
+    // The agent's credentials go only to the origin of its own address: not
+    // to another host, another port, or over http:// after https://.
+    const bool hasCredentials = !agent.WEBUSER.empty() && IsWebUrl(context.homeUrl);
+    const RequestRoute home = RouteRequest(agent, std::string(context.homeUrl));
     for (int attempt = 0; attempt < kMostAttempts; ++attempt) {
         text.clear();
         std::unique_ptr<StreamSocket> socket = transport.OpenStream(context.limits);
@@ -139,12 +148,11 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
             }
             return -1;
         }
-        if (route.secure && !OpenSecureChannel(context, socket, route.originHost, route.originPort,
-                                               route.proxied)) {
+        if (route.secure && !OpenSecureChannel(context, socket, route)) {
             return -1;
         }
         context.LogLine("Accessing URL - " + route.target);
-        SendRequest(context, *socket, route.target, route.hostField);
+        SendRequest(context, *socket, route, hasCredentials && SameOrigin(route, home));
         std::string head;
         if (!ReceiveReply(context, *socket, head, text)) {
             text.clear();

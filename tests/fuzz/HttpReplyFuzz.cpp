@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "FuzzFrame.h"
+#include "base/TextScan.h"
 #include "net/HttpClient.h"
 #include "support/ScriptedTransport.h"
 
@@ -51,10 +52,18 @@ FUZZ_TARGET(HttpReply) {
         if (request.starts_with("CONNECT ")) {
             continue;  // the tunnel's request, then the TLS handshake
         }
-        // The request line, host, credentials, user agent and the end, each with CR LF.
+        // The request line, host, credentials (only to the agent's own
+        // origin), user agent, cookies and the end, each with CR LF.
         FUZZ_CHECK(request.starts_with("GET ") && request.ends_with("\r\n\r\n"));
+        const bool credentials = request.find("\r\nAuthorization: ") != std::string::npos;
+        const bool cookieLine = request.find("\r\nCookie: ") != std::string::npos;
         const auto lines = std::count(request.begin(), request.end(), '\n');
-        FUZZ_CHECK(lines == 5 && std::count(request.begin(), request.end(), '\r') == lines);
+        FUZZ_CHECK(lines == 4 + credentials + cookieLine &&
+                   std::count(request.begin(), request.end(), '\r') == lines);
+        const bool toOrigin =
+            request.starts_with("GET http://") &&
+            LowerCase(request).find("\r\nhost: fuzz.invalid\r\n") != std::string::npos;
+        FUZZ_CHECK(!credentials || toOrigin);
     }
 }
 
