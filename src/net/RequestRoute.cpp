@@ -25,7 +25,7 @@ RequestRoute RouteRequest(const AgentDefinition& agent, const std::string& url) 
     route.host = at == std::string::npos ? agent.HOST : agent.HOST.substr(at + 1);
     route.proxyCredentials = at == std::string::npos ? "" : agent.HOST.substr(0, at);
     route.port = agent.PORT.empty() ? kHttpPort : startingPort;
-    route.target = route.secure ? path : url;
+    route.target = route.secure ? path : WithoutUserInfo(url);
     return route;
 }
 

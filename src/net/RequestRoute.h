@@ -22,9 +22,10 @@ struct RequestRoute {
 // The route of a request for `url` with the agent's proxy and port. A URL
 // that names no port means the starting one (PORT, or the scheme's port),
 // also after a redirect from a URL that named another. A proxy is reached at
-// PORT (or 80); it gets the whole URL of an http:// request, and a tunnel
-// for an https:// one. A proxy written as "user:password@host" is the host
-// after the last "@", and what comes before it is the proxy's credentials.
+// PORT (or 80); it gets the whole URL of an http:// request (without a
+// user name and password in it), and a tunnel for an https:// one. A proxy written as
+// "user:password@host" is the host after the last "@", and what comes before it is the proxy's
+// credentials.
 RequestRoute RouteRequest(const AgentDefinition& agent, const std::string& url);
 
 // The "Proxy-Authorization" line (ended by CR LF) that carries the route's

@@ -71,6 +71,19 @@ std::string SplitUrl(std::string_view url, std::string& host, int& port) {
     return path.starts_with('/') ? std::string(path) : std::string("/").append(path);
 }
 
+std::string WithoutUserInfo(std::string_view url) {
+    const std::size_t scheme = url.find("://");
+    if (scheme == std::string_view::npos) {
+        return std::string(url);
+    }
+    const std::size_t hostPart = scheme + 3;
+    const std::size_t at = url.substr(0, url.find_first_of("/?#", hostPart)).rfind('@');
+    if (at == std::string_view::npos || at < hostPart) {
+        return std::string(url);
+    }
+    return std::string(url.substr(0, hostPart)).append(url.substr(at + 1));
+}
+
 std::string OnOneLine(std::string_view field) {
     std::string line(field);
     std::replace_if(

@@ -33,6 +33,10 @@ int SchemePort(std::string_view url);
 // "/" put before a bare query or fragment, or "/" when there is none.
 std::string SplitUrl(std::string_view url, std::string& host, int& port);
 
+// `url` without the user name and password before its host (up to the
+// last "@" of its host part): they never go into a request line or a log.
+std::string WithoutUserInfo(std::string_view url);
+
 // A request field as it goes on its line: a line break in it (a redirect
 // target can carry one) would start a line of its own, so it goes as a space.
 std::string OnOneLine(std::string_view field);
