@@ -19,6 +19,7 @@ namespace gleanwork {
 
 namespace {
 
+// Requests per fetch: the first and up to four redirects.
 constexpr int kMostAttempts = 5;
 
 // Sends the request head of `route`, each line ended by CR LF, in one send:
@@ -67,17 +68,16 @@ bool EndedByLimits(const SourceContext& context) {
 // Receives until the peer closes the connection, the head into `head` and
 // the body into `text`; a failed receive is logged and ends the reply with
 // what had arrived. False when the fetch must end: stopped, out of time, or
-// the reply outgrew the source limit.
+// the reply outgrew the source limit (or its head said it would).
 bool ReceiveReply(const SourceContext& context, StreamSocket& socket, std::string& head,
                   std::string& text) {
-    ReplyText reply(head, text);
+    ReplyText reply(head, text, context.limits.maxSourceBytes);
     for (;;) {
         int error = 0;
         const std::ptrdiff_t received =
             socket.Receive(reply.Space(context.limits.receiveChunk), error);
         if (received > 0) {
-            reply.Commit(static_cast<std::size_t>(received));
-            if (reply.Size() > context.limits.maxSourceBytes) {
+            if (!reply.Commit(static_cast<std::size_t>(received))) {
                 context.LogLine("ERROR: The source is larger than " +
                                 std::to_string(context.limits.maxSourceBytes) + " bytes");
                 return false;
@@ -94,6 +94,12 @@ bool ReceiveReply(const SourceContext& context, StreamSocket& socket, std::strin
     }
     reply.Finish();
     return true;
+}
+
+// Empties `text` and gives its memory back: what a failed fetch leaves.
+std::int64_t Failed(std::string& text) {
+    std::string().swap(text);
+    return -1;
 }
 
 void ReportFailure(const SourceContext& context, const std::string& logLine,
@@ -123,7 +129,7 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
     // to another host, another port, or over http:// after https://.
     const bool hasCredentials = !agent.WEBUSER.empty() && IsWebUrl(context.homeUrl);
     const RequestRoute home = RouteRequest(agent, std::string(context.homeUrl));
-    for (int attempt = 0; attempt < kMostAttempts; ++attempt) {
+    for (int attempt = 1;; ++attempt) {
         text.clear();
         std::unique_ptr<StreamSocket> socket = transport.OpenStream(context.limits);
         if (!socket) {
@@ -155,12 +161,17 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
         SendRequest(context, *socket, route, hasCredentials && SameOrigin(route, home));
         std::string head;
         if (!ReceiveReply(context, *socket, head, text)) {
-            text.clear();
-            return -1;
+            return Failed(text);
         }
         socket.reset();
         if (!ParseResponseHead(context, head)) {
-            break;
+            return BodyIsWhole(context, head, text.size()) ? static_cast<std::int64_t>(text.size())
+                                                           : Failed(text);
+        }
+        if (attempt == kMostAttempts) {
+            context.LogLine("ERROR: Too many redirects: the last of " +
+                            std::to_string(kMostAttempts) + " replies redirects again");
+            return Failed(text);
         }
         if (!context.redirectUrl.empty()) {
             context.redirectUrl = ResolveUrl(url, context.redirectUrl);
@@ -168,7 +179,6 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
         url = context.redirectUrl;
         ++context.redirects;
     }
-    return static_cast<std::int64_t>(text.size());
 }
 
 }  // namespace gleanwork

@@ -11,9 +11,10 @@
 namespace gleanwork::test {
 namespace {
 
-const CaseFile kCaseFile = ReadCaseFile(GLEANWORK_TEST_DATA "/http/cases.txt",
-                                        {"agent", "reply", "requests", "log", "text", "result",
-                                         "fail-last", "no-socket", "stderr", "socket-start-error"});
+const CaseFile kCaseFile =
+    ReadCaseFile(GLEANWORK_TEST_DATA "/http/cases.txt",
+                 {"agent", "reply", "requests", "log", "text", "result", "fail-last", "no-socket",
+                  "stderr", "socket-start-error", "source-limit"});
 
 TEST(HttpCaseFile, ReadsWithoutErrors) {
     EXPECT_EQ(kCaseFile.errors, std::vector<std::string>());
@@ -39,6 +40,9 @@ TEST_P(HttpCase, SendsItsRequestsAndGivesItsLogAndText) {
         Fetch fetch;
         ASSERT_EQ(ReadAgentFile(fetch.agent, folder / "case.agt"), 0);
         fetch.limits.receiveChunk = chunk;
+        if (expected.Has("source-limit")) {
+            fetch.limits.maxSourceBytes = std::stoull(expected.Text("source-limit"));
+        }
         fetch.text = "old";
         testing::internal::CaptureStderr();
         const std::int64_t result = fetch.Run(&transport);
@@ -51,6 +55,7 @@ TEST_P(HttpCase, SendsItsRequestsAndGivesItsLogAndText) {
         EXPECT_EQ(transport.requests, expected.Lines("requests"));
         EXPECT_EQ(fetch.log.lines, expected.Lines("log"));
         EXPECT_EQ(fetch.text, expected.Text("text"));
+        EXPECT_LE(fetch.text.capacity(), std::max<std::uint64_t>(fetch.limits.maxSourceBytes, 15));
         if (expected.Has("stderr")) {
             EXPECT_EQ(standardError, expected.Text("stderr"));
         }
