@@ -53,6 +53,7 @@ std::optional<std::size_t> PageBrowser::Back() {
 
 std::int64_t PageBrowser::Read(const AgentDefinition& agent, std::string& text) {
     SourceContext context{agent, log_, redirectUrl_, limits_, &cookies_};
+    context.homeUrl = agent_.URL;  // credentials go to the agent's own site, whatever page is read
     current_.address = agent.URL;
     if (reader_) {
         return reader_(context, text);

@@ -19,27 +19,36 @@ namespace gleanwork {
 
 namespace {
 
+// Requests per fetch: the first and up to four redirects.
 constexpr int kMostAttempts = 5;
 
-// Sends the request head, one line per send, each ended by CR LF.
-void SendRequest(const SourceContext& context, StreamSocket& socket, std::string_view target,
-                 std::string_view hostField) {
+// Sends the request head of `route`, each line ended by CR LF, in one send:
+// a line per send would leave every line after the first waiting for the
+// server's acknowledgement of the one before. The agent's credentials go
+// along when `withCredentials`, the proxy's only to the proxy itself (never
+// through a tunnel).
+void SendRequest(const SourceContext& context, StreamSocket& socket, const RequestRoute& route,
+                 bool withCredentials) {
     const AgentDefinition& agent = context.agent;
-    socket.Send("GET " + OnOneLine(target) + " HTTP/1.0\r\n");
-    socket.Send("Host: " + std::string(hostField) + "\r\n");
-    if (!agent.WEBUSER.empty()) {
+    std::string request = "GET " + OnOneLine(route.target) + " HTTP/1.0\r\n";
+    request.append("Host: ").append(route.hostField).append("\r\n");
+    if (!route.secure) {
+        request.append(ProxyAuthorizationLine(route));
+    }
+    if (withCredentials) {
         context.LogLine("Sending authentication information...");
         const std::string credentials = agent.WEBUSER + ":" + agent.WEBPASS;
-        socket.Send("Authorization: Basic " + EncodeBase64(credentials) + "\r\n");
+        request.append("Authorization: Basic ").append(EncodeBase64(credentials)).append("\r\n");
     }
-    socket.Send("User-agent: " + OnOneLine(agent.USERAGENT) + "\r\n");
+    request.append("User-agent: ").append(OnOneLine(agent.USERAGENT)).append("\r\n");
     if (context.cookies != nullptr) {
         const std::string cookies = context.cookies->HeaderFor(context.origin);
         if (!cookies.empty()) {
-            socket.Send("Cookie: " + OnOneLine(cookies) + "\r\n");
+            request.append("Cookie: ").append(OnOneLine(cookies)).append("\r\n");
         }
     }
-    socket.Send("\r\n");
+    request.append("\r\n");
+    socket.Send(request);
 }
 
 // Whether a failed step ended the fetch for a reason of its own (a stop, the
@@ -59,17 +68,16 @@ bool EndedByLimits(const SourceContext& context) {
 // Receives until the peer closes the connection, the head into `head` and
 // the body into `text`; a failed receive is logged and ends the reply with
 // what had arrived. False when the fetch must end: stopped, out of time, or
-// the reply outgrew the source limit.
+// the reply outgrew the source limit (or its head said it would).
 bool ReceiveReply(const SourceContext& context, StreamSocket& socket, std::string& head,
                   std::string& text) {
-    ReplyText reply(head, text);
+    ReplyText reply(head, text, context.limits.maxSourceBytes);
     for (;;) {
         int error = 0;
         const std::ptrdiff_t received =
             socket.Receive(reply.Space(context.limits.receiveChunk), error);
         if (received > 0) {
-            reply.Commit(static_cast<std::size_t>(received));
-            if (reply.Size() > context.limits.maxSourceBytes) {
+            if (!reply.Commit(static_cast<std::size_t>(received))) {
                 context.LogLine("ERROR: The source is larger than " +
                                 std::to_string(context.limits.maxSourceBytes) + " bytes");
                 return false;
@@ -86,6 +94,12 @@ bool ReceiveReply(const SourceContext& context, StreamSocket& socket, std::strin
     }
     reply.Finish();
     return true;
+}
+
+// Empties `text` and gives its memory back: what a failed fetch leaves.
+std::int64_t Failed(std::string& text) {
+    std::string().swap(text);
+    return -1;
 }
 
 void ReportFailure(const SourceContext& context, const std::string& logLine,
@@ -111,7 +125,11 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
     const AgentDefinition& agent = context.agent;
     std::string url = agent.URL;
     context.redirects = 0;
-    for (int attempt = 0; attempt < kMostAttempts; ++attempt) {
+    // The agent's credentials go only to the origin of its own address: not
+    // to another host, another port, or over http:// after https://.
+    const bool hasCredentials = !agent.WEBUSER.empty() && IsWebUrl(context.homeUrl);
+    const RequestRoute home = RouteRequest(agent, std::string(context.homeUrl));
+    for (int attempt = 1;; ++attempt) {
         text.clear();
         std::unique_ptr<StreamSocket> socket = transport.OpenStream(context.limits);
         if (!socket) {
@@ -136,20 +154,24 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
             }
             return -1;
         }
-        if (route.secure && !OpenSecureChannel(context, socket, route.originHost, route.originPort,
-                                               route.proxied)) {
+        if (route.secure && !OpenSecureChannel(context, socket, route)) {
             return -1;
         }
         context.LogLine("Accessing URL - " + route.target);
-        SendRequest(context, *socket, route.target, route.hostField);
+        SendRequest(context, *socket, route, hasCredentials && SameOrigin(route, home));
         std::string head;
         if (!ReceiveReply(context, *socket, head, text)) {
-            text.clear();
-            return -1;
+            return Failed(text);
         }
         socket.reset();
         if (!ParseResponseHead(context, head)) {
-            break;
+            return BodyIsWhole(context, head, text.size()) ? static_cast<std::int64_t>(text.size())
+                                                           : Failed(text);
+        }
+        if (attempt == kMostAttempts) {
+            context.LogLine("ERROR: Too many redirects: the last of " +
+                            std::to_string(kMostAttempts) + " replies redirects again");
+            return Failed(text);
         }
         if (!context.redirectUrl.empty()) {
             context.redirectUrl = ResolveUrl(url, context.redirectUrl);
@@ -157,7 +179,6 @@ std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& tra
         url = context.redirectUrl;
         ++context.redirects;
     }
-    return static_cast<std::int64_t>(text.size());
 }
 
 }  // namespace gleanwork

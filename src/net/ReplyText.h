@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -16,30 +17,36 @@ namespace gleanwork {
 // geometrically, or in one step once the head names a "Content-Length": that
 // length only sizes the text. The reply still ends only when the peer closes
 // the connection, whatever length the head names.
+//
+// The reply, head and body together, holds at most `limit` bytes, and the
+// memory it takes stays within that limit (and the receive buffer): a text
+// grows to at most half the limit, or straight to the limit itself, so that
+// the copy a growth makes never holds more than the limit either.
 class ReplyText {
 public:
     // Empties `head` and `body`, which must outlive this object.
-    ReplyText(std::string& head, std::string& body);
+    ReplyText(std::string& head, std::string& body, std::uint64_t limit);
 
     // Room for the next receive: at most `most` bytes, at least 1.
     std::span<char> Space(std::size_t most);
 
     // Takes `count` bytes just written at the start of the last Space.
-    void Commit(std::size_t count);
-
-    // The bytes received so far.
-    std::size_t Size() const { return used_; }
+    // False, and nothing taken, when the reply would outgrow the limit or
+    // its head names a "Content-Length" that does.
+    bool Commit(std::size_t count);
 
     // Ends the reply. A head without an empty line after it ends with its
     // last CR LF; the body is what follows.
     void Finish();
 
 private:
-    void TakeBodyFromHead();
-    void Reserve(std::size_t size);
+    bool TakeBodyFromHead();
+    void Append(std::string& text, std::string_view bytes);
+    void Reserve(std::string& text, std::size_t size);
 
     std::string& head_;
     std::string& text_;
+    std::size_t limit_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     std::size_t headSearched_ = 0;

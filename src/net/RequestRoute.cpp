@@ -1,5 +1,7 @@
 #include "net/RequestRoute.h"
 
+#include "base/TextScan.h"
+#include "net/Base64.h"
 #include "net/UrlSplit.h"
 
 namespace gleanwork {
@@ -19,10 +21,24 @@ RequestRoute RouteRequest(const AgentDefinition& agent, const std::string& url) 
         route.target = path;
         return route;
     }
-    route.host = agent.HOST;
+    const std::size_t at = agent.HOST.rfind('@');
+    route.host = at == std::string::npos ? agent.HOST : agent.HOST.substr(at + 1);
+    route.proxyCredentials = at == std::string::npos ? "" : agent.HOST.substr(0, at);
     route.port = agent.PORT.empty() ? kHttpPort : startingPort;
-    route.target = route.secure ? path : url;
+    route.target = route.secure ? path : WithoutUserInfo(url);
     return route;
+}
+
+std::string ProxyAuthorizationLine(const RequestRoute& route) {
+    if (route.proxyCredentials.empty()) {
+        return {};
+    }
+    return "Proxy-Authorization: Basic " + EncodeBase64(route.proxyCredentials) + "\r\n";
+}
+
+bool SameOrigin(const RequestRoute& a, const RequestRoute& b) {
+    return a.secure == b.secure && a.originPort == b.originPort &&
+           LowerCase(a.originHost) == LowerCase(b.originHost);
 }
 
 }  // namespace gleanwork

@@ -16,13 +16,24 @@ struct RequestRoute {
     std::string hostField;  // the value of the Host line
     bool secure = false;    // https://: TLS to the origin
     bool proxied = false;
+    std::string proxyCredentials;  // "user:password" for the proxy, or empty
 };
 
 // The route of a request for `url` with the agent's proxy and port. A URL
 // that names no port means the starting one (PORT, or the scheme's port),
 // also after a redirect from a URL that named another. A proxy is reached at
-// PORT (or 80); it gets the whole URL of an http:// request, and a tunnel
-// for an https:// one.
+// PORT (or 80); it gets the whole URL of an http:// request (without a
+// user name and password in it), and a tunnel for an https:// one. A proxy written as
+// "user:password@host" is the host after the last "@", and what comes before it is the proxy's
+// credentials.
 RequestRoute RouteRequest(const AgentDefinition& agent, const std::string& url);
+
+// The "Proxy-Authorization" line (ended by CR LF) that carries the route's
+// proxy credentials, or nothing when it has none.
+std::string ProxyAuthorizationLine(const RequestRoute& route);
+
+// Whether two routes lead to the same origin: the same scheme, the same
+// host (whatever the case of its letters) and the same port.
+bool SameOrigin(const RequestRoute& a, const RequestRoute& b);
 
 }  // namespace gleanwork

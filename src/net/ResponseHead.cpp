@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/TextScan.h"
+
 namespace gleanwork {
 
 namespace {
@@ -17,11 +19,13 @@ bool SameHeaderName(std::string_view a, std::string_view b) {
     });
 }
 
+bool IsDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 // A status of 400 or above: the server could not give what was asked for.
 bool IsFailureStatus(std::string_view status) {
-    return status.size() == 3 &&
-           std::all_of(status.begin(), status.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
-           status[0] >= '4';
+    return status.size() == 3 && IsDigits(status) && status[0] >= '4';
 }
 
 // Keeps every Set-Cookie value of the head. A value starts after the ":"
@@ -73,6 +77,30 @@ std::string_view FindHeader(std::string_view name, const std::vector<std::string
         }
     }
     return {};
+}
+
+std::optional<std::uint64_t> ContentLength(std::string_view head) {
+    const std::vector<std::string_view> lines = HeaderLines(head);
+    const std::string_view value = TrimWhitespace(FindHeader("Content-Length", lines));
+    constexpr std::size_t kMostDigits = 18;  // within the range of the result
+    if (!FindHeader("Transfer-Encoding", lines).empty() || value.empty() ||
+        value.size() > kMostDigits || !IsDigits(value)) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(ReadDecimal(value));
+}
+
+bool BodyIsWhole(const SourceContext& context, std::string_view head, std::size_t bodySize) {
+    const std::vector<std::string_view> lines = HeaderLines(head);
+    const std::string_view status = StatusCode(lines.empty() ? std::string_view() : lines.front());
+    const std::optional<std::uint64_t> length = ContentLength(head);
+    if (!length || bodySize >= *length || status.starts_with('1') || status == "204" ||
+        status == "304") {
+        return true;
+    }
+    context.LogLine("ERROR: The reply ended after " + std::to_string(bodySize) + " of the " +
+                    std::to_string(*length) + " bytes it announced");
+    return false;
 }
 
 bool ParseResponseHead(SourceContext& context, std::string_view head) {

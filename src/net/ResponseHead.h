@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +27,16 @@ std::string_view StatusCode(std::string_view statusLine);
 // the value starts two characters after the name. Empty when no line has
 // that name.
 std::string_view FindHeader(std::string_view name, const std::vector<std::string_view>& lines);
+
+// The length of the body that `head` announces: the value of its
+// "Content-Length" line when that is a decimal number, and no length when a
+// "Transfer-Encoding" line says the body is framed otherwise.
+std::optional<std::uint64_t> ContentLength(std::string_view head);
+
+// Whether the body of a final reply with `head` is whole: at least as long
+// as the head announces (status 1xx, 204 and 304 have no body). Logs an
+// "ERROR: " line when it is not.
+bool BodyIsWhole(const SourceContext& context, std::string_view head, std::size_t bodySize);
 
 // Reads the head of a reply: the status line and the header lines, each ended
 // by CR LF. Returns true when the status code begins with "3": a redirect,

@@ -28,8 +28,10 @@ std::string ReadTunnelHead(StreamSocket& socket) {
     return head.substr(0, head.find("\r\n"));
 }
 
-bool OpenTunnel(const SourceContext& context, StreamSocket& socket, const std::string& authority) {
-    socket.Send("CONNECT " + authority + " HTTP/1.0\r\nHost: " + authority + "\r\n\r\n");
+bool OpenTunnel(const SourceContext& context, StreamSocket& socket, const RequestRoute& route) {
+    const std::string authority = HostField(route.originHost, route.originPort, 0);
+    socket.Send("CONNECT " + authority + " HTTP/1.0\r\nHost: " + authority + "\r\n" +
+                ProxyAuthorizationLine(route) + "\r\n");
     const std::string statusLine = ReadTunnelHead(socket);
     if (StatusCode(statusLine).starts_with('2')) {
         return true;
@@ -42,16 +44,16 @@ bool OpenTunnel(const SourceContext& context, StreamSocket& socket, const std::s
 }  // namespace
 
 bool OpenSecureChannel(const SourceContext& context, std::unique_ptr<StreamSocket>& socket,
-                       const std::string& host, int port, bool throughProxy) {
-    if (throughProxy && !OpenTunnel(context, *socket, HostField(host, port, 0))) {
+                       const RequestRoute& route) {
+    if (route.proxied && !OpenTunnel(context, *socket, route)) {
         socket.reset();
         return false;
     }
     std::string failure;
-    socket = StartTls(std::move(socket), host, failure);
+    socket = StartTls(std::move(socket), route.originHost, failure);
     // A handshake that a stop cut short is no failure of the server's.
     if (!socket && !context.limits.Stopped()) {
-        context.LogLine("ERROR: Secure connection to " + host + " failed: " + failure);
+        context.LogLine("ERROR: Secure connection to " + route.originHost + " failed: " + failure);
     }
     return socket != nullptr;
 }

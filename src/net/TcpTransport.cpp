@@ -1,5 +1,7 @@
 #include "net/TcpTransport.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 
@@ -109,6 +111,7 @@ private:
                 return false;
             }
         }
+        SendAtOnce();
         if (::connect(fd_.Get(), address.Get(), address.size) == 0) {
             return true;
         }
@@ -126,6 +129,13 @@ private:
             return true;
         }
         return error == 0;
+    }
+
+    // Every send is a whole message (the request, or a piece of the TLS
+    // handshake): none waits for the acknowledgement of the one before.
+    void SendAtOnce() {
+        const int on = 1;
+        ::setsockopt(fd_.Get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     }
 
     FileDescriptor fd_;

@@ -50,8 +50,10 @@ std::string SplitUrl(std::string_view url, std::string& host, int& port) {
             break;
         }
     }
-    const std::size_t slash = url.find('/');
-    const std::string_view hostPart = url.substr(0, slash);
+    const std::size_t pathStart = url.find_first_of("/?#");
+    std::string_view hostPart = url.substr(0, pathStart);
+    // A user name and password before the host are no part of where it is.
+    hostPart.remove_prefix(std::min(hostPart.rfind('@') + 1, hostPart.size()));
     const std::size_t colon = PortColon(hostPart);
     std::string_view name = hostPart.substr(0, colon);
     if (name.size() >= 2 && name.starts_with('[') && name.ends_with(']')) {
@@ -62,10 +64,24 @@ std::string SplitUrl(std::string_view url, std::string& host, int& port) {
         const int named = ReadPort(hostPart.substr(colon + 1));
         port = named == 0 ? schemePort : named;
     }
-    if (slash == std::string_view::npos) {
+    if (pathStart == std::string_view::npos) {
         return "/";
     }
-    return std::string(url.substr(slash));
+    const std::string_view path = url.substr(pathStart);
+    return path.starts_with('/') ? std::string(path) : std::string("/").append(path);
+}
+
+std::string WithoutUserInfo(std::string_view url) {
+    const std::size_t scheme = url.find("://");
+    if (scheme == std::string_view::npos) {
+        return std::string(url);
+    }
+    const std::size_t hostPart = scheme + 3;
+    const std::size_t at = url.substr(0, url.find_first_of("/?#", hostPart)).rfind('@');
+    if (at == std::string_view::npos || at < hostPart) {
+        return std::string(url);
+    }
+    return std::string(url.substr(0, hostPart)).append(url.substr(at + 1));
 }
 
 std::string OnOneLine(std::string_view field) {

@@ -24,12 +24,18 @@ bool IsWebUrl(std::string_view url);
 // https://, else 80.
 int SchemePort(std::string_view url);
 
-// Splits an http:// or https:// URL (the prefix is optional). Sets `host` to
-// the part before the first "/" (an IPv6 address without its brackets), and
-// `port` only when that part names one after a ":" (an empty, non-numeric
-// or zero port gives the scheme's). Returns the path from the first "/" on,
-// query and all, or "/" when there is none.
+// Splits an http:// or https:// URL (the prefix is optional). The host
+// part ends at the first "/", "?" or "#", and a user name and password in
+// it (up to its last "@") are left out. Sets `host` to the rest of the host
+// part (an IPv6 address without its brackets), and `port` only when it names
+// one after a ":" (an empty, non-numeric or zero port gives the scheme's).
+// Returns the path from the end of the host part on, query and all, with a
+// "/" put before a bare query or fragment, or "/" when there is none.
 std::string SplitUrl(std::string_view url, std::string& host, int& port);
+
+// `url` without the user name and password before its host (up to the
+// last "@" of its host part): they never go into a request line or a log.
+std::string WithoutUserInfo(std::string_view url);
 
 // A request field as it goes on its line: a line break in it (a redirect
 // target can carry one) would start a line of its own, so it goes as a space.

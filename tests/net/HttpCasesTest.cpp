@@ -1,4 +1,5 @@
 // Every case of the HTTP case file, fetched over a scripted transport.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "net/FetchFixture.h"
@@ -10,9 +11,10 @@
 namespace gleanwork::test {
 namespace {
 
-const CaseFile kCaseFile = ReadCaseFile(GLEANWORK_TEST_DATA "/http/cases.txt",
-                                        {"agent", "reply", "requests", "log", "text", "result",
-                                         "fail-last", "no-socket", "stderr", "socket-start-error"});
+const CaseFile kCaseFile =
+    ReadCaseFile(GLEANWORK_TEST_DATA "/http/cases.txt",
+                 {"agent", "reply", "requests", "log", "text", "result", "fail-last", "no-socket",
+                  "stderr", "socket-start-error", "source-limit"});
 
 TEST(HttpCaseFile, ReadsWithoutErrors) {
     EXPECT_EQ(kCaseFile.errors, std::vector<std::string>());
@@ -38,16 +40,22 @@ TEST_P(HttpCase, SendsItsRequestsAndGivesItsLogAndText) {
         Fetch fetch;
         ASSERT_EQ(ReadAgentFile(fetch.agent, folder / "case.agt"), 0);
         fetch.limits.receiveChunk = chunk;
+        if (expected.Has("source-limit")) {
+            fetch.limits.maxSourceBytes = std::stoull(expected.Text("source-limit"));
+        }
         fetch.text = "old";
         testing::internal::CaptureStderr();
         const std::int64_t result = fetch.Run(&transport);
         const std::string standardError = testing::internal::GetCapturedStderr();
 
         EXPECT_EQ(std::to_string(result), expected.Text("result")) << "chunk " << chunk;
+        // Each request goes in one send, so no line waits for the one before.
+        EXPECT_THAT(transport.sends, ::testing::Each(::testing::Le(1)));
         std::erase(transport.requests, "");  // a connection that sent nothing
         EXPECT_EQ(transport.requests, expected.Lines("requests"));
         EXPECT_EQ(fetch.log.lines, expected.Lines("log"));
         EXPECT_EQ(fetch.text, expected.Text("text"));
+        EXPECT_LE(fetch.text.capacity(), std::max<std::uint64_t>(fetch.limits.maxSourceBytes, 15));
         if (expected.Has("stderr")) {
             EXPECT_EQ(standardError, expected.Text("stderr"));
         }

@@ -130,7 +130,8 @@ TEST_F(HttpsFetch, VerifiesChainNameAndDates) {
 }
 
 // A proxy that opens the tunnel and then forwards nothing leaves the
-// handshake waiting: the receive limit ends it.
+// handshake waiting: the receive limit ends it. The proxy's credentials go
+// with the request for the tunnel.
 TEST(HttpsProxy, AsksForATunnelAndKeepsTheLimitsInIt) {
     const std::string failed = "ERROR: Secure connection to origin.invalid failed: ";
     const struct {
@@ -145,13 +146,15 @@ TEST(HttpsProxy, AsksForATunnelAndKeepsTheLimitsInIt) {
     for (const auto& row : cases) {
         LoopbackServer proxy({row.reply});
         Fetch fetch("https://origin.invalid/x");
-        fetch.agent.HOST = "127.0.0.1";
+        fetch.agent.HOST = "u:p@127.0.0.1";
         fetch.agent.PORT = std::to_string(proxy.Port());
         fetch.limits.receive = std::chrono::milliseconds(200);
         EXPECT_EQ(fetch.Run(), -1);
         EXPECT_EQ(fetch.log.lines.back(), row.lastLine);
-        EXPECT_THAT(proxy.Requests(), ElementsAre("CONNECT origin.invalid:443 HTTP/1.0\r\nHost: "
-                                                  "origin.invalid:443\r\n\r\n"));
+        EXPECT_THAT(
+            proxy.Requests(),
+            ElementsAre("CONNECT origin.invalid:443 HTTP/1.0\r\nHost: origin.invalid:443\r\n"
+                        "Proxy-Authorization: Basic dTpw\r\n\r\n"));
     }
 }
 

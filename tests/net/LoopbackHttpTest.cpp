@@ -20,6 +20,7 @@ namespace gleanwork::test {
 namespace {
 
 using ::testing::Contains;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
@@ -156,6 +157,22 @@ TEST(FetchPages, WalksPagesOfResultsAndTheirDetailPagesWithTheSessionCookie) {
     EXPECT_THAT(log.lines, Contains("Accessing URL - /item/3?x=1"));
     EXPECT_THAT(log.lines, Not(Contains(StartsWith("Waiting"))));
     EXPECT_THAT(log.lines, Not(Contains(HasSubstr("ERROR"))));
+}
+
+TEST(FetchPages, GivesTheCredentialsOnlyToTheAgentsOwnSite) {
+    LoopbackServer own({Reply("HTTP/1.0 200 OK\r\n\r\nown"), Reply("HTTP/1.0 200 OK\r\n\r\nmore")});
+    LoopbackServer other({Reply("HTTP/1.0 200 OK\r\n\r\nother")});
+    AgentDefinition agent;
+    agent.URL = own.Url("/");
+    agent.WEBUSER = "user";
+    agent.INTERVAL = "0";
+    agent.SCRIPT = {"FETCH \"" + other.Url("/page") + "\"", "FETCH \"" + own.Url("/more") + "\""};
+
+    AgentEngine(agent, nullptr).Run();
+
+    const std::string authorization = "\r\nAuthorization: Basic " + EncodeBase64("user:");
+    EXPECT_THAT(own.Requests(), ElementsAre(HasSubstr(authorization), HasSubstr(authorization)));
+    EXPECT_THAT(other.Requests(), ElementsAre(Not(HasSubstr("Authorization"))));
 }
 
 TEST(FetchPages, WaitsThePoliteIntervalBeforeFetchingFromTheSameHostAgain) {

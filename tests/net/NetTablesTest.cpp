@@ -9,6 +9,7 @@
 #include "net/CookieDate.h"
 #include "net/CookieJar.h"
 #include "net/EnvironmentProxy.h"
+#include "net/RequestRoute.h"
 #include "net/RetryAfter.h"
 #include "net/UrlResolve.h"
 #include "net/UrlSplit.h"
@@ -44,6 +45,15 @@ TEST(HttpUrlSplit, TakesHostPortAndPathApart) {
     }
     EXPECT_EQ(ReadPort("  -12"), -12);
     EXPECT_EQ(ReadPort("letters"), 0);
+}
+
+TEST(RequestRouteTest, KnowsWhenTwoUrlsShareTheirOrigin) {
+    const AgentDefinition agent;
+    for (const auto& row : Rows("urls.txt", "origin", 3)) {
+        const bool same =
+            SameOrigin(RouteRequest(agent, row.at(0)), RouteRequest(agent, row.at(1)));
+        EXPECT_EQ(same ? "same" : "other", row.at(2)) << row.at(0) << " " << row.at(1);
+    }
 }
 
 TEST(CookieJarTest, SendsCookiesWhereTheyBelong) {

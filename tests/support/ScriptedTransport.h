@@ -25,6 +25,7 @@ public:
     std::size_t chunk = 1 << 20;
     bool failLast = false;              // a reply ends in a failed receive
     std::vector<std::string> requests;  // the bytes sent on each connection
+    std::vector<int> sends;             // the sends that carried them
     std::string lastReply;              // the reply of the latest connection
 };
 
@@ -34,7 +35,10 @@ public:
         : transport_(transport), reply_(std::move(reply)) {}
 
     bool Connect(std::span<const SocketAddress>) override { return true; }
-    void Send(std::string_view bytes) override { transport_.requests.back().append(bytes); }
+    void Send(std::string_view bytes) override {
+        transport_.requests.back().append(bytes);
+        ++transport_.sends.back();
+    }
 
     std::ptrdiff_t Receive(std::span<char> buffer, int& error) override {
         if (buffer.empty()) {
@@ -66,6 +70,7 @@ inline std::unique_ptr<StreamSocket> ScriptedTransport::OpenStream(const HttpLim
         replies.pop_front();
     }
     requests.emplace_back();
+    sends.push_back(0);
     return std::make_unique<ScriptedStream>(*this, lastReply);
 }
 
