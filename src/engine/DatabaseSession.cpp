@@ -1,5 +1,8 @@
 #include "engine/DatabaseSession.h"
 
+#include <algorithm>
+
+#include "engine/ArgumentExpansion.h"
 #include "engine/PasswordRedaction.h"
 #include "storage/InstallFolder.h"
 
@@ -7,8 +10,7 @@ namespace gleanwork {
 
 namespace {
 
-// The value bound for a reference to a variable that was never saved: what
-// its expansion gives, nothing.
+// The value bound for a reference that stands for nothing in an expansion.
 const std::string kNoValue;
 
 }  // namespace
@@ -43,10 +45,12 @@ int DatabaseSession::Execute(std::string_view statementTemplate, const VariableT
     if (prepared == nullptr) {
         return 1;
     }
+    const std::vector<std::string>& names = prepared->parameterized.names;
     values_.clear();
-    for (const std::string& name : prepared->parameterized.names) {
-        const auto found = variables.find(name);
-        values_.push_back(found == variables.end() ? &kNoValue : &found->second);
+    filtered_.resize(std::max(filtered_.size(), names.size()));
+    for (std::size_t index = 0; index < names.size(); ++index) {
+        const std::string* value = ReferenceValue(names[index], variables, filtered_[index]);
+        values_.push_back(value == nullptr ? &kNoValue : value);
     }
     std::string error;
     const DatabaseResult result = prepared->statement->Execute(values_, error);

@@ -30,9 +30,10 @@ public:
     DatabaseSession& operator=(const DatabaseSession&) = delete;
     ~DatabaseSession();
 
-    // Runs the statement that `statementTemplate` stands for, its variable
-    // references bound to their values in `variables`. 0 when it ran or when
-    // the agent has no data source; 1 when it did not run.
+    // Runs the statement that `statementTemplate` stands for, each reference
+    // bound to what it stands for in the template's expansion (see
+    // ReferenceValue), so that the statement logged is the statement run.
+    // 0 when it ran or when the agent has no data source; 1 when it did not.
     int Execute(std::string_view statementTemplate, const VariableTable& variables);
 
     // Commits the run's statements and closes the connection.
@@ -70,6 +71,7 @@ private:
     std::unique_ptr<Database> database_;
     std::vector<PreparedTemplate> prepared_;  // goes before database_
     std::vector<const std::string*> values_;
+    std::vector<std::string> filtered_;  // the values of references with filters
 };
 
 }  // namespace gleanwork

@@ -169,6 +169,16 @@ TEST_P(DatabaseRunTest, BindsRefusesAloneAndKeepsWhatRanBeforeAStop) {
     EXPECT_NE(report.find("nowhere"), std::string::npos) << report;
 }
 
+// A reference with filters binds the filtered value, quoted or not: the
+// database holds what the [SQL] line shows.
+TEST_P(DatabaseRunTest, StoresFilteredValuesAsLogged) {
+    Run(Agent({" Tom &amp; Jerry "}, "INSERT INTO t (v) VALUES ('{v|html|trim}'), ({v | trim})"));
+    EXPECT_NE(std::find(log_.lines.begin(), log_.lines.end(),
+                        "[SQL]: INSERT INTO t (v) VALUES ('Tom & Jerry'), (Tom &amp; Jerry)"),
+              log_.lines.end());
+    EXPECT_EQ(Query(), (std::vector<std::string>{"Tom & Jerry", "Tom &amp; Jerry"}));
+}
+
 using PostgresRunTest = DatabaseRunTest;
 INSTANTIATE_TEST_SUITE_P(Engines, PostgresRunTest, ::testing::Values(DatabaseEngine::kPostgres),
                          [](const auto&) { return "PostgreSQL"; });
