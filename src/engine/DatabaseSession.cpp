@@ -38,6 +38,7 @@ int DatabaseSession::Execute(std::string_view statementTemplate, const VariableT
         log_.LogLine("ERROR: Statement not run: there is no database connection");
         return 1;
     }
+    ++contacts_;
     if (state_ == State::kUnopened && !Open()) {
         return 1;
     }
@@ -57,7 +58,15 @@ int DatabaseSession::Execute(std::string_view statementTemplate, const VariableT
     return result == DatabaseResult::kDone ? 0 : Report(result, error);
 }
 
-void DatabaseSession::Finish() {
+// Closing a connection undoes what its open transaction did.
+void DatabaseSession::Finish(bool keep) {
+    if (!keep && HasSource()) {
+        Close();
+        const bool understood = source_.engine != DatabaseEngine::kUnknown;
+        LogRedacted("Database left as it was: " +
+                    (understood ? source_.location : agent_.DBSOURCE));
+        return;
+    }
     if (state_ != State::kOpen) {
         return;
     }
@@ -85,14 +94,17 @@ bool DatabaseSession::Open() {
     std::string error;
     std::unique_ptr<Database> database =
         OpenDatabase(source_, DatabaseLogin{agent_.DBUSER, agent_.DBPASS}, error);
-    if (!database) {
-        LogError("Cannot open the database", error);
-        return false;
+    if (database) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        database_ = std::move(database);
+        if (interrupted_) {
+            database_->Interrupt();
+        }
     }
-    const std::lock_guard<std::mutex> lock(mutex_);
-    database_ = std::move(database);
-    if (interrupted_) {
-        database_->Interrupt();
+    if (!database_ || database_->Begin(error) != DatabaseResult::kDone) {
+        LogError("Cannot open the database", error);
+        Close();
+        return false;
     }
     state_ = State::kOpen;
     return true;
@@ -139,6 +151,10 @@ void DatabaseSession::LogError(std::string_view what, const std::string& reason)
     line += what;
     line += ": ";
     line += reason;
+    LogRedacted(std::move(line));
+}
+
+void DatabaseSession::LogRedacted(std::string line) {
     RedactPasswords(agent_, line);
     log_.LogLine(line);
 }

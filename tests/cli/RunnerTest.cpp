@@ -114,7 +114,8 @@ TEST(Runner, LineBreaksInsideALogEntryStayInsideIt) {
 }
 
 const std::string kPrint = "PRINTLN \"new\"\n";
-const std::string kEndlessLoop = "BOOKMARK top\nPRINTLN \"x\"\nINSERTDATA\nJUMPIFOK top\n";
+// Reads its page again at every turn, so it never knows that nothing changes.
+const std::string kEndlessLoop = "BOOKMARK top\nFETCH \"page\"\nPRINTLN \"x\"\nJUMPIFOK top\n";
 enum Output { Old, New, OldOrNew };
 
 struct RunnerRow {
@@ -149,6 +150,7 @@ TEST(RunnerFailures, ExitStatusLogAndOutputForEveryFailure) {
         {"one byte at a time", {trickle}, kPrint, "--fetch-timeout 0.3", 1, "ERROR: The fetch took longer than", Old},
         {"endless loop, --max-steps", {}, kEndlessLoop, "--max-steps 5000", 1, "ERROR: The run took more than 5000", New},
         {"endless loop, --max-seconds", {}, kEndlessLoop, "--max-seconds 0.3", 1, "ERROR: The run took longer than", New},
+        {"refused again and again, --max-seconds", {}, "BOOKMARK top\nFETCH \"/\"\nJUMPIFFAILED top\n", "--max-seconds 1", 1, "ERROR: The run took longer than 1 seconds", Old},
         {"SIGTERM during an endless loop", {}, kEndlessLoop, "", 128 + SIGTERM, "\nAgent completed.\n", New, "", SIGTERM},
         {"kill -9 during an endless loop", {}, kEndlessLoop, "", kKilled, "", OldOrNew, "", SIGKILL},
         {"a --log FIFO that nobody reads", {}, kPrint, "--log fifo", 2, "cannot write the log", Old},

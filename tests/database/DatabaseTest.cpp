@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <iterator>
 #include <sstream>
@@ -84,9 +85,13 @@ protected:
         return agent;
     }
 
-    // Runs `agent`; `log_.onLine` may stop it or the server on the way.
-    void Run(const AgentDefinition& agent) {
+    // Runs `agent`, set up by `setUp`; `log_.onLine` may stop it or the
+    // server on the way.
+    void Run(
+        const AgentDefinition& agent,
+        const std::function<void(AgentEngine&)>& setUp = [](AgentEngine&) {}) {
         AgentEngine engine(agent, &log_);
+        setUp(engine);
         engine_ = &engine;
         engine.Run();
         engine_ = nullptr;
@@ -179,6 +184,33 @@ TEST_P(DatabaseRunTest, StoresFilteredValuesAsLogged) {
     EXPECT_EQ(Query(), (std::vector<std::string>{"Tom & Jerry", "Tom &amp; Jerry"}));
 }
 
+// A run whose source failed runs its statements but leaves the database as
+// it was, and so does a test run; both say so. The failed run's loop, which
+// can only repeat itself, ends by itself. A loop that waits for the database
+// to take a statement may end another time: only the step limit ends it.
+TEST_P(DatabaseRunTest, AFailedSourceOrATestRunLeavesTheDatabaseAsItWas) {
+    AgentDefinition failed = Agent({});
+    failed.URL = folder_ / "missing.html";
+    failed.SCRIPT = {
+        "BOOKMARK item", "FIND \"href=\\\"\"", "JUMPIFFAILED done", "GETUNTIL \"\\\"\"",
+        "SAVETO v",      "FETCH \"{v}\"",      "INSERTDATA",        "BACK",
+        "JUMPIFOK item", "BOOKMARK done"};
+    Run(failed);
+    Run(Agent({"a", "b"}), [](AgentEngine& engine) { engine.SetTestRun(true); });
+    EXPECT_EQ(CountStarting(log_.lines, "[SQL]: "), 3u + 2u);
+    EXPECT_EQ(CountStarting(log_.lines, "Database left as it was: "), 2u);
+    EXPECT_EQ(CountStarting(log_.lines, "ERROR: Endless loop: "), 1u);
+    EXPECT_EQ(Query(), std::vector<std::string>{});
+    EXPECT_EQ(NotRun(), "");
+
+    AgentDefinition retrying = Agent({"no"}, "INSERT INTO t (v) VALUES ('<{v}>')");
+    retrying.SCRIPT = {"GETUNTIL \"|\"", "SAVETO v", "BOOKMARK again", "INSERTDATA",
+                       "JUMPIFFAILED again"};
+    log_.lines.clear();
+    Run(retrying, [](AgentEngine& engine) { engine.SetRunLimits({20, {}}); });
+    EXPECT_EQ(log_.lines.at(log_.lines.size() - 2), "ERROR: The run took more than 20 steps");
+}
+
 using PostgresRunTest = DatabaseRunTest;
 INSTANTIATE_TEST_SUITE_P(Engines, PostgresRunTest, ::testing::Values(DatabaseEngine::kPostgres),
                          [](const auto&) { return "PostgreSQL"; });
@@ -219,27 +251,30 @@ TEST_P(PostgresRunTest, AWrongPasswordOrALostConnectionFailsCleanly) {
     EXPECT_EQ(Query(), std::vector<std::string>{"kept"});
 }
 
-// Stopping a run whose statement waits for a lock ends the wait: the run
-// ends and nothing of it is kept.
+// A signal's stop (which only raises the stop signal) ends a statement that
+// waits for another session's lock: the run ends, and what its statements
+// did before is kept, but not the interrupted statement.
 TEST_P(PostgresRunTest, StoppingEndsAStatementThatWaits) {
+    Query("CREATE UNIQUE INDEX t_v ON t (v)");
     PGconn* locker = PQconnectdb(server_.LoginUri().c_str());
-    PQclear(PQexec(locker, "BEGIN; LOCK TABLE t IN ACCESS EXCLUSIVE MODE"));
+    PQclear(PQexec(locker, "BEGIN; INSERT INTO t VALUES ('b')"));
     std::promise<void> waiting;
     log_.onLine = [&](std::string_view line) {
-        if (line.starts_with("[SQL]: ")) {
+        if (line.ends_with("('b')")) {
             waiting.set_value();
         }
     };
-    const AgentDefinition agent = Agent({"a"});
+    const AgentDefinition agent = Agent({"a", "b"});
     AgentEngine engine(agent, &log_);
     auto run = std::async(std::launch::async, [&] { engine.Run(); });
     const bool started =
         waiting.get_future().wait_for(std::chrono::seconds(20)) == std::future_status::ready;
-    engine.Stop();
+    engine.StopFromSignal();
     const bool ended = run.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
     PQfinish(locker);
+    run.wait();
     EXPECT_TRUE(started && ended);
-    EXPECT_EQ(Query(), std::vector<std::string>{});
+    EXPECT_EQ(Query(), std::vector<std::string>{"a"});
 }
 
 }  // namespace
