@@ -32,6 +32,7 @@ ScriptResult RunScriptOver(AgentDefinition agent, const std::string& source,
     agent.FILE = folder / "out.txt";
     RecordingRunLog log;
     ScriptRunParts parts(&log);
+    parts.control.SetLimits({1000000, {}});  // a case that cannot end fails instead of hanging
     if (onLine) {
         log.onLine = [&](std::string_view) { onLine(parts.control); };
     }
