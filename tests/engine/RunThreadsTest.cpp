@@ -56,7 +56,7 @@ TEST(RunThreads, AStopWhileARunStartsOrLoopsIsNeverLostAndRunsKeepTheirOwnOutput
         runs.push_back(std::make_unique<LoopingRun>(folder, mark));
     }
     for (std::size_t i = 0; i < runs.size(); ++i) {
-        EXPECT_TRUE(runs[i]->log.WaitForLines(600));
+        EXPECT_TRUE(runs[i]->log.WaitForLines(1000));
         runs[i]->StopAndExpectEnd();
         const std::string output = ReadFile(runs[i]->output);
         EXPECT_GE(output.size(), 100U);
