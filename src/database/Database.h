@@ -26,11 +26,17 @@ public:
                                    std::string& error) = 0;
 };
 
-// An open connection to one database, inside a transaction that Commit ends.
-// Used by one thread; only Interrupt may come from another.
+// An open connection to one database; its work is done inside the
+// transaction that Begin starts and Commit ends (closing the connection
+// without Commit undoes it). Used by one thread; only Interrupt may come from
+// another.
 class Database {
 public:
     virtual ~Database() = default;
+
+    // Starts the transaction, waiting for the database's write lock where the
+    // engine takes it here.
+    virtual DatabaseResult Begin(std::string& error) = 0;
 
     // Appends the placeholder of the parameter numbered `number` (from 1) to
     // `sql`, as this engine writes it.
@@ -42,11 +48,12 @@ public:
                                    std::unique_ptr<DatabaseStatement>& statement,
                                    std::string& error) = 0;
 
-    // Makes everything run since the connection opened permanent.
+    // Makes everything run since Begin permanent; an interruption does not
+    // stop it.
     virtual DatabaseResult Commit(std::string& error) = 0;
 
-    // Asks a statement that runs right now, and any statement after this
-    // call, to give up rather than wait; what ran before stays as it was.
+    // Asks Begin or a statement that waits or runs right now, and any after
+    // this call, to give up rather than wait; what ran before stays as it was.
     virtual void Interrupt() = 0;
 };
 

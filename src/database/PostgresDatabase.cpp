@@ -131,7 +131,7 @@ public:
     PostgresDatabase(Connection connection, CancelHandle cancel)
         : connection_(std::move(connection), std::move(cancel)) {}
 
-    DatabaseResult Begin(std::string& error) {
+    DatabaseResult Begin(std::string& error) override {
         return connection_.Exec("BEGIN; SAVEPOINT gleanwork", error);
     }
 
@@ -183,11 +183,7 @@ std::unique_ptr<Database> OpenPostgresDatabase(const std::string& uri, const Dat
         return nullptr;
     }
     CancelHandle cancel(PQgetCancel(connection.get()));
-    auto database = std::make_unique<PostgresDatabase>(std::move(connection), std::move(cancel));
-    if (database->Begin(error) != DatabaseResult::kDone) {
-        return nullptr;
-    }
-    return database;
+    return std::make_unique<PostgresDatabase>(std::move(connection), std::move(cancel));
 }
 
 }  // namespace gleanwork

@@ -14,8 +14,8 @@ struct DatabaseLogin {
     std::string password;
 };
 
-// Connects to the PostgreSQL server that the connection URI `uri` names and
-// begins a transaction. Null, with the server's or the client library's
+// Connects to the PostgreSQL server that the connection URI `uri` names.
+// Null, with the server's or the client library's
 // message in `error`, when that fails; the message never holds the password.
 std::unique_ptr<Database> OpenPostgresDatabase(const std::string& uri, const DatabaseLogin& login,
                                                std::string& error);

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+#include <chrono>
 #include <string_view>
 
 #include "base/OwnedHandle.h"
@@ -10,8 +12,10 @@ namespace gleanwork {
 
 namespace {
 
-// How long a statement waits for another program's lock on the file.
-constexpr int kBusyTimeoutMs = 5000;
+// How long a statement waits for another program's lock on the file, and
+// how long it sleeps between two looks at the lock.
+constexpr std::chrono::milliseconds kBusyTimeout{5000};
+constexpr int kBusyNapMs = 10;
 
 using Connection = OwnedHandle<sqlite3, sqlite3_close_v2>;
 using StatementHandle = OwnedHandle<sqlite3_stmt, sqlite3_finalize>;
@@ -94,7 +98,18 @@ private:
 
 class SqliteDatabase final : public Database {
 public:
-    explicit SqliteDatabase(Connection connection) : connection_(std::move(connection)) {}
+    SqliteDatabase(Connection connection, std::string path)
+        : connection_(std::move(connection)), path_(std::move(path)) {
+        sqlite3_busy_handler(connection_.get(), WaitWhileBusy, this);
+    }
+
+    DatabaseResult Begin(std::string& error) override {
+        const DatabaseResult result = Exec(connection_.get(), "BEGIN IMMEDIATE", error);
+        if (result != DatabaseResult::kDone) {
+            error = path_ + ": " + error;
+        }
+        return result;
+    }
 
     void AppendPlaceholder(std::size_t number, std::string& sql) const override {
         sql += '?';
@@ -121,20 +136,43 @@ public:
     }
 
     DatabaseResult Commit(std::string& error) override {
+        committing_ = true;
         const DatabaseResult result = Exec(connection_.get(), "COMMIT", error);
+        committing_ = false;
         if (result != DatabaseResult::kDone) {
             sqlite3_exec(connection_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
         }
         return result;
     }
 
-    // Nothing to do: an interrupted change would roll the whole transaction
-    // back, statements end on their own, and a wait for another program's
-    // lock ends after kBusyTimeoutMs.
-    void Interrupt() override {}
+    // Ends a wait for another program's lock, as if its time were up. A
+    // statement that runs goes on to its end: sqlite3_interrupt would roll
+    // the whole transaction back, the statements before it included.
+    void Interrupt() override { interrupted_.store(true); }
 
 private:
+    // SQLite's busy handler: true to look at the lock again after a nap.
+    // Gives up once kBusyTimeout has passed, or at once after an Interrupt,
+    // except during Commit, which keeps its whole time.
+    static int WaitWhileBusy(void* database, int attempts) {
+        auto& self = *static_cast<SqliteDatabase*>(database);
+        const auto now = std::chrono::steady_clock::now();
+        if (attempts == 0) {
+            self.busySince_ = now;
+        }
+        if ((self.interrupted_.load() && !self.committing_) ||
+            now - self.busySince_ >= kBusyTimeout) {
+            return 0;
+        }
+        sqlite3_sleep(kBusyNapMs);
+        return 1;
+    }
+
     Connection connection_;
+    std::string path_;
+    std::atomic<bool> interrupted_{false};
+    bool committing_ = false;
+    std::chrono::steady_clock::time_point busySince_;
 };
 
 }  // namespace
@@ -145,16 +183,12 @@ std::unique_ptr<Database> OpenSqliteDatabase(const std::string& path, std::strin
         sqlite3_open_v2(path.c_str(), &opened,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     Connection connection(opened);
-    if (code == SQLITE_OK) {
-        sqlite3_busy_timeout(connection.get(), kBusyTimeoutMs);
-        if (Exec(connection.get(), "BEGIN IMMEDIATE", error) == DatabaseResult::kDone) {
-            return std::make_unique<SqliteDatabase>(std::move(connection));
-        }
-    } else {
-        error = connection ? sqlite3_errmsg(connection.get()) : sqlite3_errstr(code);
+    if (code != SQLITE_OK) {
+        error =
+            path + ": " + (connection ? sqlite3_errmsg(connection.get()) : sqlite3_errstr(code));
+        return nullptr;
     }
-    error = path + ": " + error;
-    return nullptr;
+    return std::make_unique<SqliteDatabase>(std::move(connection), path);
 }
 
 }  // namespace gleanwork

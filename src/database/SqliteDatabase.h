@@ -7,9 +7,9 @@
 
 namespace gleanwork {
 
-// Opens (and creates when missing) the SQLite file at `path` and begins a
-// transaction that holds the file's write lock until Commit. Null, with
-// `error` naming the file and the reason, when that fails.
+// Opens (and creates when missing) the SQLite file at `path`; its Begin
+// takes the file's write lock, which the transaction holds until Commit.
+// Null, with `error` naming the file and the reason, when that fails.
 std::unique_ptr<Database> OpenSqliteDatabase(const std::string& path, std::string& error);
 
 }  // namespace gleanwork

@@ -13,15 +13,21 @@ namespace gleanwork {
 AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
     : agent_(agent),
       log_(log),
-      control_(log_),
       output_(log_, control_),
       pages_(agent_, &log_),
-      database_(agent_, log_) {}
+      database_(agent_, log_),
+      control_(log_) {}
 
 void AgentEngine::Run() {
     log_.LogLine("Engine started.");
+    if (database_.HasSource()) {
+        control_.SetStopAction([this] { database_.Interrupt(); });
+    }
     control_.Start();
     log_.LogLine("Setting variables...");
+    if (testRun_) {
+        log_.LogLine("Test run: nothing is written to the output file or the database.");
+    }
     bool keepOutput = false;
     try {
         keepOutput = ReadAndRun();
@@ -30,6 +36,7 @@ void AgentEngine::Run() {
     } catch (const std::exception& error) {
         log_.LogLine("ERROR: The run ends on an unexpected failure: " + std::string(error.what()));
     }
+    control_.Finish();
     output_.Close(keepOutput);
     log_.LogLine("Agent completed.");
 }
@@ -37,19 +44,28 @@ void AgentEngine::Run() {
 bool AgentEngine::ReadAndRun() {
     pages_.SetHttpLimits(FetchLimits());
     const bool sourceRead = pages_.OpenSource() > 0 && !log_.ErrorLogged();
+    ChooseOutput(sourceRead);
+    ScriptInterpreter(
+        {agent_, pages_, variables_, output_, log_, database_, control_, stepControl_})
+        .RunScript();
+    control_.Finish();
+    database_.Finish(sourceRead && !testRun_);
+    return true;
+}
+
+void AgentEngine::ChooseOutput(bool sourceRead) {
     if (agent_.FILE.empty()) {
-        output_.UseStandardOutput();
-    } else if (sourceRead && !control_.stopSignal().Raised()) {
+        if (testRun_) {
+            output_.UseNothing();
+        } else {
+            output_.UseStandardOutput();
+        }
+    } else if (sourceRead && !testRun_ && !control_.stopSignal().Raised()) {
         OpenOutput();
     } else {
         output_.UseNothing();
         log_.LogLine("Output file left as it was: " + InInstallFolder(agent_.FILE));
     }
-    ScriptInterpreter(
-        {agent_, pages_, variables_, output_, log_, database_, control_, stepControl_})
-        .RunScript();
-    database_.Finish();
-    return true;
 }
 
 std::int64_t AgentEngine::ReadSource(std::string& text) {
@@ -69,7 +85,6 @@ HttpLimits AgentEngine::FetchLimits() const {
 
 void AgentEngine::Stop() {
     control_.Stop();
-    database_.Interrupt();
     if (stepControl_ != nullptr) {
         stepControl_->Release();
     }

@@ -24,8 +24,10 @@ namespace gleanwork {
 // Every failure is an "ERROR: " line. A run whose source failed (an error
 // line while it was read, or nothing read) or that was stopped before its
 // script began leaves the output file as it was; so does a run whose output
-// could not be written completely or that ended on an exception. Relative
-// paths in URL and FILE are relative to the installation folder.
+// could not be written completely or that ended on an exception. A run whose
+// source failed leaves its database as it was too: its statements run, and
+// are undone at its end. A test run writes nothing anywhere. Relative paths
+// in URL and FILE are relative to the installation folder.
 class AgentEngine {
 public:
     // `log` may be null: the run is then silent. It must outlive the engine.
@@ -43,8 +45,8 @@ public:
     // script line runs. Safe from any thread, also before the run has started
     // (it then runs no script line).
     void Stop();
-    // The part of Stop that is safe in a signal handler: a database statement
-    // under way runs to its end, then no further script line runs.
+    // The part of Stop that is safe in a signal handler: the same, but a
+    // paused run stays paused.
     void StopFromSignal() noexcept { control_.Stop(); }
     bool IsRunning() const { return control_.IsRunning(); }
     // Whether the run has logged an "ERROR: " line so far.
@@ -53,6 +55,10 @@ public:
     // Lets `control` pause the script between lines; it must outlive the run.
     // Stop releases a paused run.
     void SetStepControl(StepControl* control) { stepControl_ = control; }
+
+    // A test run tries the agent out: what it prints goes nowhere and its
+    // database statements are undone at its end, and its log says so.
+    void SetTestRun(bool testRun) { testRun_ = testRun; }
 
     void SetHttpLimits(const HttpLimits& limits) { httpLimits_ = limits; }
     void SetRunLimits(const RunLimits& limits) { control_.SetLimits(limits); }
@@ -64,17 +70,20 @@ private:
     // The HTTP limits of this run's fetches: the ones set, watching the run's
     // stop signal, and no longer than the run may last.
     HttpLimits FetchLimits() const;
+    // Where the script's output goes, after the source was read or not.
+    void ChooseOutput(bool sourceRead);
     void OpenOutput();
 
     const AgentDefinition agent_;
     RunLogWriter log_;
-    RunControl control_;
     RunOutput output_;
     PageBrowser pages_;
     DatabaseSession database_;
     VariableTable variables_;
     HttpLimits httpLimits_;
     StepControl* stepControl_ = nullptr;
+    bool testRun_ = false;
+    RunControl control_;  // last: its watcher ends before what it stops goes
 };
 
 }  // namespace gleanwork

@@ -18,21 +18,8 @@ public:
 
     void Reference(std::string_view name) {
         lookedUp_ = true;
-        const auto found = variables_.find(name);
-        if (found != variables_.end()) {
-            result_.append(found->second);
-        } else if (const std::size_t bar = name.find('|'); bar != std::string_view::npos) {
-            AppendFiltered(TrimWhitespace(name.substr(0, bar)), name.substr(bar + 1));
-        }
-    }
-
-    // A reference with filters: the variable's value (empty when there is no
-    // such variable) through the filters; nothing when a filter is unknown.
-    void AppendFiltered(std::string_view name, std::string_view filters) {
-        const auto found = variables_.find(name);
-        std::string value = found == variables_.end() ? std::string() : found->second;
-        if (ApplyValueFilters(filters, value)) {
-            result_.append(value);
+        if (const std::string* value = ReferenceValue(name, variables_, filtered_)) {
+            result_.append(*value);
         }
     }
 
@@ -41,10 +28,28 @@ public:
 private:
     const VariableTable& variables_;
     std::string& result_;
+    std::string filtered_;
     bool lookedUp_ = false;
 };
 
 }  // namespace
+
+const std::string* ReferenceValue(std::string_view name, const VariableTable& variables,
+                                  std::string& filtered) {
+    const auto found = variables.find(name);
+    if (found != variables.end()) {
+        return &found->second;
+    }
+    const std::size_t bar = name.find('|');
+    if (bar == std::string_view::npos) {
+        return nullptr;
+    }
+    const auto filteredVariable = variables.find(TrimWhitespace(name.substr(0, bar)));
+    filtered.assign(filteredVariable == variables.end()
+                        ? std::string_view()
+                        : std::string_view(filteredVariable->second));
+    return ApplyValueFilters(name.substr(bar + 1), filtered) ? &filtered : nullptr;
+}
 
 bool AppendExpansion(std::string_view text, const VariableTable& variables, std::string& result) {
     ExpansionResult expansion(variables, result);

@@ -17,4 +17,12 @@ namespace gleanwork {
 // result may change with the variables.
 bool AppendExpansion(std::string_view text, const VariableTable& variables, std::string& result);
 
+// What the reference {name} (its name trimmed) stands for in an expansion:
+// the value of the variable of that name; else, for a name that holds "|",
+// the value of the variable before it (empty when there is none) through the
+// filters after it, made in `filtered`. Null when it stands for nothing: no
+// such variable, or an unknown filter.
+const std::string* ReferenceValue(std::string_view name, const VariableTable& variables,
+                                  std::string& filtered);
+
 }  // namespace gleanwork

@@ -49,7 +49,7 @@ std::string CheckSettings(const AgentDefinition& agent) {
     std::string error;
     const std::unique_ptr<Database> database =
         OpenDatabase(source, DatabaseLogin{agent.DBUSER, agent.DBPASS}, error);
-    if (!database) {
+    if (!database || database->Begin(error) != DatabaseResult::kDone) {
         return "Could not connect: " + error;
     }
     const std::string connected = source.engine == DatabaseEngine::kSqlite

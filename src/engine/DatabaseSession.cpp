@@ -1,5 +1,8 @@
 #include "engine/DatabaseSession.h"
 
+#include <algorithm>
+
+#include "engine/ArgumentExpansion.h"
 #include "engine/PasswordRedaction.h"
 #include "storage/InstallFolder.h"
 
@@ -7,8 +10,7 @@ namespace gleanwork {
 
 namespace {
 
-// The value bound for a reference to a variable that was never saved: what
-// its expansion gives, nothing.
+// The value bound for a reference that stands for nothing in an expansion.
 const std::string kNoValue;
 
 }  // namespace
@@ -36,6 +38,7 @@ int DatabaseSession::Execute(std::string_view statementTemplate, const VariableT
         log_.LogLine("ERROR: Statement not run: there is no database connection");
         return 1;
     }
+    ++contacts_;
     if (state_ == State::kUnopened && !Open()) {
         return 1;
     }
@@ -43,17 +46,27 @@ int DatabaseSession::Execute(std::string_view statementTemplate, const VariableT
     if (prepared == nullptr) {
         return 1;
     }
+    const std::vector<std::string>& names = prepared->parameterized.names;
     values_.clear();
-    for (const std::string& name : prepared->parameterized.names) {
-        const auto found = variables.find(name);
-        values_.push_back(found == variables.end() ? &kNoValue : &found->second);
+    filtered_.resize(std::max(filtered_.size(), names.size()));
+    for (std::size_t index = 0; index < names.size(); ++index) {
+        const std::string* value = ReferenceValue(names[index], variables, filtered_[index]);
+        values_.push_back(value == nullptr ? &kNoValue : value);
     }
     std::string error;
     const DatabaseResult result = prepared->statement->Execute(values_, error);
     return result == DatabaseResult::kDone ? 0 : Report(result, error);
 }
 
-void DatabaseSession::Finish() {
+// Closing a connection undoes what its open transaction did.
+void DatabaseSession::Finish(bool keep) {
+    if (!keep && HasSource()) {
+        Close();
+        const bool understood = source_.engine != DatabaseEngine::kUnknown;
+        LogRedacted("Database left as it was: " +
+                    (understood ? source_.location : agent_.DBSOURCE));
+        return;
+    }
     if (state_ != State::kOpen) {
         return;
     }
@@ -81,14 +94,17 @@ bool DatabaseSession::Open() {
     std::string error;
     std::unique_ptr<Database> database =
         OpenDatabase(source_, DatabaseLogin{agent_.DBUSER, agent_.DBPASS}, error);
-    if (!database) {
-        LogError("Cannot open the database", error);
-        return false;
+    if (database) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        database_ = std::move(database);
+        if (interrupted_) {
+            database_->Interrupt();
+        }
     }
-    const std::lock_guard<std::mutex> lock(mutex_);
-    database_ = std::move(database);
-    if (interrupted_) {
-        database_->Interrupt();
+    if (!database_ || database_->Begin(error) != DatabaseResult::kDone) {
+        LogError("Cannot open the database", error);
+        Close();
+        return false;
     }
     state_ = State::kOpen;
     return true;
@@ -135,6 +151,10 @@ void DatabaseSession::LogError(std::string_view what, const std::string& reason)
     line += what;
     line += ": ";
     line += reason;
+    LogRedacted(std::move(line));
+}
+
+void DatabaseSession::LogRedacted(std::string line) {
     RedactPasswords(agent_, line);
     log_.LogLine(line);
 }

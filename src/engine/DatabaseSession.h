@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -21,7 +22,8 @@ DataSource AgentDataSource(const AgentDefinition& agent);
 // The database work of one run, for an agent with a data source: the
 // connection opens at the run's first statement, each statement template is
 // prepared once, and everything the run's statements did is committed
-// together when the run ends. Problems become "ERROR: " lines in the log.
+// together when the run ends, or undone. Problems become "ERROR: " lines in
+// the log.
 class DatabaseSession {
 public:
     // `agent` and `log` must outlive the session.
@@ -30,13 +32,24 @@ public:
     DatabaseSession& operator=(const DatabaseSession&) = delete;
     ~DatabaseSession();
 
-    // Runs the statement that `statementTemplate` stands for, its variable
-    // references bound to their values in `variables`. 0 when it ran or when
-    // the agent has no data source; 1 when it did not run.
+    // Runs the statement that `statementTemplate` stands for, each reference
+    // bound to what it stands for in the template's expansion (see
+    // ReferenceValue), so that the statement logged is the statement run.
+    // 0 when it ran or when the agent has no data source; 1 when it did not.
     int Execute(std::string_view statementTemplate, const VariableTable& variables);
 
-    // Commits the run's statements and closes the connection.
-    void Finish();
+    // Whether the agent names a data source.
+    bool HasSource() const { return source_.engine != DatabaseEngine::kNone; }
+    // How many statements went to the database (or tried to open it): what
+    // may come out differently when tried again.
+    std::uint64_t ContactCount() const { return contacts_; }
+    // Whether statements may still reach the database.
+    bool Available() const { return state_ != State::kUnavailable; }
+
+    // Ends the run's database work: with `keep`, commits what its statements
+    // did; otherwise undoes it and logs "Database left as it was: " and the
+    // data source. Closes the connection.
+    void Finish(bool keep);
 
     // Makes a statement that runs right now, and any later one, give up.
     // Safe from any thread.
@@ -58,6 +71,8 @@ private:
     // Drops the connection for good: later statements do not run.
     void Close();
     void LogError(std::string_view what, const std::string& reason);
+    // Logs `line` with the agent's passwords masked.
+    void LogRedacted(std::string line);
 
     enum class State { kUnopened, kOpen, kUnavailable };
 
@@ -65,11 +80,13 @@ private:
     SourceLog& log_;
     const DataSource source_;
     State state_ = State::kUnopened;
+    std::uint64_t contacts_ = 0;
     std::mutex mutex_;  // guards database_ and interrupted_ for Interrupt
     bool interrupted_ = false;
     std::unique_ptr<Database> database_;
     std::vector<PreparedTemplate> prepared_;  // goes before database_
     std::vector<const std::string*> values_;
+    std::vector<std::string> filtered_;  // the values of references with filters
 };
 
 }  // namespace gleanwork

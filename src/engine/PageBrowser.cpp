@@ -20,21 +20,29 @@ std::int64_t PageBrowser::ReadSource(std::string& text) {
 }
 
 std::int64_t PageBrowser::OpenSource() {
-    return ReadPage(agent_, current_.text);
+    const std::int64_t result = ReadPage(agent_, current_.text);
+    current_.serial = reads_;
+    return result;
 }
 
 void PageBrowser::Show(std::string text) {
-    current_ = Page{std::move(text), agent_.URL};
+    current_ = Page{std::move(text), agent_.URL, 0, ++reads_};
     kept_.reset();
 }
 
 bool PageBrowser::Fetch(std::string_view reference, std::size_t position) {
-    AgentDefinition page = agent_;
-    page.URL = ResolvePageAddress(current_.address, reference);
     current_.position = position;
     kept_ = std::move(current_);
     current_ = Page{};
+    current_.address = kept_->address;
+    if (reference.empty()) {
+        LogLine("ERROR: FETCH has no address to read");
+        return false;
+    }
+    AgentDefinition page = agent_;
+    page.URL = ResolvePageAddress(kept_->address, reference);
     const std::int64_t result = ReadPage(page, current_.text);
+    current_.serial = reads_;
     const bool read = IsWebUrl(page.URL) ? result >= 0 : result > 0;
     if (!read) {
         current_.text.clear();
@@ -51,7 +59,21 @@ std::optional<std::size_t> PageBrowser::Back() {
     return current_.position;
 }
 
+PageBrowser::State PageBrowser::CurrentState() const {
+    State state{StateOf(current_), std::nullopt, 0};
+    if (kept_) {
+        state.kept = StateOf(*kept_);
+        state.keptPosition = kept_->position;
+    }
+    return state;
+}
+
+PageBrowser::PageState PageBrowser::StateOf(const Page& page) {
+    return {page.text.empty() ? 0 : page.serial, page.address};
+}
+
 std::int64_t PageBrowser::Read(const AgentDefinition& agent, std::string& text) {
+    ++reads_;
     SourceContext context{agent, log_, redirectUrl_, limits_, &cookies_};
     context.homeUrl = agent_.URL;  // credentials go to the agent's own site, whatever page is read
     current_.address = agent.URL;

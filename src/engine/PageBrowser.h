@@ -41,12 +41,34 @@ public:
     // Reads the page that `reference` names, relative to the current page's
     // address, as the new current page; the old one is kept for Back with
     // the cursor `position`. True when a page was read; the current page is
-    // then empty otherwise.
+    // then empty otherwise. An empty reference names no page: it fails with
+    // an "ERROR: " line and reads nothing.
     bool Fetch(std::string_view reference, std::size_t position);
 
     // Makes the kept page current again. Gives the cursor position kept with
     // it, or none when no page is kept.
     std::optional<std::size_t> Back();
+
+    // How many times a page was asked of a server or a file (or the page
+    // reader), whatever came of it: what the run may find different if it
+    // asks again.
+    std::uint64_t ReadCount() const { return reads_; }
+
+    // Which pages a run has, for telling whether it is back where it was:
+    // the current page and the kept one with its cursor. Every page read
+    // has a serial of its own, except that every empty page has serial 0.
+    struct PageState {
+        std::uint64_t serial = 0;
+        std::string address;
+        bool operator==(const PageState&) const = default;
+    };
+    struct State {
+        PageState current;
+        std::optional<PageState> kept;
+        std::size_t keptPosition = 0;
+        bool operator==(const State&) const = default;
+    };
+    State CurrentState() const;
 
     // The limits of every fetch; a polite wait, too, ends when their stop
     // signal is raised.
@@ -63,7 +85,10 @@ private:
         std::string text;
         std::string address;
         std::size_t position = 0;  // of the cursor, while the page is kept
+        std::uint64_t serial = 0;
     };
+
+    static PageState StateOf(const Page& page);
 
     // Reads what `agent`'s URL names into `text`, and notes the address of
     // what was read (after redirects) as the current page's.
@@ -84,6 +109,7 @@ private:
     PageReader reader_;
     Page current_;
     std::optional<Page> kept_;
+    std::uint64_t reads_ = 0;
 };
 
 }  // namespace gleanwork

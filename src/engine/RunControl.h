@@ -3,7 +3,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "engine/RunLogWriter.h"
 #include "net/StopSignal.h"
@@ -18,17 +21,30 @@ struct RunLimits {
 };
 
 // Whether a run goes on: its running flag and stop signal, which any thread
-// may raise, and its limits, checked before every script line.
+// (and a signal handler) may raise, and its limits. The step limit is checked
+// before every script line. The time limit is kept by a watcher thread that
+// raises the stop signal when the time is up, so that the next script line
+// does not run and every wait that watches the signal (a fetch, the polite
+// interval) ends at once. The watcher also runs the stop action when the
+// signal is raised: what ends a wait that cannot watch it (a database
+// statement), also after a signal handler, which may do no more than raise.
 class RunControl {
 public:
     // `log` receives the line that ends a run at a limit; it must outlive this.
     explicit RunControl(RunLogWriter& log) : log_(log) {}
+    RunControl(const RunControl&) = delete;
+    RunControl& operator=(const RunControl&) = delete;
+    ~RunControl();
 
     void SetLimits(const RunLimits& limits) { limits_ = limits; }
     const RunLimits& limits() const { return limits_; }
+    // `action` runs on the watcher's thread when the stop signal is raised
+    // before Finish; it must be safe from another thread. Set before Start.
+    void SetStopAction(std::function<void()> action) { stopAction_ = std::move(action); }
 
     // Begins the run: running unless a stop came first; the time limit
-    // counts from here.
+    // counts from here. Starts the watcher when there is a time limit or a
+    // stop action.
     void Start();
     // Safe from any thread and from a signal handler.
     void Stop() noexcept;
@@ -39,17 +55,28 @@ public:
     // and ends the run once it reaches one of its limits.
     bool ContinueRun();
 
-    // Logs `errorLine` and ends the run: no further script line runs. False,
-    // for ContinueRun to return.
-    bool EndRun(const std::string& errorLine);
+    // Ends the run with `errorLine`: no further script line runs.
+    void EndRun(const std::string& errorLine);
+
+    // Ends the watcher, and logs the end at the time limit if no script line
+    // has logged it. Called on the run's thread after its last line.
+    void Finish();
+
+private:
+    void Watch(std::chrono::steady_clock::time_point deadline);
+    // Logs the end at the time limit once, when the watcher has reached it.
+    void ReportTimeLimit();
 
 private:
     RunLogWriter& log_;
     std::atomic<bool> running_{false};
+    std::atomic<bool> timeUp_{false};
     StopSignal stop_;
     RunLimits limits_;
     std::uint64_t steps_ = 0;
-    std::chrono::steady_clock::time_point deadline_;
+    std::function<void()> stopAction_;
+    std::optional<StopSignal> finished_;  // raised when the watcher is to end
+    std::jthread watcher_;
 };
 
 }  // namespace gleanwork

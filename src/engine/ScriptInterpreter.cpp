@@ -60,11 +60,13 @@ std::int64_t ScriptInterpreter::FindBookmark(std::string_view name) {
     return bookmarks_->Find(name);
 }
 
-int ScriptInterpreter::LogStatement(std::string_view statementTemplate) {
+void ScriptInterpreter::RunStatement(std::string_view statementTemplate) {
     trace_.assign("[SQL]: ");
     AppendExpansion(statementTemplate, run_.variables, trace_);
     run_.log.LogLine(trace_);
-    return run_.database.Execute(statementTemplate, run_.variables);
+    const std::uint64_t contacts = run_.database.ContactCount();
+    SetStatus(run_.database.Execute(statementTemplate, run_.variables) == 0);
+    statusFromOutside_ = run_.database.ContactCount() != contacts;
 }
 
 bool ScriptInterpreter::ReadyForLine() {
@@ -135,7 +137,7 @@ void ScriptInterpreter::Get(PreparedLine& line) {
     const std::string_view count = ArgumentOf(line);
     dataBuffer_.append(cursor_.Advance(ReadDecimal(count)));
     LogTrace("<< ", dataBuffer_);
-    statusOk_ = !cursor_.AtEnd();
+    SetStatus(!cursor_.AtEnd());
     if (!statusOk_) {
         run_.log.LogLine("[End of file]");
     }
@@ -162,7 +164,7 @@ void ScriptInterpreter::GetToken(PreparedLine& line) {
 }
 
 void ScriptInterpreter::Skip(PreparedLine& line) {
-    statusOk_ = !cursor_.Advance(ReadDecimal(ArgumentOf(line))).empty();
+    SetStatus(!cursor_.Advance(ReadDecimal(ArgumentOf(line))).empty());
 }
 
 void ScriptInterpreter::SkipUntil(PreparedLine& line) {
@@ -175,10 +177,10 @@ void ScriptInterpreter::SkipUntil(PreparedLine& line) {
 void ScriptInterpreter::SkipAny(PreparedLine& line) {
     const std::string_view characters = ArgumentOf(line);
     if (characters.empty()) {
-        statusOk_ = false;
+        SetStatus(false);
         return;
     }
-    statusOk_ = !cursor_.SkipIn(CharacterSet(characters)).empty();
+    SetStatus(!cursor_.SkipIn(CharacterSet(characters)).empty());
     if (cursor_.AtEnd()) {
         run_.log.LogLine("[End of file]");
     }
@@ -193,7 +195,7 @@ void ScriptInterpreter::SkipToken(PreparedLine& line) {
 
 std::size_t ScriptInterpreter::SearchFor(std::string_view target) {
     const std::size_t found = cursor_.Search(target);
-    statusOk_ = found != std::string_view::npos;
+    SetStatus(found != std::string_view::npos);
     if (!statusOk_) {
         run_.log.LogLine("[Not found]");
     }
@@ -201,12 +203,12 @@ std::size_t ScriptInterpreter::SearchFor(std::string_view target) {
 }
 
 void ScriptInterpreter::CheckEndOfToken(bool moved) {
-    statusOk_ = moved;
+    SetStatus(moved);
     if (!moved) {
         run_.log.LogLine("[Not found]");
     }
     if (cursor_.AtEnd()) {
-        statusOk_ = false;
+        SetStatus(false);
         run_.log.LogLine("[End of file]");
     }
 }
@@ -218,12 +220,12 @@ void ScriptInterpreter::Rewind(PreparedLine& line) {
     } else {
         cursor_.MoveBack(steps);
     }
-    statusOk_ = true;
+    SetStatus(true);
 }
 
 void ScriptInterpreter::Match(PreparedLine& line) {
     const std::string_view prefix = ArgumentOf(line);
-    statusOk_ = cursor_.LooksAt(prefix);
+    SetStatus(cursor_.LooksAt(prefix));
     if (!statusOk_) {
         run_.log.LogLine("[No match]");
     }
@@ -237,7 +239,7 @@ void ScriptInterpreter::MatchAny(PreparedLine& line) {
     }
     // The character after the one at the cursor is tested; on the last
     // character there is none, and that counts as a match.
-    statusOk_ = rest.size() < 2 || characters.find(rest[1]) != std::string_view::npos;
+    SetStatus(rest.size() < 2 || characters.find(rest[1]) != std::string_view::npos);
     if (!statusOk_) {
         run_.log.LogLine("[No match]");
     }
@@ -297,22 +299,22 @@ void ScriptInterpreter::Bookmark(PreparedLine& /*line*/) {}
 // OK when the statement ran, or was only logged for want of a data source;
 // FAILED when it did not run.
 void ScriptInterpreter::InsertData(PreparedLine& /*line*/) {
-    statusOk_ = LogStatement(run_.agent.DBINSERT) == 0;
+    RunStatement(run_.agent.DBINSERT);
 }
 
 void ScriptInterpreter::UpdateData(PreparedLine& /*line*/) {
-    statusOk_ = LogStatement(run_.agent.DBUPDATE) == 0;
+    RunStatement(run_.agent.DBUPDATE);
 }
 
 void ScriptInterpreter::Fetch(PreparedLine& line) {
-    statusOk_ = run_.pages.Fetch(ArgumentOf(line), cursor_.Position());
+    SetStatus(run_.pages.Fetch(ArgumentOf(line), cursor_.Position()));
     statusFromPage_ = true;
     OpenPage(0);
 }
 
 void ScriptInterpreter::Back(PreparedLine& /*line*/) {
     const std::optional<std::size_t> position = run_.pages.Back();
-    statusOk_ = position.has_value();
+    SetStatus(position.has_value());
     statusFromPage_ = true;
     if (!position) {
         run_.log.LogLine("[No page to go back to]");
@@ -327,6 +329,9 @@ void ScriptInterpreter::OpenPage(std::size_t position) {
 }
 
 void ScriptInterpreter::JumpIf(bool condition, PreparedLine& line) {
+    if (statusFromOutside_) {
+        ++outsideResultsUsed_;
+    }
     // No jump is ever taken at the end of the text, unless the status is
     // that of a page fetched or gone back to.
     if (!condition || (cursor_.AtEnd() && !statusFromPage_)) {
@@ -348,6 +353,23 @@ void ScriptInterpreter::JumpIf(bool condition, PreparedLine& line) {
     trace_.append(name);
     trace_.append("]");
     run_.log.LogLine(trace_);
+    EndAnEndlessLoop();
+}
+
+void ScriptInterpreter::EndAnEndlessLoop() {
+    const JumpPlace place{lineIndex_, cursor_.Position(), statusOk_, statusFromPage_,
+                          run_.database.Available()};
+    if (loopCheck_.Repeats(run_.pages.ReadCount() + outsideResultsUsed_,
+                           {place, dataBuffer_, run_.variables, run_.pages})) {
+        run_.control.EndRun("ERROR: Endless loop: the script came back to line " +
+                            std::to_string(lineIndex_ + 1) +
+                            " with nothing changed, so it would repeat forever");
+    }
+}
+
+void ScriptInterpreter::SetStatus(bool ok) {
+    statusOk_ = ok;
+    statusFromOutside_ = false;
 }
 
 void ScriptInterpreter::LogTrace(std::string_view prefix, std::string_view text) {

@@ -9,6 +9,7 @@
 
 #include "engine/BookmarkIndex.h"
 #include "engine/CommandTable.h"
+#include "engine/LoopCheck.h"
 #include "engine/ScriptLine.h"
 #include "engine/ScriptRun.h"
 #include "engine/StepObserver.h"
@@ -64,9 +65,13 @@ private:
     // The index of the first BOOKMARK line named exactly `name`, or -1.
     std::int64_t FindBookmark(std::string_view name);
     // Logs "[SQL]: " and the expansion of `statementTemplate`, then runs the
-    // statement in the agent's database when it has a data source. 0 when
-    // the statement ran or there is no data source, 1 when it did not run.
-    int LogStatement(std::string_view statementTemplate);
+    // statement in the agent's database when it has a data source. The
+    // status: OK when the statement ran or there is no data source.
+    void RunStatement(std::string_view statementTemplate);
+    // After a jump: ends the run with an "ERROR: " line when the script can
+    // only repeat itself from here (see LoopCheck).
+    void EndAnEndlessLoop();
+    void SetStatus(bool ok);
     // The position of the next occurrence of `target` after the cursor, and
     // the status it gives; "[Not found]" and npos when there is none.
     std::size_t SearchFor(std::string_view target);
@@ -85,6 +90,12 @@ private:
     // The status comes from FETCH or BACK: a jump on it is taken even at the
     // end of the text, where an empty or failed page leaves the cursor.
     bool statusFromPage_ = false;
+    // The status is the result of a database statement: what it may be
+    // another time is up to the database.
+    bool statusFromOutside_ = false;
+    // How many jumps went by a status from outside.
+    std::uint64_t outsideResultsUsed_ = 0;
+    LoopCheck loopCheck_;
     std::string dataBuffer_;
     std::size_t lineIndex_ = 0;
     std::vector<PreparedLine> lines_;

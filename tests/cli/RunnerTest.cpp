@@ -126,7 +126,8 @@ TEST(Runner, LineBreaksInsideALogEntryStayInsideIt) {
 }
 
 const std::string kPrint = "PRINTLN \"new\"\n";
-const std::string kEndlessLoop = "BOOKMARK top\nPRINTLN \"x\"\nINSERTDATA\nJUMPIFOK top\n";
+// Reads its page again at every turn, so it never knows that nothing changes.
+const std::string kEndlessLoop = "BOOKMARK top\nFETCH \"page\"\nPRINTLN \"x\"\nJUMPIFOK top\n";
 enum Output { Old, New };
 
 struct RunnerRow {
@@ -156,12 +157,13 @@ TEST(RunnerFailures, ExitStatusLogAndOutputForEveryFailure) {
         {"refused connect", {}, kPrint, "", 1, "ERROR: Failed to connect", Old},
         {"read timeout", {stalled}, "GET 100\nPRINT\n", "--read-timeout 0.2", 1, "Accessing URL - /\nERROR: Socket read failed with code 110\n", Old},
         {"full disk", {}, "PRINTLN \"" + std::string(40000, 'y') + "\"\n", "", 1, "ERROR: Cannot write the run log run.log: File too large\n", Old, "ulimit -f 16;"},
-        {"full disk, endless loop", {}, kPrint + "BOOKMARK top\nINSERTDATA\nJUMPIFOK top\n", "", 1, "ERROR: Cannot write the run log run.log: File too large\n", New, "ulimit -f 16;"},
+        {"full disk, endless loop", {}, kPrint + "BOOKMARK top\nFETCH \"page\"\nJUMPIFOK top\n", "", 1, "ERROR: Cannot write the run log run.log: File too large\n", New, "ulimit -f 16;"},
         {"sparse 100 GB source", {}, kPrint, "", 1, "larger than", Old},
         {"endless body", {endless}, kPrint, "--max-source-bytes 100000", 1, "ERROR: The source is larger than 100000 bytes", Old},
         {"one byte at a time", {trickle}, kPrint, "--fetch-timeout 0.3", 1, "ERROR: The fetch took longer than", Old},
         {"endless loop, --max-steps", {}, kEndlessLoop, "--max-steps 5000", 1, "ERROR: The run took more than 5000", New},
         {"endless loop, --max-seconds", {}, kEndlessLoop, "--max-seconds 0.3", 1, "ERROR: The run took longer than", New},
+        {"refused again and again, --max-seconds", {}, "BOOKMARK top\nFETCH \"/\"\nJUMPIFFAILED top\n", "--max-seconds 1", 1, "ERROR: The run took longer than 1 seconds", Old},
         {"SIGTERM during an endless loop", {}, kEndlessLoop, "", 128 + SIGTERM, "\nAgent completed.\n", New, "", SIGTERM},
         {"SIGHUP during an endless loop", {}, kEndlessLoop, "", 128 + SIGHUP, "\nAgent completed.\n", New, "", SIGHUP},
         {"kill -9 during an endless loop", {}, kEndlessLoop, "", kKilled, "\n# PRINTLN \"x\"\n>> x\n", Old, "", SIGKILL},

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <functional>
 #include <future>
 #include <iterator>
 #include <sstream>
@@ -84,9 +87,13 @@ protected:
         return agent;
     }
 
-    // Runs `agent`; `log_.onLine` may stop it or the server on the way.
-    void Run(const AgentDefinition& agent) {
+    // Runs `agent`, set up by `setUp`; `log_.onLine` may stop it or the
+    // server on the way.
+    void Run(
+        const AgentDefinition& agent,
+        const std::function<void(AgentEngine&)>& setUp = [](AgentEngine&) {}) {
         AgentEngine engine(agent, &log_);
+        setUp(engine);
         engine_ = &engine;
         engine.Run();
         engine_ = nullptr;
@@ -169,6 +176,43 @@ TEST_P(DatabaseRunTest, BindsRefusesAloneAndKeepsWhatRanBeforeAStop) {
     EXPECT_NE(report.find("nowhere"), std::string::npos) << report;
 }
 
+// A reference with filters binds the filtered value, quoted or not: the
+// database holds what the [SQL] line shows.
+TEST_P(DatabaseRunTest, StoresFilteredValuesAsLogged) {
+    Run(Agent({" Tom &amp; Jerry "}, "INSERT INTO t (v) VALUES ('{v|html|trim}'), ({v | trim})"));
+    EXPECT_NE(std::find(log_.lines.begin(), log_.lines.end(),
+                        "[SQL]: INSERT INTO t (v) VALUES ('Tom & Jerry'), (Tom &amp; Jerry)"),
+              log_.lines.end());
+    EXPECT_EQ(Query(), (std::vector<std::string>{"Tom & Jerry", "Tom &amp; Jerry"}));
+}
+
+// A run whose source failed runs its statements but leaves the database as
+// it was, and so does a test run; both say so. The failed run's loop, which
+// can only repeat itself, ends by itself. A loop that waits for the database
+// to take a statement may end another time: only the step limit ends it.
+TEST_P(DatabaseRunTest, AFailedSourceOrATestRunLeavesTheDatabaseAsItWas) {
+    AgentDefinition failed = Agent({});
+    failed.URL = folder_ / "missing.html";
+    failed.SCRIPT = {
+        "BOOKMARK item", "FIND \"href=\\\"\"", "JUMPIFFAILED done", "GETUNTIL \"\\\"\"",
+        "SAVETO v",      "FETCH \"{v}\"",      "INSERTDATA",        "BACK",
+        "JUMPIFOK item", "BOOKMARK done"};
+    Run(failed);
+    Run(Agent({"a", "b"}), [](AgentEngine& engine) { engine.SetTestRun(true); });
+    EXPECT_EQ(CountStarting(log_.lines, "[SQL]: "), 3u + 2u);
+    EXPECT_EQ(CountStarting(log_.lines, "Database left as it was: "), 2u);
+    EXPECT_EQ(CountStarting(log_.lines, "ERROR: Endless loop: "), 1u);
+    EXPECT_EQ(Query(), std::vector<std::string>{});
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "not-run.txt"));
+
+    AgentDefinition retrying = Agent({"no"}, "INSERT INTO t (v) VALUES ('<{v}>')");
+    retrying.SCRIPT = {"GETUNTIL \"|\"", "SAVETO v", "BOOKMARK again", "INSERTDATA",
+                       "JUMPIFFAILED again"};
+    log_.lines.clear();
+    Run(retrying, [](AgentEngine& engine) { engine.SetRunLimits({20, {}}); });
+    EXPECT_EQ(log_.lines.at(log_.lines.size() - 2), "ERROR: The run took more than 20 steps");
+}
+
 using PostgresRunTest = DatabaseRunTest;
 INSTANTIATE_TEST_SUITE_P(Engines, PostgresRunTest, ::testing::Values(DatabaseEngine::kPostgres),
                          [](const auto&) { return "PostgreSQL"; });
@@ -209,27 +253,42 @@ TEST_P(PostgresRunTest, AWrongPasswordOrALostConnectionFailsCleanly) {
     EXPECT_EQ(Query(), std::vector<std::string>{"kept"});
 }
 
-// Stopping a run whose statement waits for a lock ends the wait: the run
-// ends and nothing of it is kept.
-TEST_P(PostgresRunTest, StoppingEndsAStatementThatWaits) {
-    PGconn* locker = PQconnectdb(server_.LoginUri().c_str());
-    PQclear(PQexec(locker, "BEGIN; LOCK TABLE t IN ACCESS EXCLUSIVE MODE"));
+// A signal's stop (which only raises the stop signal) ends a wait for
+// another session's lock at once: the run ends, and what its statements did
+// before is kept, but not the interrupted statement. In SQLite the wait is
+// for the file's write lock, before the first statement runs, and would
+// last 5 s.
+TEST_P(DatabaseRunTest, AStopEndsAWaitForALock) {
+    const bool postgres = GetParam() == DatabaseEngine::kPostgres;
+    std::function<void()> unlock;
+    if (postgres) {
+        Query("CREATE UNIQUE INDEX t_v ON t (v)");
+        PGconn* locker = PQconnectdb(server_.LoginUri().c_str());
+        PQclear(PQexec(locker, "BEGIN; INSERT INTO t VALUES ('b')"));
+        unlock = [locker] { PQfinish(locker); };
+    } else {
+        sqlite3* locker = nullptr;
+        sqlite3_open((folder_ / "values.db").c_str(), &locker);
+        sqlite3_exec(locker, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        unlock = [locker] { sqlite3_close(locker); };
+    }
     std::promise<void> waiting;
     log_.onLine = [&](std::string_view line) {
-        if (line.starts_with("[SQL]: ")) {
+        if (line.ends_with(postgres ? "('b')" : "('a')")) {
             waiting.set_value();
         }
     };
-    const AgentDefinition agent = Agent({"a"});
+    const AgentDefinition agent = Agent({"a", "b"});
     AgentEngine engine(agent, &log_);
     auto run = std::async(std::launch::async, [&] { engine.Run(); });
     const bool started =
         waiting.get_future().wait_for(std::chrono::seconds(20)) == std::future_status::ready;
-    engine.Stop();
-    const bool ended = run.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
-    PQfinish(locker);
+    engine.StopFromSignal();
+    const bool ended = run.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+    unlock();
+    run.wait();
     EXPECT_TRUE(started && ended);
-    EXPECT_EQ(Query(), std::vector<std::string>{});
+    EXPECT_EQ(Query(), postgres ? std::vector<std::string>{"a"} : std::vector<std::string>{});
 }
 
 }  // namespace

@@ -88,7 +88,8 @@ TEST(AgentEngineTest, AnOutputThatCannotBeWrittenEndsTheRun) {
     AgentDefinition agent;
     agent.URL = folder / "page";
     agent.FILE = "/dev/full";
-    agent.SCRIPT = {"BOOKMARK top", "PRINTLN \"x\"", "INSERTDATA", "JUMPIFOK top"};
+    // Reads its page again at every turn, so no endless-loop check ends it.
+    agent.SCRIPT = {"BOOKMARK top", "FETCH \"" + agent.URL + "\"", "PRINTLN \"x\"", "JUMPIFOK top"};
     RecordingRunLog log;
     AgentEngine engine(agent, &log);
     engine.SetRunLimits({.maxSteps = 1'000'000});

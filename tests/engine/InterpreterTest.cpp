@@ -32,6 +32,7 @@ ScriptResult RunScriptOver(AgentDefinition agent, const std::string& source,
     agent.FILE = folder / "out.txt";
     RecordingRunLog log;
     ScriptRunParts parts(&log);
+    parts.control.SetLimits({1000000, {}});  // a case that cannot end fails instead of hanging
     if (onLine) {
         log.onLine = [&](std::string_view) { onLine(parts.control); };
     }
@@ -79,20 +80,23 @@ AgentDefinition WithScript(Lines script) {
     return agent;
 }
 
+// The loop adds to the data buffer at every turn, so it never comes back to
+// where it was: only the stop ends it.
 TEST(InterpreterTest, StopsALoopBeforeItsNextLine) {
     std::size_t seen = 0;
     const ScriptResult result =
-        RunScriptOver(WithScript({"BOOKMARK loop", "MATCH \"a\"", "JUMPIFOK loop"}), "ab",
-                      [&](RunControl& control) {
-                          if (++seen == 996) {
+        RunScriptOver(WithScript({"BOOKMARK loop", "REWIND", "GETTOKEN \"b\"", "JUMPIFOK loop"}),
+                      "ab", [&](RunControl& control) {
+                          if (++seen == 998) {
                               control.Stop();
                           }
                       });
-    // The 996th line of the run (two come before the script) is the echo of
-    // a MATCH, which still completes; no line runs after it.
-    ASSERT_EQ(result.log.size(), 996U - 2);
-    EXPECT_EQ(result.log[2], "[Jumped to: loop]");
-    EXPECT_EQ(result.log.back(), "# MATCH \"a\"");
+    // The 998th line of the run (two come before the script) is the echo of
+    // a REWIND, which still completes; no line runs after it.
+    ASSERT_EQ(result.log.size(), 998U - 2);
+    EXPECT_EQ(result.log[4], "[Jumped to: loop]");
+    EXPECT_EQ(result.log[2], "<< a");
+    EXPECT_EQ(result.log.back(), "# REWIND");
 }
 
 TEST(InterpreterTest, SearchesAndExpandsMegabyteArguments) {

@@ -13,7 +13,8 @@
 namespace gleanwork::test {
 namespace {
 
-// A run of an agent that prints `mark` until it is stopped.
+// A run of an agent that prints `mark` until it is stopped: it reads its
+// page again at every turn, so it never knows that nothing changes.
 struct LoopingRun {
     LoopingRun(const TempFolder& folder, const std::string& mark)
         : output(folder / (mark + ".out")) {
@@ -21,7 +22,8 @@ struct LoopingRun {
         agent.URL = folder / (mark + ".txt");
         agent.FILE = output;
         WriteFile(agent.URL, "ab");
-        agent.SCRIPT = {"BOOKMARK loop", "MATCH \"a\"", "PRINT \"" + mark + "\"", "JUMPIFOK loop"};
+        agent.SCRIPT = {"BOOKMARK loop", "FETCH \"" + mark + ".txt\"", "MATCH \"a\"",
+                        "PRINT \"" + mark + "\"", "JUMPIFOK loop"};
         engine = std::make_unique<AgentEngine>(agent, &log);
         run = std::async(std::launch::async, [this] { engine->Run(); });
     }
@@ -54,7 +56,7 @@ TEST(RunThreads, AStopWhileARunStartsOrLoopsIsNeverLostAndRunsKeepTheirOwnOutput
         runs.push_back(std::make_unique<LoopingRun>(folder, mark));
     }
     for (std::size_t i = 0; i < runs.size(); ++i) {
-        EXPECT_TRUE(runs[i]->log.WaitForLines(600));
+        EXPECT_TRUE(runs[i]->log.WaitForLines(1000));
         runs[i]->StopAndExpectEnd();
         const std::string output = ReadFile(runs[i]->output);
         EXPECT_GE(output.size(), 100U);

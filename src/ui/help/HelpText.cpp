@@ -77,8 +77,10 @@ constexpr const char* kAfterCommands = R"html(</table>
 that reads the text piece by piece ends there; only a status set by
 <code>FETCH</code> or <code>BACK</code> is jumped on there too, since a page
 that failed is empty. Write bookmark names without
-quotes. A loop that never ends stops when you close its Agent Output
-window.</p>
+quotes. A jump back to where the script was before, with nothing changed
+and nothing read since, could only repeat forever: the run ends there with an
+<code>ERROR: </code> line. Any other loop that never ends stops when you
+close its Agent Output window.</p>
 
 <h3>Following links</h3>
 <p><code>FETCH</code> reads another page in place of the text, with the same

@@ -41,6 +41,7 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent, 
       stepPanel_(new StepPanel(agent.SCRIPT, stepControl_, this)),
       status_(new RunStatusLine(this)),
       agent_(agent),
+      testRun_(start == Start::kPaused),
       lines_(std::make_shared<RunLogLines>()),
       model_(new RunLogModel(lines_, this)) {
     setWindowTitle(QStringLiteral("Agent Output - ") + QString::fromStdString(agent.name));
@@ -203,6 +204,7 @@ void CAgentOutputDlg::RunThreadProc() {
 void CAgentOutputDlg::RunEngine() {
     AgentEngine engine(agent_, this);
     engine.SetStepControl(&stepControl_);
+    engine.SetTestRun(testRun_);
     const EngineStop::Attached attached(stop_, engine);
     engine.Run();
 }

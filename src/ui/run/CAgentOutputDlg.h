@@ -42,7 +42,7 @@ class CAgentOutputDlg : public QDialog, public RunLog {
 public:
     enum class Start {
         kRunning,  // run the script through
-        kPaused,   // pause before the first script line (a test run)
+        kPaused,   // a test run: pause before the first script line, write nothing
     };
 
     // Runs a copy of `agent` taken now; the record may change or go while
@@ -99,6 +99,7 @@ private:
     RunStatusLine* status_;
     QCheckBox* follow_ = nullptr;
     const AgentDefinition agent_;
+    const bool testRun_;
     std::shared_ptr<RunLogLines> lines_;
     RunLogModel* model_;
     QTimer refreshTimer_;

@@ -157,12 +157,13 @@ struct FinishedRun {
 };
 
 // An agent that loops over the local file `source` (written here) until its
-// run is asked to stop.
+// run is asked to stop; its data buffer grows at every turn, so the loop
+// never comes back to where it was.
 AgentDefinition MakeEndlessAgent(const std::string& source) {
     test::WriteFile(source, "abc");
     AgentDefinition agent = MakeAgent("Endless", "loops until stopped");
     agent.URL = source;
-    agent.SCRIPT = {"BOOKMARK again", "MATCH \"a\"", "JUMPIFOK again"};
+    agent.SCRIPT = {"BOOKMARK again", "REWIND", "GETTOKEN \"b\"", "JUMPIFOK again"};
     return agent;
 }
 
