@@ -104,6 +104,10 @@ TEST(UserTimers, WritesUnitsThatSystemdAcceptsAndRemovesThem) {
               std::string::npos)
         << service;
     EXPECT_NE(service.find("\nTimeoutStartSec=86099\n"), std::string::npos) << service;
+    // "%" and "$" would be replaced by systemd: they are doubled.
+    EXPECT_NE(ReadFile(units.setup.unitFolder + "/gleanwork-\\x25h\\x24x\\x20\\x22q\\x22.service")
+                  .find(" -- \"%%h$$x \\\"q\\\"\"\n"),
+              std::string::npos);
 
     // Here no user service manager answers: the note says so, and the timer
     // is enabled for the next session.
