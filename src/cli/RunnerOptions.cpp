@@ -11,6 +11,7 @@ const char* const kRunnerUsage =
     "usage: gleanwork-run [OPTION]... [--] NAME\n"
     "       gleanwork-run [OPTION]... --agent-file PATH\n"
     "       gleanwork-run --check NAME | --check --agent-file PATH\n"
+    "       gleanwork-run --schedule NAME | --schedules\n"
     "\n"
     "Runs one agent without windows: the agent NAME of the catalogue in the\n"
     "installation folder, or the agent stored in the file PATH.\n"
@@ -25,6 +26,11 @@ const char* const kRunnerUsage =
     "  --agent-file PATH      run the agent file PATH instead of a catalogue agent\n"
     "  --check                check the agent's script instead of running it: each\n"
     "                         warning is printed as FILE:LINE: message\n"
+    "  --schedule             write the systemd user timer and service that run the\n"
+    "                         catalogue agent NAME on its SCHEDULE, and start the\n"
+    "                         timer; remove them when SCHEDULE is empty\n"
+    "  --schedules            list each scheduled agent of the catalogue: its name,\n"
+    "                         SCHEDULE and next run time, separated by tabs\n"
     "  --help                 print this help\n"
     "  --                     end of options: NAME may begin with \"-\"\n"
     "\n"
@@ -37,7 +43,11 @@ const char* const kRunnerUsage =
     "Exit status: 0 after a run without an \"ERROR: \" line; 1 after a run that\n"
     "logged one; 2 for a usage error, an unknown agent or an agent file that\n"
     "cannot be read; 128 plus the signal's number after a run that a signal\n"
-    "stopped. With --check: 0 without warnings, 1 with warnings.\n";
+    "stopped. With --check: 0 without warnings, 1 with warnings. With --schedule:\n"
+    "0 when the units are written (also when no user service manager answers:\n"
+    "a note says what is missing) or removed, 1 for a bad SCHEDULE (with systemd's\n"
+    "reason) or units that cannot be written. With --schedules: 1 when a listed\n"
+    "SCHEDULE is bad.\n";
 
 namespace {
 
@@ -157,6 +167,14 @@ bool ApplyArgument(ArgumentReader& reader, RunnerOptions& options, std::string& 
         options.check = true;
         return true;
     }
+    if (arg == "--schedule") {
+        options.schedule = true;
+        return true;
+    }
+    if (arg == "--schedules") {
+        options.listSchedules = true;
+        return true;
+    }
     if (arg == "--log") {
         return ApplyText(reader, arg, options.logFile);
     }
@@ -201,6 +219,21 @@ std::optional<RunnerOptions> ParseRunnerOptions(const std::vector<std::string>& 
     }
     if (options.help) {
         return options;
+    }
+    if (options.check + options.schedule + options.listSchedules > 1) {
+        error = "give one of --check, --schedule and --schedules";
+        return std::nullopt;
+    }
+    if (options.listSchedules) {
+        if (!options.agentName.empty() || !options.agentFile.empty()) {
+            error = "--schedules lists every scheduled agent: it takes no agent";
+            return std::nullopt;
+        }
+        return options;
+    }
+    if (options.schedule && !options.agentFile.empty()) {
+        error = "--schedule takes the name of a catalogue agent, not --agent-file";
+        return std::nullopt;
     }
     if (options.agentName.empty() == options.agentFile.empty()) {
         error = options.agentName.empty() ? "name an agent, or give --agent-file PATH"

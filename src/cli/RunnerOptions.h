@@ -16,7 +16,9 @@ struct RunnerOptions {
     std::string agentFile;  // the agent file to run
     HttpLimits limits;
     RunLimits runLimits;
-    bool check = false;  // check the script instead of running it
+    bool check = false;          // check the script instead of running it
+    bool schedule = false;       // write (or remove) the units of the agent's schedule
+    bool listSchedules = false;  // list the scheduled agents of the catalogue
     bool help = false;
 };
 

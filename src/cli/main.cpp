@@ -13,6 +13,7 @@
 #include "base/FileCloser.h"
 #include "cli/AgentLookup.h"
 #include "cli/RunnerOptions.h"
+#include "cli/ScheduleCommands.h"
 #include "cli/ScriptCheckReport.h"
 #include "cli/StreamRunLog.h"
 #include "engine/AgentEngine.h"
@@ -103,9 +104,15 @@ int main(int argc, char** argv) {
             std::fputs(kRunnerUsage, stdout);
             return kRunClean;
         }
+        if (options->listSchedules) {
+            return ListSchedules(stdout);
+        }
         const std::optional<AgentDefinition> agent = LookUpAgent(*options, error);
         if (!agent) {
             return Fail(error);
+        }
+        if (options->schedule) {
+            return ApplyAgentSchedule(*agent, stdout, stderr);
         }
         if (options->check) {
             return ReportScriptCheck(*agent, AgentFileOf(*options), stdout) == 0 ? kRunClean

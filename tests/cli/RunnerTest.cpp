@@ -29,7 +29,8 @@ TEST(ParseRunnerOptions, ReadsEveryOptionAndRefusesUsageErrors) {
     for (const Lines& args : std::vector<Lines>{
              {}, {"a", "b"}, {"a", "--agent-file", "f"}, {"--log"}, {"--read-timeout", "0", "a"},
              {"--read-timeout", "-1", "a"}, {"--connect-timeout", "5s", "a"},
-             {"--connect-timeout", "nan", "a"}, {"--bogus", "a"}}) {
+             {"--connect-timeout", "nan", "a"}, {"--bogus", "a"}, {"--schedules", "a"},
+             {"--schedule", "--agent-file", "f"}, {"--check", "--schedule", "a"}}) {
         // clang-format on
         error.clear();
         EXPECT_FALSE(ParseRunnerOptions(args, error)) << ::testing::PrintToString(args);
