@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "watch/KubernetesName.h"
+
 namespace gleanwork {
 
 const char* const kRunnerUsage =
@@ -12,6 +14,7 @@ const char* const kRunnerUsage =
     "       gleanwork-run [OPTION]... --agent-file PATH\n"
     "       gleanwork-run --check NAME | --check --agent-file PATH\n"
     "       gleanwork-run --schedule NAME | --schedules\n"
+    "       gleanwork-run --cronjob --image IMAGE [OPTION]... NAME\n"
     "\n"
     "Runs one agent without windows: the agent NAME of the catalogue in the\n"
     "installation folder, or the agent stored in the file PATH.\n"
@@ -31,6 +34,16 @@ const char* const kRunnerUsage =
     "                         timer; remove them when SCHEDULE is empty\n"
     "  --schedules            list each scheduled agent of the catalogue: its name,\n"
     "                         SCHEDULE and next run time, separated by tabs\n"
+    "  --cronjob              print the Kubernetes manifests (YAML) that run the\n"
+    "                         catalogue agent NAME on its SCHEDULE: a ConfigMap\n"
+    "                         holding the agent and a CronJob; --max-source-bytes\n"
+    "                         sets the runs' source limit and memory\n"
+    "  --image IMAGE          the container image of gleanwork-run (with --cronjob)\n"
+    "  --namespace NAME       the namespace of the objects (default: kubectl's)\n"
+    "  --secret NAME          the Secret whose keys dbpass and webpass hold the\n"
+    "                         agent's passwords, which no ConfigMap holds\n"
+    "  --output-claim NAME    the PersistentVolumeClaim that keeps the output files\n"
+    "                         (default: an emptyDir, gone with the run's pod)\n"
     "  --help                 print this help\n"
     "  --                     end of options: NAME may begin with \"-\"\n"
     "\n"
@@ -47,7 +60,8 @@ const char* const kRunnerUsage =
     "0 when the units are written (also when no user service manager answers:\n"
     "a note says what is missing) or removed, 1 for a bad SCHEDULE (with systemd's\n"
     "reason) or units that cannot be written. With --schedules: 1 when a listed\n"
-    "SCHEDULE is bad.\n";
+    "SCHEDULE is bad. With --cronjob: 1 when the agent has no SCHEDULE, a bad one,\n"
+    "one that cron cannot say, or passwords but no --secret.\n";
 
 namespace {
 
@@ -175,6 +189,22 @@ bool ApplyArgument(ArgumentReader& reader, RunnerOptions& options, std::string& 
         options.listSchedules = true;
         return true;
     }
+    if (arg == "--cronjob") {
+        options.cronJob = true;
+        return true;
+    }
+    if (arg == "--image") {
+        return ApplyText(reader, arg, options.kubernetes.image);
+    }
+    if (arg == "--namespace") {
+        return ApplyText(reader, arg, options.kubernetes.nameSpace);
+    }
+    if (arg == "--secret") {
+        return ApplyText(reader, arg, options.kubernetes.secret);
+    }
+    if (arg == "--output-claim") {
+        return ApplyText(reader, arg, options.kubernetes.outputClaim);
+    }
     if (arg == "--log") {
         return ApplyText(reader, arg, options.logFile);
     }
@@ -206,6 +236,34 @@ bool ApplyArgument(ArgumentReader& reader, RunnerOptions& options, std::string& 
     return ApplyName(arg, options, error);
 }
 
+// Why the Kubernetes options do not fit, or nothing.
+std::optional<std::string> KubernetesFault(const RunnerOptions& options) {
+    const CronJobSettings& kubernetes = options.kubernetes;
+    if (!options.cronJob) {
+        const bool given = !kubernetes.image.empty() || !kubernetes.nameSpace.empty() ||
+                           !kubernetes.secret.empty() || !kubernetes.outputClaim.empty();
+        return given ? std::optional<std::string>(
+                           "--image, --namespace, --secret and --output-claim go with --cronjob")
+                     : std::nullopt;
+    }
+    if (!options.agentFile.empty()) {
+        return "--cronjob takes the name of a catalogue agent, not --agent-file";
+    }
+    if (kubernetes.image.empty()) {
+        return "--cronjob needs the container image: --image IMAGE";
+    }
+    if (!kubernetes.nameSpace.empty() && !IsDnsLabel(kubernetes.nameSpace)) {
+        return "--namespace needs a Kubernetes name (lower-case letters, digits and \"-\")";
+    }
+    for (const std::string* name : {&kubernetes.secret, &kubernetes.outputClaim}) {
+        if (!name->empty() && !IsDnsSubdomain(*name)) {
+            return "'" + *name +
+                   "' is no Kubernetes name (lower-case letters, digits, \"-\", \".\")";
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<RunnerOptions> ParseRunnerOptions(const std::vector<std::string>& args,
@@ -220,8 +278,12 @@ std::optional<RunnerOptions> ParseRunnerOptions(const std::vector<std::string>& 
     if (options.help) {
         return options;
     }
-    if (options.check + options.schedule + options.listSchedules > 1) {
-        error = "give one of --check, --schedule and --schedules";
+    if (options.check + options.schedule + options.listSchedules + options.cronJob > 1) {
+        error = "give one of --check, --schedule, --schedules and --cronjob";
+        return std::nullopt;
+    }
+    if (const std::optional<std::string> fault = KubernetesFault(options)) {
+        error = *fault;
         return std::nullopt;
     }
     if (options.listSchedules) {

@@ -6,6 +6,7 @@
 
 #include "engine/AgentEngine.h"
 #include "net/SourceContext.h"
+#include "watch/CronJobManifest.h"
 
 namespace gleanwork {
 
@@ -19,6 +20,8 @@ struct RunnerOptions {
     bool check = false;          // check the script instead of running it
     bool schedule = false;       // write (or remove) the units of the agent's schedule
     bool listSchedules = false;  // list the scheduled agents of the catalogue
+    bool cronJob = false;        // print the agent's Kubernetes manifests
+    CronJobSettings kubernetes;  // what the manifests are made of besides the agent
     bool help = false;
 };
 

@@ -8,6 +8,7 @@
 
 #include "base/TextScan.h"
 #include "storage/AgentCatalogue.h"
+#include "watch/CronSchedule.h"
 #include "watch/UnitName.h"
 #include "watch/UserTimerSetup.h"
 #include "watch/UserTimers.h"
@@ -85,6 +86,23 @@ int ApplyAgentSchedule(const AgentDefinition& agent, std::FILE* out, std::FILE* 
                      AgentUnitName(agent.name, kind).c_str());
     }
     std::fprintf(out, "next run: %s\n", NextRunText(agent.SCHEDULE, bad).c_str());
+    return 0;
+}
+
+int PrintCronJob(const RunnerOptions& options, const AgentDefinition& agent, std::FILE* out,
+                 std::FILE* errors) {
+    CronJobSettings settings = options.kubernetes;
+    settings.maxSourceBytes = options.limits.maxSourceBytes;
+    settings.localZone = LocalZoneName();
+    const CronJobManifest manifest = MakeCronJobManifest(agent, settings, Now());
+    for (const std::string& note : manifest.notes) {
+        std::fprintf(errors, "gleanwork-run: note: %s\n", note.c_str());
+    }
+    if (manifest.yaml.empty()) {
+        std::fprintf(errors, "gleanwork-run: %s\n", manifest.error.c_str());
+        return 1;
+    }
+    std::fputs(manifest.yaml.c_str(), out);
     return 0;
 }
 

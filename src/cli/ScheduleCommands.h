@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/RunnerOptions.h"
 #include "storage/AgentDefinition.h"
 
 namespace gleanwork {
@@ -16,5 +17,11 @@ int ApplyAgentSchedule(const AgentDefinition& agent, std::FILE* out, std::FILE* 
 // it never runs, separated by tabs. The exit status: 0, or 1 when a listed
 // SCHEDULE is bad.
 int ListSchedules(std::FILE* out);
+
+// gleanwork-run --cronjob: prints the Kubernetes manifests of `agent` on
+// `out`, or why it has none on `errors`, and what will not work in a pod
+// as here. The exit status: 0, or 1 when refused.
+int PrintCronJob(const RunnerOptions& options, const AgentDefinition& agent, std::FILE* out,
+                 std::FILE* errors);
 
 }  // namespace gleanwork

@@ -111,6 +111,9 @@ int main(int argc, char** argv) {
         if (!agent) {
             return Fail(error);
         }
+        if (options->cronJob) {
+            return PrintCronJob(*options, *agent, stdout, stderr);
+        }
         if (options->schedule) {
             return ApplyAgentSchedule(*agent, stdout, stderr);
         }

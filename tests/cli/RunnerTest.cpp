@@ -30,7 +30,10 @@ TEST(ParseRunnerOptions, ReadsEveryOptionAndRefusesUsageErrors) {
              {}, {"a", "b"}, {"a", "--agent-file", "f"}, {"--log"}, {"--read-timeout", "0", "a"},
              {"--read-timeout", "-1", "a"}, {"--connect-timeout", "5s", "a"},
              {"--connect-timeout", "nan", "a"}, {"--bogus", "a"}, {"--schedules", "a"},
-             {"--schedule", "--agent-file", "f"}, {"--check", "--schedule", "a"}}) {
+             {"--schedule", "--agent-file", "f"}, {"--check", "--schedule", "a"},
+             {"--cronjob", "a"}, {"--image", "i", "a"},
+             {"--cronjob", "--image", "i", "--namespace", "Scrape", "a"},
+             {"--cronjob", "--image", "i", "--secret", "a b", "a"}}) {
         // clang-format on
         error.clear();
         EXPECT_FALSE(ParseRunnerOptions(args, error)) << ::testing::PrintToString(args);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "net/LoopbackServer.h"
 #include "support/TempFolder.h"
 #include "watch/ChildProgram.h"
 
@@ -44,6 +45,18 @@ TEST(ScheduleOptions, ListWriteAndRemoveSchedulesAndRefuseBadOnes) {
     WriteFile(folder / "Agents/Price\tlist.agt", "URL=x\n");
     EXPECT_EQ(Runner({"--schedule", "Price\tlist"}).exitStatus, 0);
     EXPECT_FALSE(std::filesystem::exists(units + "gleanwork-Price\\x09list.timer"));
+}
+
+// A run in a container takes its passwords from the environment.
+TEST(ScheduleOptions, PasswordsFromTheEnvironmentReplaceTheAgents) {
+    const TempInstallFolder folder;
+    LoopbackServer server({Reply("HTTP/1.0 200 OK\r\n\r\nx")});
+    WriteFile(folder / "a.agt", "URL=" + server.Url() + "\nWEBUSER=u\nWEBPASS=old\n");
+    const ScopedEnvironment password("GLEANWORK_WEBPASS", "pw");
+    EXPECT_EQ(Runner({"--agent-file", folder / "a.agt"}).exitStatus, 0);
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_NE(server.Requests()[0].find("Authorization: Basic dTpwdw==\r\n"), std::string::npos)
+        << server.Requests()[0];
 }
 
 }  // namespace
