@@ -18,7 +18,8 @@ std::string FirstLine(const std::string& text) {
 
 }  // namespace
 
-CalendarVerdict CheckCalendarExpression(const std::string& text, CalendarTime now) {
+CalendarVerdict CheckCalendarExpression(const std::string& written, CalendarTime now) {
+    const std::string text(TrimWhitespace(written));
     CalendarParse parse = ParseCalendarExpression(text);
     const ProgramOutcome systemd =
         RunProgram({"systemd-analyze", "calendar", "--", text}, kAnalyzeTimeLimit);

@@ -15,10 +15,11 @@ struct CalendarVerdict {
     std::string reason;
 };
 
-// `text` checked as a timer's OnCalendar= is checked. Where systemd-analyze
-// is installed, its verdict decides and its message is the reason; else this
-// program's reading gives it. An expression that never elapses after `now`
-// is refused as well: a timer with it would never run.
-CalendarVerdict CheckCalendarExpression(const std::string& text, CalendarTime now);
+// `written`, without surrounding white space, checked as a timer's
+// OnCalendar= is checked. Where systemd-analyze is installed, its verdict
+// decides and its message is the reason; else this program's reading gives
+// it. An expression that never elapses after `now` is refused as well: a
+// timer with it would never run.
+CalendarVerdict CheckCalendarExpression(const std::string& written, CalendarTime now);
 
 }  // namespace gleanwork

@@ -14,6 +14,7 @@
 
 #include "base/FileDescriptor.h"
 #include "base/TextScan.h"
+#include "watch/ValueRuns.h"
 
 namespace gleanwork {
 
@@ -558,23 +559,13 @@ CalendarParse Refuse(int error, std::string reason) {
 }
 
 std::string WeekdaysText(int bits) {
-    std::string text;
-    for (int day = 0; day < 7;) {
-        if ((bits & (1 << day)) == 0) {
-            ++day;
-            continue;
+    std::vector<int> days;
+    for (int day = 0; day < 7; ++day) {
+        if ((bits & (1 << day)) != 0) {
+            days.push_back(day);
         }
-        int last = day;
-        while (last + 1 < 7 && (bits & (1 << (last + 1))) != 0) {
-            ++last;
-        }
-        text += (text.empty() ? "" : ",") + std::string(kWeekdayNames[day]);
-        if (last > day) {
-            text += (last > day + 1 ? ".." : ",") + std::string(kWeekdayNames[last]);
-        }
-        day = last + 1;
     }
-    return text;
+    return ValueRunsText(days, "..", [](int day) { return std::string(kWeekdayNames[day]); });
 }
 
 std::string ChainText(const CalendarChain& chain, int width, bool micro) {

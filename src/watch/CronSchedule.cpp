@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "watch/ValueRuns.h"
+
 namespace gleanwork {
 
 namespace {
@@ -33,23 +35,6 @@ bool IsEvery(const FieldValues& values, int from, int to) {
     return values.count() == static_cast<std::size_t>(to - from + 1);
 }
 
-// "a", "a,b" and "a-b" for the runs of consecutive values.
-std::string RunsText(const std::vector<int>& list) {
-    std::string text;
-    for (std::size_t at = 0; at < list.size();) {
-        std::size_t end = at;
-        while (end + 1 < list.size() && list[end + 1] == list[end] + 1) {
-            ++end;
-        }
-        text += (text.empty() ? "" : ",") + std::to_string(list[at]);
-        if (end > at) {
-            text += (end > at + 1 ? "-" : ",") + std::to_string(list[end]);
-        }
-        at = end + 1;
-    }
-    return text;
-}
-
 // A cron field for `values` of a field that runs from `from` to `to`: "*",
 // a repetition "*/s" or "a-b/s", or a list of values and ranges.
 std::string FieldText(const FieldValues& values, int from, int to) {
@@ -68,7 +53,7 @@ std::string FieldText(const FieldValues& values, int from, int to) {
         evenSteps = list[at] - list[at - 1] == step;
     }
     if (!evenSteps) {
-        return RunsText(list);
+        return ValueRunsText(list, "-", [](int value) { return std::to_string(value); });
     }
     if (list.front() == from && list.back() + step > to) {
         return "*/" + std::to_string(step);
