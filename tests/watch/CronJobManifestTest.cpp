@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "watch/CronJobManifest.h"
+#include "watch/YamlText.h"
 
 namespace gleanwork::test {
 namespace {
@@ -30,6 +31,13 @@ TEST(CronJobManifest, RefusesAgentsThatCannotRunAsACronJob) {
     EXPECT_NE(accepted.yaml.find("name: passwords"), std::string::npos);
     // 1 MiB of source: 3 MiB for it and its copies, 64 MiB for the program.
     EXPECT_NE(accepted.yaml.find("memory: 67Mi"), std::string::npos);
+}
+
+// Characters that js-yaml reads as they are but other readers (kubectl's)
+// refuse or take for line breaks.
+TEST(YamlQuoted, EscapesWhatYamlReadersDoNotAllTakeAsItIs) {
+    EXPECT_EQ(YamlQuoted("a\"\\\t\x01\xc2\x85\xe2\x80\xa8\xef\xbb\xbf\xc3\xa9"),
+              "\"a\\\"\\\\\\t\\u0001\\u0085\\u2028\\uFEFF\xc3\xa9\"");
 }
 
 }  // namespace
