@@ -38,4 +38,45 @@ std::int64_t ReadDecimal(std::string_view text) {
     return negative ? -magnitude : magnitude;
 }
 
+std::size_t Utf8SequenceLength(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t length = 0;
+    char32_t least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        least = 0x10000;
+    }
+    if (length == 0 || text.size() < length) {
+        return 0;
+    }
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = (code << 6) | (next & 0x3F);
+    }
+    const bool valid = code >= least && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+    return valid ? length : 0;
+}
+
+bool IsUtf8(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length =
+            static_cast<unsigned char>(text[at]) < 0x80 ? 1 : Utf8SequenceLength(text.substr(at));
+        if (length == 0) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
 }  // namespace gleanwork

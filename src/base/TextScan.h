@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,5 +36,12 @@ std::string LowerCase(std::string_view text);
 // optional sign, then digits up to the first other character. No digits
 // gives 0; values beyond the 64-bit range are clamped to it.
 std::int64_t ReadDecimal(std::string_view text);
+
+// The length of the valid UTF-8 sequence of more than one byte at the front
+// of `text`, or 0.
+std::size_t Utf8SequenceLength(std::string_view text);
+
+// True when `text` is valid UTF-8 throughout.
+bool IsUtf8(std::string_view text);
 
 }  // namespace gleanwork

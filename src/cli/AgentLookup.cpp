@@ -1,5 +1,7 @@
 #include "cli/AgentLookup.h"
 
+#include <cstdlib>
+
 #include "storage/AgentCatalogue.h"
 #include "storage/AgentFile.h"
 #include "storage/InstallFolder.h"
@@ -40,6 +42,20 @@ std::optional<AgentDefinition> FindCatalogueAgent(const std::string& name, std::
     return std::nullopt;
 }
 
+// The passwords that GLEANWORK_DBPASS and GLEANWORK_WEBPASS give, when set
+// and not empty, replace the agent's: a run in a container takes them from
+// a secret store rather than from the agent file.
+AgentDefinition WithEnvironmentPasswords(AgentDefinition agent) {
+    for (const auto& [variable, field] :
+         {std::pair{"GLEANWORK_DBPASS", &AgentDefinition::DBPASS},
+          std::pair{"GLEANWORK_WEBPASS", &AgentDefinition::WEBPASS}}) {
+        if (const char* value = std::getenv(variable); value != nullptr && *value != '\0') {
+            agent.*field = value;
+        }
+    }
+    return agent;
+}
+
 }  // namespace
 
 std::string AgentFileOf(const RunnerOptions& options) {
@@ -50,10 +66,13 @@ std::string AgentFileOf(const RunnerOptions& options) {
 }
 
 std::optional<AgentDefinition> LookUpAgent(const RunnerOptions& options, std::string& error) {
-    if (!options.agentFile.empty()) {
-        return ReadAgentFromFile(options.agentFile, error);
+    std::optional<AgentDefinition> agent = options.agentFile.empty()
+                                               ? FindCatalogueAgent(options.agentName, error)
+                                               : ReadAgentFromFile(options.agentFile, error);
+    if (agent) {
+        agent = WithEnvironmentPasswords(std::move(*agent));
     }
-    return FindCatalogueAgent(options.agentName, error);
+    return agent;
 }
 
 }  // namespace gleanwork

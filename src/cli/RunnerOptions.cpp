@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "watch/KubernetesName.h"
+
 namespace gleanwork {
 
 const char* const kRunnerUsage =
@@ -13,6 +15,8 @@ const char* const kRunnerUsage =
     "       gleanwork-run --check NAME | --check --agent-file PATH\n"
     "       gleanwork-run --history NAME\n"
     "       gleanwork-run --diff NAME [N]\n"
+    "       gleanwork-run --schedule NAME | --schedules\n"
+    "       gleanwork-run --cronjob --image IMAGE [OPTION]... NAME\n"
     "\n"
     "Runs one agent without windows: the agent NAME of the catalogue in the\n"
     "installation folder, or the agent stored in the file PATH.\n"
@@ -36,6 +40,21 @@ const char* const kRunnerUsage =
     "                         kept output of NAME and the N-th kept output before it\n"
     "                         (default 1); lines that IGNORELINES matches are left\n"
     "                         out, and with IGNOREORDER=1 the lines are sorted\n"
+    "  --schedule             write the systemd user timer and service that run the\n"
+    "                         catalogue agent NAME on its SCHEDULE, and start the\n"
+    "                         timer; remove them when SCHEDULE is empty\n"
+    "  --schedules            list each scheduled agent of the catalogue: its name,\n"
+    "                         SCHEDULE and next run time, separated by tabs\n"
+    "  --cronjob              print the Kubernetes manifests (YAML) that run the\n"
+    "                         catalogue agent NAME on its SCHEDULE: a ConfigMap\n"
+    "                         holding the agent and a CronJob; --max-source-bytes\n"
+    "                         sets the runs' source limit and memory\n"
+    "  --image IMAGE          the container image of gleanwork-run (with --cronjob)\n"
+    "  --namespace NAME       the namespace of the objects (default: kubectl's)\n"
+    "  --secret NAME          the Secret whose keys dbpass and webpass hold the\n"
+    "                         agent's passwords, which no ConfigMap holds\n"
+    "  --output-claim NAME    the PersistentVolumeClaim that keeps the output files\n"
+    "                         (default: an emptyDir, gone with the run's pod)\n"
     "  --help                 print this help\n"
     "  --                     end of options: NAME may begin with \"-\"\n"
     "\n"
@@ -51,7 +70,12 @@ const char* const kRunnerUsage =
     "stopped. With --check: 0 without warnings, 1 with warnings. With --history:\n"
     "0, or 2 for an agent that neither the catalogue nor the history knows.\n"
     "With --diff, as diff: 0 when the outputs are equal, 1 when they differ,\n"
-    "2 when they cannot be compared.\n"
+    "2 when they cannot be compared. With --schedule:\n"
+    "0 when the units are written (also when no user service manager answers:\n"
+    "a note says what is missing) or removed, 1 for a bad SCHEDULE (with systemd's\n"
+    "reason) or units that cannot be written. With --schedules: 1 when a listed\n"
+    "SCHEDULE is bad. With --cronjob: 1 when the agent has no SCHEDULE, a bad one,\n"
+    "one that cron cannot say, or passwords but no --secret.\n"
     "\n"
     "The history is history.db in the installation folder, or the PostgreSQL\n"
     "database that GLEANWORK_HISTORY names (postgresql://...).\n";
@@ -189,6 +213,30 @@ bool ApplyArgument(ArgumentReader& reader, RunnerOptions& options, std::string& 
         options.diff = true;
         return true;
     }
+    if (arg == "--schedule") {
+        options.schedule = true;
+        return true;
+    }
+    if (arg == "--schedules") {
+        options.listSchedules = true;
+        return true;
+    }
+    if (arg == "--cronjob") {
+        options.cronJob = true;
+        return true;
+    }
+    if (arg == "--image") {
+        return ApplyText(reader, arg, options.kubernetes.image);
+    }
+    if (arg == "--namespace") {
+        return ApplyText(reader, arg, options.kubernetes.nameSpace);
+    }
+    if (arg == "--secret") {
+        return ApplyText(reader, arg, options.kubernetes.secret);
+    }
+    if (arg == "--output-claim") {
+        return ApplyText(reader, arg, options.kubernetes.outputClaim);
+    }
     if (arg == "--log") {
         return ApplyText(reader, arg, options.logFile);
     }
@@ -220,6 +268,34 @@ bool ApplyArgument(ArgumentReader& reader, RunnerOptions& options, std::string& 
     return ApplyName(arg, options, error);
 }
 
+// Why the Kubernetes options do not fit, or nothing.
+std::optional<std::string> KubernetesFault(const RunnerOptions& options) {
+    const CronJobSettings& kubernetes = options.kubernetes;
+    if (!options.cronJob) {
+        const bool given = !kubernetes.image.empty() || !kubernetes.nameSpace.empty() ||
+                           !kubernetes.secret.empty() || !kubernetes.outputClaim.empty();
+        return given ? std::optional<std::string>(
+                           "--image, --namespace, --secret and --output-claim go with --cronjob")
+                     : std::nullopt;
+    }
+    if (!options.agentFile.empty()) {
+        return "--cronjob takes the name of a catalogue agent, not --agent-file";
+    }
+    if (kubernetes.image.empty()) {
+        return "--cronjob needs the container image: --image IMAGE";
+    }
+    if (!kubernetes.nameSpace.empty() && !IsDnsLabel(kubernetes.nameSpace)) {
+        return "--namespace needs a Kubernetes name (lower-case letters, digits and \"-\")";
+    }
+    for (const std::string* name : {&kubernetes.secret, &kubernetes.outputClaim}) {
+        if (!name->empty() && !IsDnsSubdomain(*name)) {
+            return "'" + *name +
+                   "' is no Kubernetes name (lower-case letters, digits, \"-\", \".\")";
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<RunnerOptions> ParseRunnerOptions(const std::vector<std::string>& args,
@@ -234,8 +310,25 @@ std::optional<RunnerOptions> ParseRunnerOptions(const std::vector<std::string>& 
     if (options.help) {
         return options;
     }
-    if (int{options.check} + int{options.history} + int{options.diff} > 1) {
-        error = "give one of --check, --history and --diff";
+    if (int{options.check} + int{options.history} + int{options.diff} + int{options.schedule} +
+            int{options.listSchedules} + int{options.cronJob} >
+        1) {
+        error = "give one of --check, --history, --diff, --schedule, --schedules and --cronjob";
+        return std::nullopt;
+    }
+    if (const std::optional<std::string> fault = KubernetesFault(options)) {
+        error = *fault;
+        return std::nullopt;
+    }
+    if (options.listSchedules) {
+        if (!options.agentName.empty() || !options.agentFile.empty()) {
+            error = "--schedules lists every scheduled agent: it takes no agent";
+            return std::nullopt;
+        }
+        return options;
+    }
+    if (options.schedule && !options.agentFile.empty()) {
+        error = "--schedule takes the name of a catalogue agent, not --agent-file";
         return std::nullopt;
     }
     if ((options.history || options.diff) && !options.agentFile.empty()) {

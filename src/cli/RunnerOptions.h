@@ -6,6 +6,7 @@
 
 #include "engine/AgentEngine.h"
 #include "net/SourceContext.h"
+#include "watch/CronJobManifest.h"
 
 namespace gleanwork {
 
@@ -22,6 +23,10 @@ struct RunnerOptions {
     // With diff: how many kept outputs before the latest the one compared
     // with it is (nothing: 1).
     std::optional<std::size_t> diffBefore;
+    bool schedule = false;       // write (or remove) the units of the agent's schedule
+    bool listSchedules = false;  // list the scheduled agents of the catalogue
+    bool cronJob = false;        // print the agent's Kubernetes manifests
+    CronJobSettings kubernetes;  // what the manifests are made of besides the agent
     bool help = false;
 };
 

@@ -12,6 +12,7 @@
 
 #include "cli/AgentLookup.h"
 #include "cli/RunnerOptions.h"
+#include "cli/ScheduleCommands.h"
 #include "cli/ScriptCheckReport.h"
 #include "cli/StreamRunLog.h"
 #include "engine/AgentEngine.h"
@@ -142,9 +143,18 @@ int main(int argc, char** argv) {
         if (options->history || options->diff) {
             return ReportFromHistory(*options);
         }
+        if (options->listSchedules) {
+            return ListSchedules(stdout);
+        }
         const std::optional<AgentDefinition> agent = LookUpAgent(*options, error);
         if (!agent) {
             return Fail(error);
+        }
+        if (options->cronJob) {
+            return PrintCronJob(*options, *agent, stdout, stderr);
+        }
+        if (options->schedule) {
+            return ApplyAgentSchedule(*agent, stdout, stderr);
         }
         if (options->check) {
             return ReportScriptCheck(*agent, AgentFileOf(*options), stdout) == 0 ? kRunClean

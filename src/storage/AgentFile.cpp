@@ -119,6 +119,8 @@ void AppendKeyLine(std::string& out, std::string_view key, std::string_view valu
     AppendLine(out, value);
 }
 
+}  // namespace
+
 std::string FormatAgentFile(const AgentDefinition& agent) {
     std::string out;
     for (std::size_t i = 0; i < kTextKeys.size(); ++i) {
@@ -142,8 +144,6 @@ std::string FormatAgentFile(const AgentDefinition& agent) {
     AppendLine(out, kEndScriptKey);
     return out;
 }
-
-}  // namespace
 
 std::string AgentFilePath(const std::string& folder, const std::string& name) {
     return folder + "/" + name + std::string(kAgentFileExtension);

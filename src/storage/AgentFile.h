@@ -30,6 +30,9 @@ int ReadAgentFile(AgentDefinition& agent, const std::string& path);
 // as settings.
 bool IsScriptEndLine(std::string_view line);
 
+// The text of the agent file of `agent`, as WriteAgentFile writes it.
+std::string FormatAgentFile(const AgentDefinition& agent);
+
 // Writes `agent` to its agent file in `folder`, replacing the old file as a
 // whole. A line break inside a value or a script line is written as a space
 // so that it cannot forge a line, nor can a script line that ends the block. Returns 0 when the

@@ -33,7 +33,12 @@ TEST(ParseRunnerOptions, ReadsEveryOptionAndRefusesUsageErrors) {
              {"--read-timeout", "-1", "a"}, {"--connect-timeout", "5s", "a"},
              {"--connect-timeout", "nan", "a"}, {"--bogus", "a"}, {"--history"},
              {"--history", "--diff", "a"}, {"--diff", "a", "0"}, {"--diff", "a", "1", "2"},
-             {"--history", "--agent-file", "f"}}) {
+             {"--history", "--agent-file", "f"},
+             {"--schedules", "a"},
+             {"--schedule", "--agent-file", "f"}, {"--check", "--schedule", "a"},
+             {"--cronjob", "a"}, {"--image", "i", "a"},
+             {"--cronjob", "--image", "i", "--namespace", "Scrape", "a"},
+             {"--cronjob", "--image", "i", "--secret", "a b", "a"}}) {
         // clang-format on
         error.clear();
         EXPECT_FALSE(ParseRunnerOptions(args, error)) << ::testing::PrintToString(args);
