@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "base/OwnedHandle.h"
 #include "storage/SystemReason.h"
@@ -58,6 +59,11 @@ Utf8Conversion ConvertToUtf8(std::string_view bytes, std::string_view iconvName)
     Convert(converter.get(), bytes, result);
     result.converted = true;
     return result;
+}
+
+std::string ValidUtf8(std::string_view bytes) {
+    Utf8Conversion conversion = ConvertToUtf8(bytes, "UTF-8");
+    return conversion.converted ? std::move(conversion.text) : std::string(bytes);
 }
 
 }  // namespace gleanwork

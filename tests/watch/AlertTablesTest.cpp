@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/CaseFile.h"
+#include "watch/AlertRule.h"
+
+namespace gleanwork::test {
+namespace {
+
+// The rows of table `name` of tests/data/watch/`file`, each of `fields` fields.
+Table Rows(const std::string& file, const std::string& name, std::size_t fields) {
+    std::vector<std::string> errors;
+    Table rows = ReadTable(GLEANWORK_TEST_DATA "/watch/" + file, name, errors);
+    EXPECT_EQ(errors, std::vector<std::string>());
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.size(), fields) << row.front();
+    }
+    return rows;
+}
+
+std::vector<std::string> WordsOf(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) {
+        words.push_back(word);
+    }
+    return words;
+}
+
+std::string Joined(const std::vector<std::string>& words, const std::string& separator) {
+    std::string text;
+    for (const std::string& word : words) {
+        text += (text.empty() ? "" : separator) + word;
+    }
+    return text;
+}
+
+TEST(AlertRuleTest, SendsOneAlertPerIncident) {
+    for (const auto& row : Rows("alert-rules.txt", "choose", 3)) {
+        const NotifyOnChoice wanted = ReadNotifyOn(row.at(1));
+        std::vector<std::string> previous;
+        std::vector<std::string> sent;
+        for (const std::string& outcome : WordsOf(row.at(0))) {
+            const std::optional<AlertEvent> event = ChooseAlert(outcome, previous, wanted);
+            sent.push_back(event ? AlertEventWord(*event) : "-");
+            previous.insert(previous.begin(), outcome);
+        }
+        EXPECT_EQ(Joined(sent, " "), row.at(2)) << row.at(0) << " => " << row.at(1);
+    }
+}
+
+TEST(AlertRuleTest, ReadsNotifyOn) {
+    for (const auto& row : Rows("alert-rules.txt", "notifyon", 3)) {
+        const NotifyOnChoice choice = ReadNotifyOn(row.at(0));
+        std::vector<std::string> events;
+        for (const AlertEvent event : choice.events) {
+            events.push_back(AlertEventWord(event));
+        }
+        EXPECT_EQ(Joined(events, " "), row.at(1)) << row.at(0);
+        EXPECT_EQ(Joined(choice.unknownWords, " | "), row.at(2)) << row.at(0);
+    }
+}
+
+}  // namespace
+}  // namespace gleanwork::test
