@@ -8,9 +8,8 @@
 
 namespace gleanwork {
 
-// `text` as a JSON string, quotes included: quotation marks, backslashes and
-// control characters escaped, bytes that are no UTF-8 as U+FFFD, so that the
-// result is always valid JSON in UTF-8.
+// `text` as a JSON string, quotes included, as the script's json filter
+// writes it, with what is no UTF-8 in it as U+FFFD (ValidUtf8).
 std::string JsonQuoted(std::string_view text);
 
 // The body of an alert's webhook request: one JSON object with the fields

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/CaseFile.h"
+#include "watch/AlertJson.h"
 #include "watch/AlertRule.h"
 
 namespace gleanwork::test {
@@ -62,6 +63,21 @@ TEST(AlertRuleTest, ReadsNotifyOn) {
         EXPECT_EQ(Joined(events, " "), row.at(1)) << row.at(0);
         EXPECT_EQ(Joined(choice.unknownWords, " | "), row.at(2)) << row.at(0);
     }
+}
+
+TEST(AlertJsonTest, QuotesAnyTextAsValidJson) {
+    for (const auto& row : Rows("alert-json.txt", "quote", 2)) {
+        EXPECT_EQ(JsonQuoted(row.at(0)), row.at(1)) << row.at(0);
+    }
+}
+
+TEST(AlertJsonTest, CarriesTheAlertsFields) {
+    const AlertRun run{"Prices \"EU\"", "failed", "ERROR: Socket read failed with code 104", 2, 1,
+                       "-old\n+new\n"};
+    EXPECT_EQ(AlertJson(AlertEvent::kFailure, run),
+              "{\"agent\":\"Prices \\\"EU\\\"\",\"event\":\"failure\",\"outcome\":\"failed\","
+              "\"error\":\"ERROR: Socket read failed with code 104\",\"added\":2,\"removed\":1,"
+              "\"diff\":\"-old\\n+new\\n\"}");
 }
 
 }  // namespace
