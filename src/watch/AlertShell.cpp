@@ -4,7 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/pidfd.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 
 #include <array>
@@ -129,7 +129,9 @@ bool ReadAvailable(int fd, std::string& output) {
 // Gathers `child`'s output from `output` until it ends or `limit` passes.
 void Watch(ChildProcess& child, FileDescriptor output, std::chrono::milliseconds limit,
            ShellCommandEnd& end) {
-    const FileDescriptor exitSignal(::pidfd_open(child.Id(), 0));
+    // glibc 2.36 declares pidfd_open without C linkage, so it is called as
+    // the system call it is.
+    const FileDescriptor exitSignal(static_cast<int>(::syscall(SYS_pidfd_open, child.Id(), 0)));
     if (!exitSignal.IsOpen() || ::fcntl(output.Get(), F_SETFL, O_NONBLOCK) != 0) {
         end.failure = SystemReason(errno);
         return;  // the child goes with its group
