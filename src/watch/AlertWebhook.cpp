@@ -7,13 +7,17 @@ namespace gleanwork {
 
 namespace {
 
-// How the log names the webhook at `url`: by its host alone, since the rest
-// of a webhook's address is often its secret.
+// How the log names the webhook at the http:// or https:// `url`: by its
+// host alone, since the rest of a webhook's address (a user and password, a
+// token in its path) is often its secret.
 std::string WebhookName(const std::string& url) {
+    const std::size_t start = url.find("://") + 3;
+    std::string authority = url.substr(start, url.find_first_of("/?#", start) - start);
+    authority.erase(0, authority.find_last_of('@') + 1);  // npos + 1: nothing
     std::string host;
     int port = 0;
-    SplitUrl(url, host, port);
-    return "Alert webhook at " + host.substr(host.find_last_of('@') + 1);
+    SplitUrl(authority, host, port);
+    return "Alert webhook at " + host;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "support/CaseFile.h"
 #include "watch/AlertJson.h"
 #include "watch/AlertRule.h"
+#include "watch/AlertWebhook.h"
 
 namespace gleanwork::test {
 namespace {
@@ -78,6 +79,26 @@ TEST(AlertJsonTest, CarriesTheAlertsFields) {
               "{\"agent\":\"Prices \\\"EU\\\"\",\"event\":\"failure\",\"outcome\":\"failed\","
               "\"error\":\"ERROR: Socket read failed with code 104\",\"added\":2,\"removed\":1,"
               "\"diff\":\"-old\\n+new\\n\"}");
+}
+
+TEST(AlertWebhookTest, PostsTheAlertToWebAddressesOnly) {
+    const AlertRun run{"Prices", "changed", "", 1, 0, "+new\n"};
+    for (const auto& row : Rows("alert-webhooks.txt", "deliver", 4)) {
+        std::string posted;
+        const WebPost post = [&](const std::string& url, const std::string& type,
+                                 const std::string& body) {
+            posted = url + " " + type + " " + body;
+            return WebPostResult{std::stoi(row.at(1)), row.at(2)};
+        };
+        const AlertDelivery delivery = DeliverByWebhook(row.at(0), AlertEvent::kChange, run, post);
+        EXPECT_EQ(delivery.reason, row.at(3)) << row.at(0);
+        EXPECT_EQ(delivery.delivered, row.at(3).empty()) << row.at(0);
+        const bool sent = row.at(3).find("not sent") == std::string::npos;
+        EXPECT_EQ(
+            posted,
+            sent ? row.at(0) + " application/json " + AlertJson(AlertEvent::kChange, run) : "")
+            << row.at(0);
+    }
 }
 
 }  // namespace
