@@ -61,11 +61,8 @@ TEST(AlertCommandTest, GivesTheAlertThroughTheEnvironmentAndAPrivateDiffFile) {
 }
 
 TEST(AlertCommandTest, TellsWhyACommandDeliveredNothing) {
-    std::vector<std::string> errors;
-    const Table rows =
-        ReadTable(GLEANWORK_TEST_DATA "/watch/alert-commands.txt", "reasons", errors);
-    EXPECT_EQ(errors, std::vector<std::string>());
-    for (const auto& row : rows) {
+    for (const auto& row :
+         CheckedTable(GLEANWORK_TEST_DATA "/watch/alert-commands.txt", "reasons", 3)) {
         const AlertDelivery delivery = DeliverByCommand(
             row.at(1), AlertEvent::kChange, kRun, std::chrono::milliseconds(std::stoi(row.at(0))));
         EXPECT_EQ(delivery.reason, row.at(2)) << row.at(1);
