@@ -60,7 +60,7 @@ DesktopNotification NotShown(int result, const BusError& error) {
             "Desktop notification not shown: " + error.Text(result)};
 }
 
-// Asks the server which features it has. 0 or the call's negative error.
+// Asks the server which features it has. Negative: the call's error.
 int ReadCapabilities(sd_bus* bus, BusError& error, std::vector<std::string>& capabilities) {
     sd_bus_message* answer = nullptr;
     int result = sd_bus_call_method(bus, kService, kObject, kInterface, "GetCapabilities",
@@ -98,6 +98,22 @@ std::string EscapeMarkup(const std::string& text) {
     return escaped;
 }
 
+// Shows a notification with the action kAlertNotificationAction and sets
+// `id` to the server's id for it. Negative: the call's error.
+int Notify(sd_bus* bus, const std::string& summary, const std::string& body, BusError& error,
+           std::uint32_t& id) {
+    sd_bus_message* answer = nullptr;
+    int result = sd_bus_call_method(bus, kService, kObject, kInterface, "Notify", error.Get(),
+                                    &answer, "susssasa{sv}i", kApplication, 0U, kIcon,
+                                    summary.c_str(), body.c_str(), 2U, kAlertNotificationAction,
+                                    kActionLabel, 1U, "desktop-entry", "s", kDesktopEntry, -1);
+    const BusMessage reply(answer);
+    if (result >= 0) {
+        result = sd_bus_message_read(answer, "u", &id);
+    }
+    return result;
+}
+
 }  // namespace
 
 std::string NotificationBody(AlertEvent event, const AlertRun& run) {
@@ -125,18 +141,9 @@ DesktopNotification ShowDesktopNotification(AlertEvent event, const AlertRun& ru
     }
     const bool markup =
         std::find(capabilities.begin(), capabilities.end(), "body-markup") != capabilities.end();
-    const std::string summary = ValidUtf8(run.agent);
     const std::string body = ValidUtf8(NotificationBody(event, run));
-    sd_bus_message* answer = nullptr;
-    result = sd_bus_call_method(
-        bus.get(), kService, kObject, kInterface, "Notify", error.Get(), &answer, "susssasa{sv}i",
-        kApplication, 0U, kIcon, summary.c_str(), (markup ? EscapeMarkup(body) : body).c_str(), 2U,
-        kAlertNotificationAction, kActionLabel, 1U, "desktop-entry", "s", kDesktopEntry, -1);
-    const BusMessage reply(answer);
     std::uint32_t id = 0;
-    if (result >= 0) {
-        result = sd_bus_message_read(answer, "u", &id);
-    }
+    result = Notify(bus.get(), ValidUtf8(run.agent), markup ? EscapeMarkup(body) : body, error, id);
     if (result < 0) {
         return NotShown(result, error);
     }
