@@ -12,7 +12,7 @@
 #include "net/RetryAfter.h"
 #include "net/UrlResolve.h"
 #include "net/UrlSplit.h"
-#include "support/CaseFile.h"
+#include "support/CheckedTable.h"
 
 namespace gleanwork::test {
 namespace {

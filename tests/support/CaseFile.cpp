@@ -1,7 +1,5 @@
 #include "support/CaseFile.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <regex>
 #include <sstream>
@@ -74,16 +72,6 @@ Table ReadTable(const std::string& path, const std::string& name,
             fields.push_back(first < end ? line.substr(first, last - first + 1) : "");
             at = end + 2;
         }
-    }
-    return rows;
-}
-
-Table CheckedTable(const std::string& path, const std::string& name, std::size_t fields) {
-    std::vector<std::string> errors;
-    Table rows = ReadTable(path, name, errors);
-    EXPECT_EQ(errors, std::vector<std::string>());
-    for (const auto& row : rows) {
-        EXPECT_EQ(row.size(), fields) << row.front();
     }
     return rows;
 }

@@ -38,10 +38,6 @@ CaseFile ReadCaseFile(const std::string& path, const std::set<std::string>& sect
 using Table = std::vector<std::vector<std::string>>;
 Table ReadTable(const std::string& path, const std::string& name, std::vector<std::string>& errors);
 
-// The rows of table `name` of the case file at `path`, failing the test when
-// the file has faults of form or a row has not `fields` fields.
-Table CheckedTable(const std::string& path, const std::string& name, std::size_t fields);
-
 // A case's name as a test name: letters and digits, runs of others as "_".
 std::string TestNameOf(const std::string& name);
 

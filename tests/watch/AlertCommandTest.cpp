@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "support/CaseFile.h"
+#include "support/CheckedTable.h"
 #include "support/TempFolder.h"
 #include "watch/AlertCommand.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "support/CaseFile.h"
+#include "support/CheckedTable.h"
 #include "watch/AlertJson.h"
 #include "watch/AlertRule.h"
 #include "watch/AlertWebhook.h"
