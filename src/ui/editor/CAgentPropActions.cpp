@@ -51,7 +51,7 @@ CAgentPropActions::CAgentPropActions(QWidget* parent)
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     completer->setCompletionMode(QCompleter::PopupCompletion);
     command_->setCompleter(completer);
-    command_->lineEdit()->installEventFilter(this);
+    command_->installEventFilter(this);
 
     script_->setItemDelegate(new ScriptLineDelegate(script_));
     script_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
@@ -219,6 +219,9 @@ void CAgentPropActions::AddShortcuts() {
     connect(redo, &QShortcut::activated, this, [this] { OnUndo(true); });
 }
 
+// Enter and keypad Enter in the command field. The drop-down list itself
+// holds the keyboard focus for its edit part, so the keys reach it, not the
+// edit part; unhandled, they would go on to the sheet and press OK.
 bool CAgentPropActions::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();

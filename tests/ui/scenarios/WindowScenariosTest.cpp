@@ -127,17 +127,16 @@ AgentDefinition ChangedAgent() {
     return agent;
 }
 
-// Does what a "script list" step names: a button, or keys on the command
-// field (Return) or on the list.
+// Does what a "script list" step names: clicks a button, or puts the focus
+// on a control and types a key there.
 void Act(PropertySheet& sheet, const std::string& action) {
-    if (auto* button = Find<QPushButton>(sheet, action)) {
-        button->click();
+    const std::size_t space = action.find(' ');
+    if (space == std::string::npos) {
+        Find<QPushButton>(sheet, action)->click();
         return;
     }
-    QWidget* target = action == "Return" ? Find<QComboBox>(sheet, "command")->lineEdit()
-                                         : Find<QWidget>(sheet, "script");
-    target->setFocus();
-    QTest::keySequence(target, QKeySequence(ToQ(action)));
+    Find<QWidget>(sheet, action.substr(0, space))->setFocus();
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence(ToQ(action.substr(space + 1))));
 }
 
 // Keeps the rows a window listed when its run ended (the window may delete
@@ -669,7 +668,7 @@ private slots:
             QCOMPARE(
                 messages->item(1)->text(),
                 QStringLiteral("Typed line: unknown command \"GETUNTL\"; did you mean GETUNTIL?"));
-            Act(sheet, "Return");
+            Act(sheet, "command Return");
             QVERIFY(!script->item(2)->icon().isNull());
             script->item(2)->setText(QStringLiteral("BOOKMARK end"));
             QCOMPARE(messages->count(), 0);
