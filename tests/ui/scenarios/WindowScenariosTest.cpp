@@ -306,9 +306,13 @@ private slots:
         QVERIFY(copy != nullptr && *copy == weather);
         QCOMPARE(Shown(*page().agentList()),
                  QString("news|NEWS2|news2|Weather|Weather2|Weather22|Weather3|zeta"));
+        QApplication::setActiveWindow(sheet_.get());
+        auto seen = AnswerMessageBox(QMessageBox::No);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(seen->acted && sheet_->isVisible());
 
         Select("Weather2");
-        auto seen = AnswerMessageBox(QMessageBox::No);
+        seen = AnswerMessageBox(QMessageBox::No);
         page().removeButton()->click();
         QCOMPARE(seen->text, QString("Are you sure you want to remove this agent?"));
         seen = AnswerMessageBox(QMessageBox::Yes);
@@ -577,7 +581,7 @@ private slots:
         QVERIFY(!edit([](PropertySheet& sheet) {
             ChangeEverything(sheet);
             auto seen = test::AnswerMessageBox(QMessageBox::No);
-            QTest::keyClick(&sheet, Qt::Key_Escape);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
             QCOMPARE(seen->text, QStringLiteral("Discard the changes to agent Weather?"));
             QVERIFY(sheet.isVisible() && Find(sheet, "agentName")->text() == "Renamed");
             seen = test::AnswerMessageBox(QMessageBox::Yes);
