@@ -7,11 +7,13 @@
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "engine/AgentEngine.h"
@@ -61,8 +63,7 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent, 
     resize(540, 340);
     stepControl_.SetPauseListener([this] { pauseToShow_.store(true); });
     if (start == Start::kPaused) {
-        stepControl_.RequestPause();
-        ShowStepPanel();
+        OnPause();
     }
 
     refreshTimer_.setInterval(kRefreshMilliseconds);
@@ -77,37 +78,54 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent, 
 
 QWidget* CAgentOutputDlg::MakeButtonRow() {
     auto* row = new QWidget(this);
-    auto* pause = MakeButton(row, "Pause", "Pause");
-    auto* step = MakeButton(row, "Step", "Step");
-    auto* resume = MakeButton(row, "Continue", "Continue");
+    pauseButton_ = MakeButton(row, "Pause", "Pause");
+    stepButton_ = MakeButton(row, "Step", "Step");
+    continueButton_ = MakeButton(row, "Continue", "Continue");
+    stopButton_ = MakeButton(row, "Stop", "Stop");
     auto* openOutput = MakeButton(row, "Open output file", "OpenOutputFile");
     auto* close = MakeButton(row, "Close", "Close");
     auto* saveLog = MakeButton(row, "Save Log...", "SaveLog");
     follow_ = new QCheckBox(QStringLiteral("Follow"), row);
     follow_->setObjectName(QStringLiteral("Follow"));
     openOutput->setEnabled(!agent_.FILE.empty());
-    connect(pause, &QPushButton::clicked, this, [this] {
-        stepControl_.RequestPause();
-        ShowStepPanel();
+    const std::pair<QPushButton*, QKeySequence> keys[] = {
+        {stepButton_, QKeySequence(Qt::Key_F10)},
+        {continueButton_, QKeySequence(Qt::Key_F5)},
+        {stopButton_, QKeySequence(Qt::SHIFT | Qt::Key_F5)}};
+    for (const auto& [button, key] : keys) {
+        button->setShortcut(key);
+        button->setToolTip(key.toString(QKeySequence::NativeText));
+    }
+    auto* toggle = new QShortcut(QKeySequence(Qt::Key_F9), this);
+    connect(toggle, &QShortcut::activated, stepPanel_, &StepPanel::ToggleBreakpoint);
+    connect(pauseButton_, &QPushButton::clicked, this, &CAgentOutputDlg::OnPause);
+    connect(stepButton_, &QPushButton::clicked, this, &CAgentOutputDlg::OnStep);
+    connect(continueButton_, &QPushButton::clicked, this, &CAgentOutputDlg::OnContinue);
+    connect(stopButton_, &QPushButton::clicked, this, [this] {
+        StopRun();
+        UpdateRunButtons();
     });
-    connect(step, &QPushButton::clicked, this, &CAgentOutputDlg::OnStep);
-    connect(resume, &QPushButton::clicked, this, &CAgentOutputDlg::OnContinue);
     connect(openOutput, &QPushButton::clicked, this, &CAgentOutputDlg::OpenOutputFile);
     connect(close, &QPushButton::clicked, this, &CAgentOutputDlg::reject);
     connect(saveLog, &QPushButton::clicked, this, &CAgentOutputDlg::SaveLogAs);
-    connect(this, &CAgentOutputDlg::runFinished, row, [pause, step, resume] {
-        for (QPushButton* button : {pause, step, resume}) {
-            button->setEnabled(false);
-        }
-    });
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(follow_);
     layout->addStretch(1);
-    for (QPushButton* button : {pause, step, resume, openOutput, close, saveLog}) {
+    for (QPushButton* button :
+         {pauseButton_, stepButton_, continueButton_, stopButton_, openOutput, close, saveLog}) {
         layout->addWidget(button);
     }
+    UpdateRunButtons();
     return row;
+}
+
+void CAgentOutputDlg::UpdateRunButtons() {
+    const bool going = !runFinished_.load() && !stop_.IsRequested();
+    pauseButton_->setEnabled(going && !paused_ && !pausePending_);
+    stepButton_->setEnabled(going);
+    continueButton_->setEnabled(going && paused_);
+    stopButton_->setEnabled(going);
 }
 
 void CAgentOutputDlg::ShowStepPanel() {
@@ -166,6 +184,9 @@ void CAgentOutputDlg::OnPaused() {
     if (!snapshot) {
         return;
     }
+    paused_ = true;
+    pausePending_ = false;
+    UpdateRunButtons();
     ShowStepPanel();
     ShowNewLines();
     status_->SetState(RunStatusLine::State::kPaused, snapshot->lineIndex + 1);
@@ -173,15 +194,28 @@ void CAgentOutputDlg::OnPaused() {
     stepPanel_->ShowPaused(*snapshot);
 }
 
+void CAgentOutputDlg::OnPause() {
+    stepControl_.RequestPause();
+    pausePending_ = true;
+    UpdateRunButtons();
+    ShowStepPanel();
+}
+
 void CAgentOutputDlg::OnStep() {
     stepPanel_->ShowRunning();
     status_->SetState(RunStatusLine::State::kRunning);
+    paused_ = false;
+    pausePending_ = true;
+    UpdateRunButtons();
     stepControl_.Step();
 }
 
 void CAgentOutputDlg::OnContinue() {
     stepPanel_->ShowRunning();
     status_->SetState(RunStatusLine::State::kRunning);
+    paused_ = false;
+    pausePending_ = false;
+    UpdateRunButtons();
     stepControl_.Continue();
 }
 
@@ -236,7 +270,9 @@ void CAgentOutputDlg::reject() {
 }
 
 void CAgentOutputDlg::OnRunFinished() {
-    stepPanel_->ShowEnded();
+    const std::optional<StepSnapshot> end = stepControl_.EndState();
+    stepPanel_->ShowEnded(end ? &*end : nullptr);
+    UpdateRunButtons();
     status_->SetState(
         stop_.IsRequested() ? RunStatusLine::State::kStopped : RunStatusLine::State::kCompleted, 0,
         errorLines_.load());

@@ -15,6 +15,7 @@
 #include "ui/run/RunLogLines.h"
 
 class QCheckBox;
+class QPushButton;
 
 namespace gleanwork {
 
@@ -34,8 +35,10 @@ class StepPanel;
 // window; the window deletes itself once it is closed and its run has ended,
 // so it stays valid while its thread may still write to it.
 //
-// Pause, Step and Continue drive the run between script lines; while it is
-// paused a StepPanel beside the log shows the interpreter's state.
+// Pause, Step (F10), Continue (F5) and Stop (Shift+F5) drive the run
+// between script lines, each enabled only while it can act; while it is
+// paused a StepPanel beside the log shows the interpreter's state, and F9
+// sets or clears a breakpoint on its script line in front.
 class CAgentOutputDlg : public QDialog, public RunLog {
     Q_OBJECT
 
@@ -87,8 +90,11 @@ private:
     void StopRun();
     void OnRunFinished();
     void OnPaused();
+    void OnPause();
     void OnContinue();
     void OnStep();
+    // Enables the buttons that can act on the run as it stands.
+    void UpdateRunButtons();
     void OpenOutputFile();
     QWidget* MakeButtonRow();
     void ShowStepPanel();
@@ -98,6 +104,10 @@ private:
     StepPanel* stepPanel_;
     RunStatusLine* status_;
     QCheckBox* follow_ = nullptr;
+    QPushButton* pauseButton_ = nullptr;
+    QPushButton* stepButton_ = nullptr;
+    QPushButton* continueButton_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
     const AgentDefinition agent_;
     std::shared_ptr<RunLogLines> lines_;
     RunLogModel* model_;
@@ -107,6 +117,8 @@ private:
     std::atomic<bool> pauseToShow_{false};
     std::atomic<std::size_t> errorLines_{0};
     bool closed_ = false;
+    bool paused_ = false;        // the window shows the run paused
+    bool pausePending_ = false;  // the run pauses before its next line
     static QPointer<CAgentOutputDlg> lastOpened_;
     std::jthread runThread_;
 };

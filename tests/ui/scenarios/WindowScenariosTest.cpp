@@ -170,14 +170,17 @@ AgentDefinition MakeNamesAgent(const std::string& folder) {
     AgentDefinition agent = MakeAgent("Names");
     agent.URL = folder + "/names.html";
     agent.FILE = folder + "/names.txt";
-    agent.SCRIPT = {"FIND \"<b>\"",        "GETUNTIL \"</b>\"", "SAVETO first",
-                    "FIND \"<b>\"",        "GETUNTIL \"</b>\"", "PRINTLN \"{first}\"",
-                    "PRINTLN \"{second}\""};
+    agent.SCRIPT = {"FIND \"<b>\"",      "GETUNTIL \"</b>\"",   "SAVETO first", "FIND \"<b>\"",
+                    "GETUNTIL \"</b>\"", "PRINTLN \"{first}\"", "SAVETO second"};
     return agent;
 }
 
-void Click(CAgentOutputDlg& window, const char* button) {
-    window.findChild<QPushButton*>(QLatin1String(button))->click();
+QPushButton* Button(const CAgentOutputDlg& window, const char* name) {
+    return window.findChild<QPushButton*>(QLatin1String(name));
+}
+
+void Click(const CAgentOutputDlg& window, const char* button) {
+    Button(window, button)->click();
 }
 
 // The window's status line up to its first " - ".
@@ -185,10 +188,16 @@ QString Status(const CAgentOutputDlg& window) {
     return window.statusLine()->text().section(QStringLiteral(" - "), 0, 0);
 }
 
-// Presses `button` and waits until the window shows the run paused before
-// line `lineIndex` (from 0).
-void StepTo(CAgentOutputDlg& window, const char* button, std::size_t lineIndex) {
-    Click(window, button);
+// Types `keys` in `window`, at its focus widget.
+void Type(QWidget& window, const char* keys) {
+    QApplication::setActiveWindow(&window);
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence(QLatin1String(keys)));
+}
+
+// Types `keys` and waits until the window shows the run paused before line
+// `lineIndex` (from 0).
+void StepTo(CAgentOutputDlg& window, const char* keys, std::size_t lineIndex) {
+    Type(window, keys);
     QTRY_COMPARE_WITH_TIMEOUT(Status(window),
                               QStringLiteral("Paused at line %1").arg(lineIndex + 1), kRunMs);
 }
@@ -386,7 +395,9 @@ private slots:
                 paused ? CAgentOutputDlg::Start::kPaused : CAgentOutputDlg::Start::kRunning);
             FinishedRun run(window);
             const RunLogModel& model = *window->model();
-            const QString waitFor = row[2] == "at once" || row[2] == "never" ? "" : ToQ(row[2]);
+            const bool stop = row[2] == "Shift+F5";
+            const QString waitFor =
+                row[2] == "at once" || row[2] == "never" || stop ? "" : ToQ(row[2]);
             const auto hits = [&] { return model.match(model.index(0), Qt::DisplayRole, waitFor); };
             QTRY_VERIFY_WITH_TIMEOUT(window->stepControl().IsPaused() == paused &&
                                          (waitFor.isEmpty() || !hits().isEmpty()),
@@ -398,6 +409,10 @@ private slots:
                 QVERIFY(whole.starts_with("Engine started.\n") &&
                         std::count(whole.begin(), whole.end(), '\n') > model.rowCount());
                 QVERIFY(model.rowCount() <= 2000 + 1 + 100000);
+            }
+            if (stop) {  // stopped, still open
+                Type(*window, "Shift+F5");
+                QTRY_VERIFY_WITH_TIMEOUT(run.finished && Status(*window) == "Stopped", kRunMs);
             }
             if (row[2] != "never") {
                 Click(*window, "Close");
@@ -473,37 +488,44 @@ private slots:
         auto* window = new CAgentOutputDlg(MakeNamesAgent(folder_->Path()), nullptr,
                                            CAgentOutputDlg::Start::kPaused);
         FinishedRun run(window);
-        QTRY_VERIFY_WITH_TIMEOUT(window->stepControl().IsPaused(), kRunMs);
-        QTRY_COMPARE(Status(*window), QStringLiteral("Paused at line 1"));
         const QPointer<CAgentOutputDlg> next = new CAgentOutputDlg(MakeNamesAgent(folder_->Path()));
         QCOMPARE(next->pos(), window->pos() + QPoint(32, 32));  // cascaded
         Click(*next, "Close");
 
-        // A breakpoint on the last line, then three steps.
+        // A breakpoint on the last line, set before the window has shown the
+        // run paused, then three steps.
         auto* script = window->findChild<QListWidget*>(QStringLiteral("stepScript"));
-        script->item(6)->setCheckState(Qt::Checked);
-        StepTo(*window, "Step", 1);
-        StepTo(*window, "Step", 2);
+        script->setCurrentRow(6);
+        script->setFocus();
+        Type(*window, "F9");
+        QVERIFY(window->stepControl().HasBreakpoint(6));
+        QTRY_COMPARE(Status(*window), QStringLiteral("Paused at line 1"));
+        QVERIFY(!Button(*window, "Pause")->isEnabled() && Button(*window, "Continue")->isEnabled());
+        StepTo(*window, "F10", 1);
+        StepTo(*window, "F10", 2);
         auto* buffer = window->findChild<QPlainTextEdit*>(QStringLiteral("stepBuffer"));
         QCOMPARE(buffer->toPlainText(), QStringLiteral("Ann"));
         QCOMPARE(window->stepPanel()->CollectedHighlight().begin, 3);
         QCOMPARE(window->stepPanel()->CollectedHighlight().end, 6);
         QCOMPARE(window->stepPanel()->CursorHighlight().begin, 6);
         QVERIFY(script->item(2)->font().bold());
-        StepTo(*window, "Step", 3);
+        StepTo(*window, "F10", 3);
         QCOMPARE(buffer->toPlainText(), QString());
         auto* variables = window->findChild<QTableWidget*>(QStringLiteral("stepVariables"));
         QCOMPARE(variables->rowCount(), 1);
         QCOMPARE(variables->item(0, 1)->text(), QStringLiteral("Ann"));
         QCOMPARE(Status(*window), QStringLiteral("Paused at line 4"));
 
-        // Continue stops at the breakpoint, then runs to the end.
-        StepTo(*window, "Continue", 6);
+        // Continue stops at the breakpoint, then runs to the end, where the
+        // panel shows the state the run ended in.
+        StepTo(*window, "F5", 6);
         QTRY_COMPARE(window->stepPanel()->CollectedHighlight().begin, 13);
-        Click(*window, "Continue");
+        Type(*window, "F5");
         QTRY_VERIFY_WITH_TIMEOUT(run.finished, kRunMs);
         QCOMPARE(Status(*window), QStringLiteral("Completed"));
         QVERIFY(run.lines.contains(QStringLiteral(">> Ann")));
+        QCOMPARE(variables->rowCount(), 2);
+        QVERIFY(variables->isEnabled() && variables->item(1, 1)->text() == "Bob");
         Click(*window, "Close");
     }
 
