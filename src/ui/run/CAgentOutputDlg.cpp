@@ -2,14 +2,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -32,6 +33,13 @@ namespace {
 
 constexpr int kRefreshMilliseconds = 30;
 constexpr std::string_view kErrorPrefix = "ERROR: ";
+
+// The window that a new Output window keeps off: the one it was opened from
+// (its parent, else the active window), unless that is an Output window.
+const QWidget* Opener(const QWidget* parent) {
+    const QWidget* opener = parent != nullptr ? parent->window() : QApplication::activeWindow();
+    return qobject_cast<const CAgentOutputDlg*>(opener) != nullptr ? nullptr : opener;
+}
 
 }  // namespace
 
@@ -58,7 +66,12 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent, 
     stepPanel_->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(splitter, 1);
+    note_ = new QLabel(this);
+    note_->setObjectName(QStringLiteral("outputNote"));
+    note_->setWordWrap(true);
+    note_->hide();
     layout->addWidget(status_);
+    layout->addWidget(note_);
     layout->addWidget(MakeButtonRow());
     resize(540, 340);
     stepControl_.SetPauseListener([this] { pauseToShow_.store(true); });
@@ -70,7 +83,7 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent, 
     connect(&refreshTimer_, &QTimer::timeout, this, &CAgentOutputDlg::ShowNewLines);
     refreshTimer_.start();
 
-    PlaceCascaded(*this, lastOpened_.data());
+    PlaceNewWindow(*this, lastOpened_.data(), Opener(parent));
     lastOpened_ = this;
     show();
     runThread_ = std::jthread([this] { RunThreadProc(); });
@@ -219,9 +232,42 @@ void CAgentOutputDlg::OnContinue() {
     stepControl_.Continue();
 }
 
+// xdg-open, as the desktop's file manager would; the window says why when
+// the file cannot be shown. The process belongs to the application, so that
+// closing the window leaves a program it started alone.
 void CAgentOutputDlg::OpenOutputFile() {
     const QString path = QString::fromStdString(InInstallFolder(agent_.FILE));
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!QFileInfo::exists(path)) {
+        ShowNote(QStringLiteral("The output file %1 does not exist.").arg(path));
+        return;
+    }
+    auto* opener = new QProcess(qApp);
+    const QPointer<CAgentOutputDlg> window(this);
+    const auto failed = [window, path] {
+        if (window) {
+            window->ShowNote(QStringLiteral("No program is set up to open %1.").arg(path));
+        }
+    };
+    connect(opener, &QProcess::finished, opener,
+            [opener, failed](int code, QProcess::ExitStatus status) {
+                opener->deleteLater();
+                if (status != QProcess::NormalExit || code != 0) {
+                    failed();
+                }
+            });
+    connect(opener, &QProcess::errorOccurred, opener,
+            [opener, failed](QProcess::ProcessError error) {
+                if (error == QProcess::FailedToStart) {
+                    opener->deleteLater();
+                    failed();
+                }
+            });
+    opener->start(QStringLiteral("xdg-open"), {path});
+}
+
+void CAgentOutputDlg::ShowNote(const QString& note) {
+    note_->setText(note);
+    note_->show();
 }
 
 void CAgentOutputDlg::RunThreadProc() {

@@ -15,6 +15,7 @@
 #include "ui/run/RunLogLines.h"
 
 class QCheckBox;
+class QLabel;
 class QPushButton;
 
 namespace gleanwork {
@@ -96,6 +97,8 @@ private:
     // Enables the buttons that can act on the run as it stands.
     void UpdateRunButtons();
     void OpenOutputFile();
+    // Shows `note` below the status line, until the next one.
+    void ShowNote(const QString& note);
     QWidget* MakeButtonRow();
     void ShowStepPanel();
 
@@ -103,6 +106,7 @@ private:
     RunLogView* list_;
     StepPanel* stepPanel_;
     RunStatusLine* status_;
+    QLabel* note_ = nullptr;
     QCheckBox* follow_ = nullptr;
     QPushButton* pauseButton_ = nullptr;
     QPushButton* stepButton_ = nullptr;

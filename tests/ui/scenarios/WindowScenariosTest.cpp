@@ -36,6 +36,7 @@
 #include "ui/run/RunLogView.h"
 #include "ui/run/RunStatusLine.h"
 #include "ui/run/StepPanel.h"
+#include "ui/run/WindowCascade.h"
 
 using namespace gleanwork;
 using test::AnswerMessageBox;
@@ -90,6 +91,21 @@ test::Table Table(const std::string& name) {
         qFatal("%s", errors.front().c_str());
     }
     return rows;
+}
+
+// The numbers of `text`, separated by spaces.
+QList<int> Numbers(const std::string& text) {
+    QList<int> numbers;
+    for (const QString& number : ToQ(text).split(u' ', Qt::SkipEmptyParts)) {
+        numbers << number.toInt();
+    }
+    return numbers;
+}
+
+// "left top width height", or "-" for none.
+QRect RectOf(const std::string& text) {
+    const QList<int> n = Numbers(text);
+    return text == "-" ? QRect() : QRect(n[0], n[1], n[2], n[3]);
 }
 
 QString Shown(const QListWidget& list) {
@@ -484,6 +500,16 @@ private slots:
         QCOMPARE(view.selectionModel()->selectedRows().size(), 1);
     }
 
+    void newWindowsKeepOffTheWindowTheyWereOpenedFrom() {
+        for (const std::vector<std::string>& row : Table("new window places")) {
+            const QList<int> size = Numbers(row[1]);
+            const QList<int> expected = Numbers(row[4]);
+            QCOMPARE(NewWindowPosition(RectOf(row[0]), QSize(size[0], size[1]), RectOf(row[2]),
+                                       RectOf(row[3])),
+                     QPoint(expected[0], expected[1]));
+        }
+    }
+
     void stepsThroughARunAndShowsItsState() {
         auto* window = new CAgentOutputDlg(MakeNamesAgent(folder_->Path()), nullptr,
                                            CAgentOutputDlg::Start::kPaused);
@@ -526,6 +552,16 @@ private slots:
         QVERIFY(run.lines.contains(QStringLiteral(">> Ann")));
         QCOMPARE(variables->rowCount(), 2);
         QVERIFY(variables->isEnabled() && variables->item(1, 1)->text() == "Bob");
+
+        // No program for the output file: the window says so.
+        test::WriteFile(*folder_ / "xdg-open", "#!/bin/sh\nexit 3\n");
+        std::filesystem::permissions(*folder_ / "xdg-open", std::filesystem::perms::owner_all);
+        const test::ScopedEnvironment path("PATH", folder_->Path().c_str());
+        Click(*window, "OpenOutputFile");
+        QTRY_VERIFY_WITH_TIMEOUT(window->findChild<QLabel*>("outputNote")
+                                     ->text()
+                                     .startsWith("No program is set up to open "),
+                                 kRunMs);
         Click(*window, "Close");
     }
 
