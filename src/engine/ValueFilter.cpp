@@ -160,6 +160,14 @@ FilterFunction FindFilter(std::string_view name) {
 
 }  // namespace
 
+std::vector<std::string_view> ValueFilterNames() {
+    std::vector<std::string_view> names;
+    for (const NamedFilter& filter : kFilters) {
+        names.push_back(filter.name);
+    }
+    return names;
+}
+
 bool ApplyValueFilters(std::string_view filters, std::string& value) {
     std::string filtered;
     for (;;) {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gleanwork {
 
@@ -19,5 +20,8 @@ namespace gleanwork {
 // - url: percent-encodes everything but letters, digits and "-._~".
 // Returns false, leaving `value` unspecified, when a name is no filter.
 bool ApplyValueFilters(std::string_view filters, std::string& value);
+
+// The filters' names, in lower case.
+std::vector<std::string_view> ValueFilterNames();
 
 }  // namespace gleanwork
