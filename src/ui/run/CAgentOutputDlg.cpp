@@ -293,10 +293,17 @@ void CAgentOutputDlg::SaveLogAs() {
         return;
     }
     int error = 0;
-    if (!SaveLog(path.toStdString(), error)) {
+    const std::optional<std::uint64_t> leftOut = SaveLog(path.toStdString(), error);
+    if (!leftOut) {
         QMessageBox::warning(this, "Save Log",
                              "The log could not be saved to " + path + ": " +
                                  QString::fromStdString(SystemReason(error)));
+    } else if (*leftOut > 0) {
+        ShowNote(QStringLiteral("The log was too long to keep whole: %1 holds its first and "
+                                "latest lines, and a line where %2 lines in between were left "
+                                "out.")
+                     .arg(path)
+                     .arg(*leftOut));
     }
 }
 

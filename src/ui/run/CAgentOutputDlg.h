@@ -78,8 +78,11 @@ public slots:
     void reject() override;
     // Asks for a file and writes the whole run log to it, every line.
     void SaveLogAs();
-    // Writes the whole run log to `path`; false with `error` set on failure.
-    bool SaveLog(const std::string& path, int& error) const { return lines_->SaveAll(path, error); }
+    // Writes the run log to `path` (see RunLogLines::SaveAll): the number of
+    // lines it had to leave out, or nothing with `error` set on failure.
+    std::optional<std::uint64_t> SaveLog(const std::string& path, int& error) const {
+        return lines_->SaveAll(path, error);
+    }
 
 signals:
     // The run has ended and all of its lines are in the list.

@@ -447,14 +447,18 @@ private slots:
     }
 
     // The first lines, one row that counts the lines left out, the latest
-    // lines, each cut to its length; saved, every line whole.
+    // lines, each cut to its length; saved, every line whole, or, past the
+    // bound of its files, the first and latest lines and a line that counts
+    // those left out.
     void theLogKeepsItsFirstAndLatestLinesAndSavesAll() {
         RunLogLines lines(3, 4, 6);
+        RunLogLines bounded(3, 4, 6, 7);
         std::string whole;
         for (int index = 0; index < 12; ++index) {
             const std::string line =
                 index == 9 ? "xxxxxxxxxx" : std::string("a").append(std::to_string(index));
             lines.Append(line);
+            bounded.Append(line);
             whole += line + "\n";
         }
         QStringList rows;
@@ -466,8 +470,13 @@ private slots:
                  "line ...]|a8|xxxxxx|a10|a11");
         QCOMPARE(lines.LongestLength(), std::size_t{10});
         int error = 0;
-        QVERIFY(lines.SaveAll(*folder_ / "all.log", error));
+        QCOMPARE(lines.SaveAll(*folder_ / "all.log", error), std::optional<std::uint64_t>(0));
         QCOMPARE(test::ReadFile(*folder_ / "all.log"), whole);
+        QCOMPARE(bounded.Line(3),
+                 "[... 5 lines left out here; Save Log keeps all but 6 lines of the log ...]");
+        QCOMPARE(bounded.SaveAll(*folder_ / "bounded.log", error), std::optional<std::uint64_t>(6));
+        QCOMPARE(test::ReadFile(*folder_ / "bounded.log"),
+                 "a0\na1\na2\n[... 6 lines left out here ...]\nxxxxxxxxxx\na10\na11\n");
     }
 
     // New lines leave the view alone; clicks and keys select one row; the
