@@ -112,8 +112,8 @@ QWidget* CAgentOutputDlg::MakeButtonRow() {
     auto* toggle = new QShortcut(QKeySequence(Qt::Key_F9), this);
     connect(toggle, &QShortcut::activated, stepPanel_, &StepPanel::ToggleBreakpoint);
     connect(pauseButton_, &QPushButton::clicked, this, &CAgentOutputDlg::OnPause);
-    connect(stepButton_, &QPushButton::clicked, this, &CAgentOutputDlg::OnStep);
-    connect(continueButton_, &QPushButton::clicked, this, &CAgentOutputDlg::OnContinue);
+    connect(stepButton_, &QPushButton::clicked, this, [this] { Resume(true); });
+    connect(continueButton_, &QPushButton::clicked, this, [this] { Resume(false); });
     connect(stopButton_, &QPushButton::clicked, this, [this] {
         StopRun();
         UpdateRunButtons();
@@ -214,22 +214,17 @@ void CAgentOutputDlg::OnPause() {
     ShowStepPanel();
 }
 
-void CAgentOutputDlg::OnStep() {
+void CAgentOutputDlg::Resume(bool pauseAgain) {
     stepPanel_->ShowRunning();
     status_->SetState(RunStatusLine::State::kRunning);
     paused_ = false;
-    pausePending_ = true;
+    pausePending_ = pauseAgain;
     UpdateRunButtons();
-    stepControl_.Step();
-}
-
-void CAgentOutputDlg::OnContinue() {
-    stepPanel_->ShowRunning();
-    status_->SetState(RunStatusLine::State::kRunning);
-    paused_ = false;
-    pausePending_ = false;
-    UpdateRunButtons();
-    stepControl_.Continue();
+    if (pauseAgain) {
+        stepControl_.Step();
+    } else {
+        stepControl_.Continue();
+    }
 }
 
 // xdg-open, as the desktop's file manager would; the window says why when

@@ -95,8 +95,8 @@ private:
     void OnRunFinished();
     void OnPaused();
     void OnPause();
-    void OnContinue();
-    void OnStep();
+    // Step (pausing again after one line) or Continue.
+    void Resume(bool pauseAgain);
     // Enables the buttons that can act on the run as it stands.
     void UpdateRunButtons();
     void OpenOutputFile();
