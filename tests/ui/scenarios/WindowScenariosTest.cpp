@@ -38,6 +38,12 @@
 #include "ui/run/StepPanel.h"
 #include "ui/run/WindowCascade.h"
 
+#if defined(__has_feature)
+#define GLEANWORK_THREAD_SANITIZER __has_feature(thread_sanitizer)
+#else
+#define GLEANWORK_THREAD_SANITIZER 0
+#endif
+
 using namespace gleanwork;
 using test::AnswerMessageBox;
 using test::MakeAgent;
@@ -562,6 +568,7 @@ private slots:
         QCOMPARE(variables->rowCount(), 2);
         QVERIFY(variables->isEnabled() && variables->item(1, 1)->text() == "Bob");
 
+#if !GLEANWORK_THREAD_SANITIZER  // which cannot follow Qt's start of a process
         // No program for the output file: the window says so.
         test::WriteFile(*folder_ / "xdg-open", "#!/bin/sh\nexit 3\n");
         std::filesystem::permissions(*folder_ / "xdg-open", std::filesystem::perms::owner_all);
@@ -571,6 +578,7 @@ private slots:
                                      ->text()
                                      .startsWith("No program is set up to open "),
                                  kRunMs);
+#endif
         Click(*window, "Close");
     }
 
