@@ -47,16 +47,18 @@ constexpr const char* kStopped = "the run was stopped";
 // or a trigger that fires on INSERT other than the check of a foreign key
 // into another table.
 constexpr const char* kPlainTableQuery = R"(
-SELECT c.relkind IN ('r', 'p')
-   AND NOT EXISTS (SELECT FROM pg_partition_tree(c.oid) p JOIN pg_class r ON r.oid = p.relid
+WITH target AS (SELECT oid, relkind FROM pg_class WHERE oid = to_regclass($1)),
+     tree AS (SELECT oid AS relid FROM target
+              UNION SELECT p.relid FROM target, pg_partition_tree(target.oid) p)
+SELECT relkind IN ('r', 'p')
+   AND NOT EXISTS (SELECT FROM tree JOIN pg_class r ON r.oid = tree.relid
                     WHERE r.relhasrules OR r.relrowsecurity)
-   AND NOT EXISTS (SELECT FROM pg_partition_tree(c.oid) p
-                     JOIN pg_trigger t ON t.tgrelid = p.relid
+   AND NOT EXISTS (SELECT FROM tree JOIN pg_trigger t ON t.tgrelid = tree.relid
                      LEFT JOIN pg_constraint k ON k.oid = t.tgconstraint
                     WHERE t.tgtype & 4 <> 0
                       AND NOT (coalesce(k.contype = 'f', false) AND k.conrelid = t.tgrelid
-                               AND k.confrelid NOT IN (SELECT relid FROM pg_partition_tree(c.oid))))
-  FROM pg_class c WHERE c.oid = to_regclass($1))";
+                               AND k.confrelid NOT IN (SELECT relid FROM tree)))
+  FROM target)";
 
 class PostgresDatabase;
 
@@ -74,7 +76,9 @@ public:
 
     std::size_t parameters = 0;  // placeholders of one run
     std::size_t mostRows = 1;    // the most runs prepared as one statement
-    std::size_t rowsNow = 1;     // how many go together now: fewer after a refusal
+    // How many runs go together now: half as many after a refusal, twice as
+    // many after a unit of that many ran.
+    std::size_t rowsNow = 1;
 
 private:
     PostgresDatabase& database_;
@@ -87,8 +91,8 @@ struct Run {
     PostgresStatement* statement = nullptr;
     std::string values;  // each value followed by a zero byte
     std::size_t count = 0;
-    bool sent = false;   // it went to the server at least once
-    bool alone = false;  // it goes as a statement of its own
+    bool sent = false;             // it went to the server at least once
+    std::size_t most = kMostRows;  // the most runs it goes with: fewer after a failure
 };
 
 // What a result that is still to come belongs to.
@@ -112,9 +116,9 @@ struct Awaited {
 // queued in ticket order and written as units: the savepoint, the statement
 // (one run, or up to kMostRows runs of a one-row INSERT as one statement)
 // and its release. A failed unit is undone alone; the server skips what
-// was written after it, which is written again, one run per statement for
-// the runs of a failed many-row unit, so that the run that fails is refused
-// by itself.
+// was written after it, which is written again. The runs of a failed unit
+// of several go again in two halves, and so on, until the run that fails
+// is refused by itself.
 class PostgresDatabase final : public Database {
 public:
     PostgresDatabase() = default;
@@ -352,12 +356,13 @@ private:
                 return;
             }
             PostgresStatement& statement = *first.statement;
-            const bool grouped = !first.alone && first.count == statement.parameters;
-            const std::size_t limit = grouped ? statement.rowsNow : 1;
+            const bool grouped = first.count == statement.parameters;
+            const std::size_t limit = grouped ? std::min(statement.rowsNow, first.most) : 1;
             std::size_t rows = 1;
             while (rows < limit && written_ + rows < runs_.size()) {
                 const Run& next = runs_[written_ + rows];
-                if (next.statement != &statement || next.alone || next.count != first.count) {
+                if (next.statement != &statement || next.most != first.most ||
+                    next.count != first.count) {
                     break;
                 }
                 ++rows;
@@ -521,11 +526,12 @@ private:
         written_ = 0;
         if (failed.rows > 1) {
             for (std::size_t i = 0; i < failed.rows; ++i) {
-                runs_[i].alone = true;
+                runs_[i].most = failed.rows / 2;
             }
-            runs_.front().statement->rowsNow = 1;
             return;
         }
+        PostgresStatement& statement = *runs_.front().statement;
+        statement.rowsNow = std::max<std::size_t>(statement.rowsNow / 2, 1);
         outcomes_.Record(runs_.front().ticket, StatementOutcome::kRefused, message);
         outcomes_.RecordRest(StatementOutcome::kDropped);
         runs_.clear();
