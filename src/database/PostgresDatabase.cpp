@@ -34,8 +34,8 @@ constexpr std::size_t kMostRows = 128;
 constexpr std::size_t kMostParameters = 65535;
 // How much is handed to the socket between two looks at the results.
 constexpr std::size_t kBytesBetweenExchanges = 64 * 1024;
-// How often a stopped run asks again to cancel what it waits for: a cancel
-// that comes between two statements cancels nothing.
+// How long a stopped run waits for a result before it asks the server to
+// cancel what it runs, and again after each cancel.
 constexpr std::chrono::milliseconds kCancelAgainAfter{100};
 constexpr std::chrono::milliseconds kNoTimeout{-1};
 
@@ -433,17 +433,12 @@ private:
         }
     }
 
-    // Exchanges, waiting first when `wait` (with `timeout`, shortened to ask
-    // again for a cancel while the run is stopped), and handles the results
-    // that arrived.
+    // Exchanges, waiting first when `wait` (with `timeout`, shortened while
+    // the run is stopped, see CancelWhenStuck), and handles the results that
+    // arrived.
     void Exchange(std::chrono::milliseconds timeout, bool wait) {
-        const bool stopping = interrupted_.load() && !committing_;
-        if (wait && stopping) {
-            const auto now = std::chrono::steady_clock::now();
-            if (now - lastCancel_ >= kCancelAgainAfter) {
-                pipeline_.Cancel();
-                lastCancel_ = now;
-            }
+        if (wait && interrupted_.load() && !committing_) {
+            CancelWhenStuck();
             timeout = kCancelAgainAfter;
         }
         const bool exchanged = wait ? pipeline_.AwaitExchange(timeout) : pipeline_.Exchange();
@@ -451,12 +446,34 @@ private:
             Lose(pipeline_.Failure());
             return;
         }
+        bool handled = false;
         while (!lost_) {
             PostgresResult result = pipeline_.TakeResult();
             if (!result) {
-                return;
+                break;
             }
             Handle(std::move(result));
+            handled = true;
+        }
+        if (handled && stopNoticed_) {
+            quietSince_ = std::chrono::steady_clock::now();
+        }
+    }
+
+    // While the run is stopped, the statements on their way go on as long as
+    // results come back; once none has come for kCancelAgainAfter (since the
+    // stop was noticed, the last result or the last cancel), the server is
+    // asked to cancel what it runs: a statement that waits, for a lock for
+    // instance. A cancel that comes between two statements cancels nothing,
+    // so it is asked again.
+    void CancelWhenStuck() {
+        const auto now = std::chrono::steady_clock::now();
+        if (!stopNoticed_) {
+            stopNoticed_ = true;
+            quietSince_ = now;
+        } else if (now - quietSince_ >= kCancelAgainAfter) {
+            pipeline_.Cancel();
+            quietSince_ = now;
         }
     }
 
@@ -561,7 +578,8 @@ private:
     bool lost_ = false;
     bool committing_ = false;
     std::atomic<bool> interrupted_{false};
-    std::chrono::steady_clock::time_point lastCancel_;
+    bool stopNoticed_ = false;
+    std::chrono::steady_clock::time_point quietSince_;
     unsigned statementCount_ = 0;
 };
 
