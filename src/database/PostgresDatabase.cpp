@@ -166,12 +166,10 @@ public:
     StatementTicket Send(DatabaseStatement& statement,
                          std::span<const std::string* const> values) override {
         bool accepted = false;
-        const StatementTicket ticket = outcomes_.Issue(accepted);
+        const StatementTicket ticket =
+            outcomes_.Issue(accepted, lost_ ? StatementOutcome::kLost : StatementOutcome::kDone,
+                            "the connection was lost");
         if (!accepted) {
-            return ticket;
-        }
-        if (lost_) {
-            outcomes_.Record(ticket, StatementOutcome::kLost, "the connection was lost");
             return ticket;
         }
         Run& run = runs_.emplace_back();

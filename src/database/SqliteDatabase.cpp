@@ -142,12 +142,10 @@ public:
     StatementTicket Send(DatabaseStatement& statement,
                          std::span<const std::string* const> values) override {
         bool accepted = false;
-        const StatementTicket ticket = outcomes_.Issue(accepted);
+        const StatementTicket ticket = outcomes_.Issue(
+            accepted, interrupted_.load() ? StatementOutcome::kRefused : StatementOutcome::kDone,
+            "the run was stopped");
         if (!accepted) {
-            return ticket;
-        }
-        if (interrupted_.load()) {
-            outcomes_.Record(ticket, StatementOutcome::kRefused, "the run was stopped");
             return ticket;
         }
         std::string error;

@@ -5,11 +5,14 @@
 
 namespace gleanwork {
 
-StatementTicket StatementOutcomes::Issue(bool& accepted) {
+StatementTicket StatementOutcomes::Issue(bool& accepted, StatementOutcome instead,
+                                         const char* reason) {
     const StatementTicket ticket = next_++;
-    accepted = !refusalUntold_;
-    if (!accepted) {
+    accepted = !refusalUntold_ && instead == StatementOutcome::kDone;
+    if (refusalUntold_) {
         Record(ticket, StatementOutcome::kDropped);
+    } else if (!accepted) {
+        Record(ticket, instead, reason);
     }
     return ticket;
 }

@@ -15,9 +15,11 @@ namespace gleanwork {
 class StatementOutcomes {
 public:
     // The ticket of a statement being sent. When a refusal is still untold,
-    // the statement is recorded as dropped at once and `accepted` is false:
-    // it must not run.
-    StatementTicket Issue(bool& accepted);
+    // the statement is recorded as dropped at once, and otherwise as
+    // `instead` with `reason` when that is not kDone (the statement cannot
+    // run); `accepted` is then false: it must not run.
+    StatementTicket Issue(bool& accepted, StatementOutcome instead = StatementOutcome::kDone,
+                          const char* reason = "");
     // The ticket that the next Issue gives.
     StatementTicket Next() const { return next_; }
 
