@@ -228,7 +228,9 @@ public:
         const StatementTicket ticket = Send(statement, values);
         Settle();
         StatementReport report;
-        outcomes_.Take(ticket, report);
+        if (!outcomes_.Take(ticket, report)) {
+            report = {ticket, StatementOutcome::kLost, "the statement's outcome is unknown"};
+        }
         error = report.error;
         switch (report.outcome) {
             case StatementOutcome::kDone:
