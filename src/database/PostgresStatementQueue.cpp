@@ -85,8 +85,8 @@ StatementTicket PostgresStatementQueue::Send(QueuedStatement& statement,
                                              std::span<const std::string* const> values) {
     bool accepted = false;
     const StatementTicket ticket =
-        outcomes_.Issue(accepted, lost_ ? StatementOutcome::kLost : StatementOutcome::kDone,
-                        "the connection was lost");
+        outcomes_.NewTicket(accepted, lost_ ? StatementOutcome::kLost : StatementOutcome::kDone,
+                            "the connection was lost");
     if (!accepted) {
         return ticket;
     }

@@ -142,7 +142,7 @@ public:
     StatementTicket Send(DatabaseStatement& statement,
                          std::span<const std::string* const> values) override {
         bool accepted = false;
-        const StatementTicket ticket = outcomes_.Issue(
+        const StatementTicket ticket = outcomes_.NewTicket(
             accepted, interrupted_.load() ? StatementOutcome::kRefused : StatementOutcome::kDone,
             "the run was stopped");
         if (!accepted) {

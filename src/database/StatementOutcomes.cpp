@@ -5,8 +5,8 @@
 
 namespace gleanwork {
 
-StatementTicket StatementOutcomes::Issue(bool& accepted, StatementOutcome instead,
-                                         const char* reason) {
+StatementTicket StatementOutcomes::NewTicket(bool& accepted, StatementOutcome instead,
+                                             const char* reason) {
     const StatementTicket ticket = next_++;
     accepted = !refusalUntold_ && instead == StatementOutcome::kDone;
     if (refusalUntold_) {

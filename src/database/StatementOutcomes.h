@@ -18,17 +18,13 @@ public:
     // the statement is recorded as dropped at once, and otherwise as
     // `instead` with `reason` when that is not kDone (the statement cannot
     // run); `accepted` is then false: it must not run.
-    StatementTicket Issue(bool& accepted, StatementOutcome instead = StatementOutcome::kDone,
-                          const char* reason = "");
-    // The ticket that the next Issue gives.
-    StatementTicket Next() const { return next_; }
+    StatementTicket NewTicket(bool& accepted, StatementOutcome instead = StatementOutcome::kDone,
+                              const char* reason = "");
 
     // Records the outcome of `ticket`; outcomes are recorded in ticket order.
     void Record(StatementTicket ticket, StatementOutcome outcome, std::string error = {});
-    // Records `outcome` for every ticket issued that has none yet.
+    // Records `outcome` for every ticket given out that has none yet.
     void RecordRest(StatementOutcome outcome, const std::string& error = {});
-    // Whether every ticket issued has its outcome.
-    bool AllKnown() const { return known_ + 1 == next_; }
 
     // Moves the outcomes recorded so far to the end of `reports`: the caller
     // is told of them, a refusal among them included.
@@ -40,7 +36,7 @@ public:
 private:
     std::vector<StatementReport> recorded_;
     StatementTicket next_ = 1;
-    StatementTicket known_ = 0;  // the last ticket recorded
+    StatementTicket known_ = 0;  // the last ticket with an outcome
     bool refusalUntold_ = false;
 };
 
