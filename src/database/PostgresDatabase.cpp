@@ -1,138 +1,83 @@
 #include "database/PostgresDatabase.h"
 
+#include <algorithm>
 #include <array>
-#include <mutex>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "database/PostgresConnect.h"
+#include "database/PostgresStatementQueue.h"
+#include "database/RowInsert.h"
 
 namespace gleanwork {
 
 namespace {
 
-using Connection = PostgresHandle;
-using Result = PostgresResult;
-using CancelHandle = OwnedHandle<PGcancel, PQfreeCancel>;
+// The most placeholders a statement may have.
+constexpr std::size_t kMostParameters = 65535;
 
-class PostgresConnection {
-public:
-    PostgresConnection(Connection connection, CancelHandle cancel)
-        : connection_(std::move(connection)), cancel_(std::move(cancel)) {}
+constexpr const char* kStopped = "the run was stopped";
 
-    PGconn* get() const { return connection_.get(); }
-
-    // kDone when `result` reports success, else the refusal or the loss.
-    DatabaseResult Check(const Result& result, std::string& error) const {
-        const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
-        if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
-            return DatabaseResult::kDone;
-        }
-        error = result ? ResultMessage(result.get()) : OneLine(PQerrorMessage(get()));
-        return PQstatus(get()) == CONNECTION_BAD ? DatabaseResult::kLost : DatabaseResult::kRefused;
-    }
-
-    DatabaseResult Exec(const char* sql, std::string& error) const {
-        return Check(Result(PQexec(get(), sql)), error);
-    }
-
-    // Runs `step` inside the savepoint that is always open after Begin, so
-    // that a refusal undoes only what the step did and the transaction goes
-    // on. Only the step can be cancelled.
-    template <typename Step>
-    DatabaseResult Guarded(Step step, std::string& error) {
-        DatabaseResult result = Interruptible(step, error);
-        if (result == DatabaseResult::kLost) {
-            return result;
-        }
-        std::string endError;
-        if (result == DatabaseResult::kDone) {
-            if (Exec("RELEASE SAVEPOINT gleanwork; SAVEPOINT gleanwork", endError) ==
-                DatabaseResult::kDone) {
-                return result;
-            }
-            error = endError;  // the step is undone below
-            result = DatabaseResult::kRefused;
-        }
-        if (Exec("ROLLBACK TO SAVEPOINT gleanwork", endError) != DatabaseResult::kDone) {
-            error = endError;
-            return DatabaseResult::kLost;  // the transaction cannot go on
-        }
-        return result;
-    }
-
-    // Cancels the step that runs right now, and any step after this call.
-    void Interrupt() {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        interrupted_ = true;
-        if (stepRunning_) {
-            std::array<char, 256> ignored{};
-            PQcancel(cancel_.get(), ignored.data(), static_cast<int>(ignored.size()));
-        }
-    }
-
-private:
-    template <typename Step>
-    DatabaseResult Interruptible(Step step, std::string& error) {
-        if (!SetStepRunning(true)) {
-            error = "the run was stopped";
-            return DatabaseResult::kRefused;
-        }
-        const Result result = step();
-        SetStepRunning(false);
-        return Check(result, error);
-    }
-
-    // False, with nothing changed, once the connection was interrupted.
-    bool SetStepRunning(bool running) {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        if (interrupted_ && running) {
-            return false;
-        }
-        stepRunning_ = running;
-        return true;
-    }
-
-    Connection connection_;
-    CancelHandle cancel_;
-    std::mutex mutex_;  // between the cancel and the step's start and end
-    bool interrupted_ = false;
-    bool stepRunning_ = false;
-};
+// 't' when the table named $1 (as a statement writes it) takes a series of
+// one-row inserts and one insert of all their rows alike: a plain or
+// partitioned table, none of whose parts has a rule, a row security policy,
+// or a trigger that fires on INSERT other than the check of a foreign key
+// into another table.
+constexpr const char* kPlainTableQuery = R"(
+WITH target AS (SELECT oid, relkind FROM pg_class WHERE oid = to_regclass($1)),
+     tree AS (SELECT oid AS relid FROM target
+              UNION SELECT p.relid FROM target, pg_partition_tree(target.oid) p)
+SELECT relkind IN ('r', 'p')
+   AND NOT EXISTS (SELECT FROM tree JOIN pg_class r ON r.oid = tree.relid
+                    WHERE r.relhasrules OR r.relrowsecurity)
+   AND NOT EXISTS (SELECT FROM tree JOIN pg_trigger t ON t.tgrelid = tree.relid
+                     LEFT JOIN pg_constraint k ON k.oid = t.tgconstraint
+                    WHERE t.tgtype & 4 <> 0
+                      AND NOT (coalesce(k.contype = 'f', false) AND k.conrelid = t.tgrelid
+                               AND k.confrelid NOT IN (SELECT relid FROM tree)))
+  FROM target)";
 
 class PostgresStatement final : public DatabaseStatement {
 public:
-    PostgresStatement(PostgresConnection& connection, std::string name)
-        : connection_(connection), name_(std::move(name)) {}
-
-    DatabaseResult Execute(std::span<const std::string* const> values,
-                           std::string& error) override {
-        texts_.clear();
-        for (const std::string* value : values) {
-            texts_.push_back(value->c_str());
-        }
-        return connection_.Guarded(
-            [&] {
-                return Result(PQexecPrepared(connection_.get(), name_.c_str(),
-                                             static_cast<int>(texts_.size()), texts_.data(),
-                                             nullptr, nullptr, 0));
-            },
-            error);
+    PostgresStatement(PostgresStatementQueue& queue, std::string name) : queue_(queue) {
+        queued.name = std::move(name);
     }
 
+    // Sends one run and waits for its outcome.
+    DatabaseResult Execute(std::span<const std::string* const> values,
+                           std::string& error) override {
+        StatementReport report = queue_.WaitFor(queue_.Send(queued, values));
+        error = std::move(report.error);
+        switch (report.outcome) {
+            case StatementOutcome::kDone:
+                return DatabaseResult::kDone;
+            case StatementOutcome::kLost:
+                return DatabaseResult::kLost;
+            case StatementOutcome::kDropped:
+                error = "a statement sent before it was refused";
+                break;
+            case StatementOutcome::kRefused:
+                break;
+        }
+        return DatabaseResult::kRefused;
+    }
+
+    QueuedStatement queued;
+
 private:
-    PostgresConnection& connection_;
-    std::string name_;
-    std::vector<const char*> texts_;
+    PostgresStatementQueue& queue_;
 };
 
 class PostgresDatabase final : public Database {
 public:
-    PostgresDatabase(Connection connection, CancelHandle cancel)
-        : connection_(std::move(connection), std::move(cancel)) {}
+    bool Open(PostgresHandle connection, std::string& error) {
+        return queue_.Open(std::move(connection), error);
+    }
 
     DatabaseResult Begin(std::string& error) override {
-        return connection_.Exec("BEGIN; SAVEPOINT gleanwork", error);
+        return CommandResult(queue_.RunCommands(false, [&] { return queue_.Query("BEGIN"); }),
+                             error);
     }
 
     void AppendPlaceholder(std::size_t number, std::string& sql) const override {
@@ -142,35 +87,103 @@ public:
 
     DatabaseResult Prepare(const std::string& sql, std::unique_ptr<DatabaseStatement>& statement,
                            std::string& error) override {
-        std::string name = "gleanwork_" + std::to_string(++statementCount_);
-        const DatabaseResult result = connection_.Guarded(
-            [&] {
-                return Result(PQprepare(connection_.get(), name.c_str(), sql.c_str(), 0, nullptr));
-            },
-            error);
-        if (result == DatabaseResult::kDone) {
-            statement = std::make_unique<PostgresStatement>(connection_, std::move(name));
+        if (queue_.Interrupted()) {
+            error = kStopped;
+            return DatabaseResult::kRefused;
         }
-        return result;
+        const std::string name = "gleanwork_" + std::to_string(++statementCount_);
+        const bool prepared = queue_.RunCommands(
+            true, [&] { return queue_.Prepare(name, sql) && queue_.Describe(name); });
+        if (!prepared) {
+            return CommandResult(prepared, error);
+        }
+        auto made = std::make_unique<PostgresStatement>(queue_, name);
+        const PGresult* description = queue_.Answers().at(1).get();
+        std::vector<Oid> types;
+        for (int i = 0; i < PQnparams(description); ++i) {
+            types.push_back(PQparamtype(description, i));
+        }
+        made->queued.parameters = types.size();
+        PrepareGroups(sql, types, made->queued);
+        statement = std::move(made);
+        return DatabaseResult::kDone;
     }
+
+    StatementTicket Send(DatabaseStatement& statement,
+                         std::span<const std::string* const> values) override {
+        return queue_.Send(static_cast<PostgresStatement&>(statement).queued, values);
+    }
+
+    void Collect(std::vector<StatementReport>& reports) override { queue_.Collect(reports); }
+    void Wait(std::vector<StatementReport>& reports) override { queue_.Wait(reports); }
 
     // A transaction that failed ends in a rollback that the server reports
     // as a successful command: only "COMMIT" means the statements are kept.
     DatabaseResult Commit(std::string& error) override {
-        const Result result(PQexec(connection_.get(), "COMMIT"));
-        const DatabaseResult checked = connection_.Check(result, error);
-        if (checked == DatabaseResult::kDone &&
-            std::string_view(PQcmdStatus(result.get())) != "COMMIT") {
+        queue_.Settle();
+        queue_.SetCommitting(true);
+        const bool committed = queue_.RunCommands(false, [&] { return queue_.Query("COMMIT"); });
+        queue_.SetCommitting(false);
+        const DatabaseResult result = CommandResult(committed, error);
+        if (result == DatabaseResult::kDone &&
+            std::string_view(PQcmdStatus(queue_.Answers().at(0).get())) != "COMMIT") {
             error = "the server rolled the transaction back";
             return DatabaseResult::kRefused;
         }
-        return checked;
+        return result;
     }
 
-    void Interrupt() override { connection_.Interrupt(); }
+    void Interrupt() override { queue_.Interrupt(); }
 
 private:
-    PostgresConnection connection_;
+    DatabaseResult CommandResult(bool done, std::string& error) const {
+        if (done) {
+            return DatabaseResult::kDone;
+        }
+        error = queue_.CommandError();
+        return queue_.Lost() ? DatabaseResult::kLost : DatabaseResult::kRefused;
+    }
+
+    // Prepares the statements that run many runs of a one-row INSERT with
+    // parameters of `types` at once, when the table takes them alike (see
+    // kPlainTableQuery).
+    void PrepareGroups(const std::string& sql, const std::vector<Oid>& types,
+                       QueuedStatement& statement) {
+        const std::optional<RowInsert> insert = ReadRowInsert(sql);
+        std::size_t most = kMostRowsAtOnce;
+        while (most > 1 && most * std::max<std::size_t>(types.size(), 1) > kMostParameters) {
+            most /= 2;
+        }
+        if (!insert || insert->parameters != types.size() || most == 1 || !IsPlainTable(*insert)) {
+            return;
+        }
+        std::vector<Oid> groupTypes;
+        const bool prepared = queue_.RunCommands(true, [&] {
+            for (std::size_t rows = 2; rows <= most; rows *= 2) {
+                while (groupTypes.size() < rows * types.size()) {
+                    groupTypes.insert(groupTypes.end(), types.begin(), types.end());
+                }
+                if (!queue_.Prepare(statement.GroupName(rows), ManyRowInsert(*insert, rows),
+                                    groupTypes)) {
+                    return false;
+                }
+            }
+            return true;
+        });
+        if (prepared) {
+            statement.mostRows = most;
+            statement.rowsNow = most;
+        }
+    }
+
+    bool IsPlainTable(const RowInsert& insert) {
+        const std::array<const char*, 1> table = {insert.table.c_str()};
+        return queue_.RunCommands(true, [&] { return queue_.Query(kPlainTableQuery, table); }) &&
+               PQntuples(queue_.Answers().at(0).get()) == 1 &&
+               std::string_view(PQgetvalue(queue_.Answers().at(0).get(), 0, 0)) == "t";
+    }
+
+    PostgresStatementQueue queue_;
     unsigned statementCount_ = 0;
 };
 
@@ -178,12 +191,15 @@ private:
 
 std::unique_ptr<Database> OpenPostgresDatabase(const std::string& uri, const DatabaseLogin& login,
                                                std::string& error) {
-    Connection connection = ConnectPostgres(uri, login, error);
+    PostgresHandle connection = ConnectPostgres(uri, login, error);
     if (!connection) {
         return nullptr;
     }
-    CancelHandle cancel(PQgetCancel(connection.get()));
-    return std::make_unique<PostgresDatabase>(std::move(connection), std::move(cancel));
+    auto database = std::make_unique<PostgresDatabase>();
+    if (!database->Open(std::move(connection), error)) {
+        return nullptr;
+    }
+    return database;
 }
 
 }  // namespace gleanwork

@@ -2,11 +2,13 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <string_view>
 
 #include "base/OwnedHandle.h"
+#include "database/StatementOutcomes.h"
 
 namespace gleanwork {
 
@@ -135,6 +137,26 @@ public:
         return DatabaseResult::kDone;
     }
 
+    // Runs the statement at once: an SQLite statement runs in this process
+    // and takes no longer to run than to queue.
+    StatementTicket Send(DatabaseStatement& statement,
+                         std::span<const std::string* const> values) override {
+        bool accepted = false;
+        const StatementTicket ticket = outcomes_.NewTicket(
+            accepted, interrupted_.load() ? StatementOutcome::kRefused : StatementOutcome::kDone,
+            "the run was stopped");
+        if (!accepted) {
+            return ticket;
+        }
+        std::string error;
+        const DatabaseResult result = statement.Execute(values, error);
+        outcomes_.Record(ticket, kOutcomes[static_cast<std::size_t>(result)], std::move(error));
+        return ticket;
+    }
+
+    void Collect(std::vector<StatementReport>& reports) override { outcomes_.MoveTo(reports); }
+    void Wait(std::vector<StatementReport>& reports) override { outcomes_.MoveTo(reports); }
+
     DatabaseResult Commit(std::string& error) override {
         committing_ = true;
         const DatabaseResult result = Exec(connection_.get(), "COMMIT", error);
@@ -168,8 +190,13 @@ private:
         return 1;
     }
 
+    // The outcome of a statement by its result.
+    static constexpr std::array<StatementOutcome, 3> kOutcomes = {
+        StatementOutcome::kDone, StatementOutcome::kRefused, StatementOutcome::kLost};
+
     Connection connection_;
     std::string path_;
+    StatementOutcomes outcomes_;
     std::atomic<bool> interrupted_{false};
     bool committing_ = false;
     std::chrono::steady_clock::time_point busySince_;
