@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/AgentEngine.h"
 #include "net/SourceContext.h"
+#include "run/AgentEngine.h"
 #include "watch/CronJobManifest.h"
 
 namespace gleanwork {

@@ -15,9 +15,9 @@
 
 #include "database/DataSource.h"
 #include "database/SqliteDatabase.h"
-#include "engine/AgentEngine.h"
-#include "engine/DatabaseCheck.h"
-#include "engine/StatementTemplate.h"
+#include "run/AgentEngine.h"
+#include "run/DatabaseCheck.h"
+#include "script/StatementTemplate.h"
 #include "support/CaseFile.h"
 #include "support/PostgresServer.h"
 #include "support/RecordingRunLog.h"

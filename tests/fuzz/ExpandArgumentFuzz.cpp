@@ -2,8 +2,8 @@
 // the input's first zero byte, one "name=value" per line, the argument after
 // it. An expansion that looks no variable up must not depend on them.
 #include "FuzzFrame.h"
-#include "engine/ArgumentExpansion.h"
-#include "engine/ScriptInterpreter.h"
+#include "script/ArgumentExpansion.h"
+#include "script/ScriptInterpreter.h"
 #include "support/ScriptRunParts.h"
 
 namespace gleanwork::fuzz {

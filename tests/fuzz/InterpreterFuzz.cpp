@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "FuzzFrame.h"
-#include "engine/AgentEngine.h"
+#include "run/AgentEngine.h"
 #include "support/RecordingRunLog.h"
 
 namespace gleanwork::fuzz {

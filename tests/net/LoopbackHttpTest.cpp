@@ -8,10 +8,10 @@
 #include <regex>
 #include <thread>
 
-#include "engine/AgentEngine.h"
 #include "net/Base64.h"
 #include "net/FetchFixture.h"
 #include "net/LoopbackServer.h"
+#include "run/AgentEngine.h"
 #include "support/CaseFile.h"
 #include "support/RecordingRunLog.h"
 #include "support/TempFolder.h"

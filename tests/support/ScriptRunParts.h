@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "engine/ScriptRun.h"
+#include "script/ScriptRun.h"
 
 namespace gleanwork::test {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/AgentEngine.h"
+#include "run/AgentEngine.h"
 #include "ui/common/DisplayText.h"
 #include "ui/editor/SourcePreview.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/CommandTable.h"
+#include "script/CommandTable.h"
 
 namespace gleanwork {
 

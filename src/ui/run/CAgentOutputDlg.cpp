@@ -14,7 +14,7 @@
 #include <exception>
 #include <vector>
 
-#include "engine/AgentEngine.h"
+#include "run/AgentEngine.h"
 #include "storage/InstallFolder.h"
 #include "storage/SystemReason.h"
 #include "ui/common/Buttons.h"

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <thread>
 
-#include "engine/RunLog.h"
-#include "engine/StepControl.h"
+#include "run/StepControl.h"
+#include "script/RunLog.h"
 #include "storage/AgentDefinition.h"
 #include "ui/common/EngineStop.h"
 #include "ui/run/RunLogLines.h"
