@@ -45,8 +45,8 @@ bool AgentEngine::ReadAndRun() {
     pages_.SetHttpLimits(FetchLimits());
     const bool sourceRead = pages_.OpenSource() > 0 && !log_.ErrorLogged();
     ChooseOutput(sourceRead);
-    ScriptInterpreter(
-        {agent_, pages_, variables_, output_, log_, database_, control_, stepControl_})
+    ScriptInterpreter({agent_.SCRIPT, agent_.DBINSERT, agent_.DBUPDATE, pages_, variables_, output_,
+                       database_, log_, control_, stepControl_})
         .RunScript();
     control_.Finish();
     database_.Finish(sourceRead && !testRun_);

@@ -5,7 +5,6 @@
 #include "database/DataSource.h"
 #include "run/DatabaseSession.h"
 #include "run/PasswordRedaction.h"
-#include "script/StatementTemplate.h"
 
 namespace gleanwork {
 
@@ -20,7 +19,7 @@ std::string CheckStatement(Database& database, const char* command,
     }
     std::unique_ptr<DatabaseStatement> statement;
     std::string error;
-    const std::string sql = ParameterizeStatement(statementTemplate, database).sql;
+    const std::string sql = ParameterizeFor(statementTemplate, database).sql;
     if (database.Prepare(sql, statement, error) == DatabaseResult::kDone) {
         return subject + "is accepted.";
     }

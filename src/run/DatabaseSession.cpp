@@ -23,6 +23,14 @@ DataSource AgentDataSource(const AgentDefinition& agent) {
     return source;
 }
 
+ParameterizedStatement ParameterizeFor(std::string_view statementTemplate,
+                                       const Database& database) {
+    return ParameterizeStatement(statementTemplate,
+                                 [&database](std::size_t number, std::string& sql) {
+                                     database.AppendPlaceholder(number, sql);
+                                 });
+}
+
 DatabaseSession::DatabaseSession(const AgentDefinition& agent, SourceLog& log)
     : agent_(agent), log_(log), source_(AgentDataSource(agent)) {}
 
@@ -30,21 +38,21 @@ DatabaseSession::~DatabaseSession() {
     Close();
 }
 
-int DatabaseSession::Execute(std::string_view statementTemplate, const VariableTable& variables) {
+bool DatabaseSession::Execute(std::string_view statementTemplate, const VariableTable& variables) {
     if (source_.engine == DatabaseEngine::kNone) {
-        return 0;
+        return true;
     }
     if (state_ == State::kUnavailable) {
         log_.LogLine("ERROR: Statement not run: there is no database connection");
-        return 1;
+        return false;
     }
     ++contacts_;
     if (state_ == State::kUnopened && !Open()) {
-        return 1;
+        return false;
     }
     PreparedTemplate* prepared = Prepare(statementTemplate);
     if (prepared == nullptr) {
-        return 1;
+        return false;
     }
     const std::vector<std::string>& names = prepared->parameterized.names;
     values_.clear();
@@ -55,7 +63,11 @@ int DatabaseSession::Execute(std::string_view statementTemplate, const VariableT
     }
     std::string error;
     const DatabaseResult result = prepared->statement->Execute(values_, error);
-    return result == DatabaseResult::kDone ? 0 : Report(result, error);
+    if (result != DatabaseResult::kDone) {
+        Report(result, error);
+        return false;
+    }
+    return true;
 }
 
 // Closing a connection undoes what its open transaction did.
@@ -117,7 +129,7 @@ DatabaseSession::PreparedTemplate* DatabaseSession::Prepare(std::string_view sta
         }
     }
     PreparedTemplate prepared{std::string(statementTemplate),
-                              ParameterizeStatement(statementTemplate, *database_), nullptr};
+                              ParameterizeFor(statementTemplate, *database_), nullptr};
     std::string error;
     const DatabaseResult result =
         database_->Prepare(prepared.parameterized.sql, prepared.statement, error);
@@ -129,14 +141,13 @@ DatabaseSession::PreparedTemplate* DatabaseSession::Prepare(std::string_view sta
     return &prepared_.back();
 }
 
-int DatabaseSession::Report(DatabaseResult result, const std::string& error) {
+void DatabaseSession::Report(DatabaseResult result, const std::string& error) {
     if (result == DatabaseResult::kRefused) {
         LogError("The database refused the statement", error);
-        return 1;
+        return;
     }
     LogError("Lost the database connection; the run's statements were not saved", error);
     Close();
-    return 1;
 }
 
 void DatabaseSession::Close() {

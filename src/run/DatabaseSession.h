@@ -9,8 +9,8 @@
 
 #include "database/DataSource.h"
 #include "net/SourceContext.h"
+#include "script/ScriptRun.h"
 #include "script/StatementTemplate.h"
-#include "script/VariableTable.h"
 #include "storage/AgentDefinition.h"
 
 namespace gleanwork {
@@ -19,32 +19,36 @@ namespace gleanwork {
 // other paths are.
 DataSource AgentDataSource(const AgentDefinition& agent);
 
+// `statementTemplate` made ready for `database` (see ParameterizeStatement).
+ParameterizedStatement ParameterizeFor(std::string_view statementTemplate,
+                                       const Database& database);
+
 // The database work of one run, for an agent with a data source: the
 // connection opens at the run's first statement, each statement template is
 // prepared once, and everything the run's statements did is committed
 // together when the run ends, or undone. Problems become "ERROR: " lines in
 // the log.
-class DatabaseSession {
+class DatabaseSession : public ScriptStatements {
 public:
     // `agent` and `log` must outlive the session.
     DatabaseSession(const AgentDefinition& agent, SourceLog& log);
     DatabaseSession(const DatabaseSession&) = delete;
     DatabaseSession& operator=(const DatabaseSession&) = delete;
-    ~DatabaseSession();
+    ~DatabaseSession() override;
 
     // Runs the statement that `statementTemplate` stands for, each reference
     // bound to what it stands for in the template's expansion (see
     // ReferenceValue), so that the statement logged is the statement run.
-    // 0 when it ran or when the agent has no data source; 1 when it did not.
-    int Execute(std::string_view statementTemplate, const VariableTable& variables);
+    // True when it ran or when the agent has no data source.
+    bool Execute(std::string_view statementTemplate, const VariableTable& variables) override;
 
     // Whether the agent names a data source.
     bool HasSource() const { return source_.engine != DatabaseEngine::kNone; }
     // How many statements went to the database (or tried to open it): what
     // may come out differently when tried again.
-    std::uint64_t ContactCount() const { return contacts_; }
+    std::uint64_t ContactCount() const override { return contacts_; }
     // Whether statements may still reach the database.
-    bool Available() const { return state_ != State::kUnavailable; }
+    bool Available() const override { return state_ != State::kUnavailable; }
 
     // Ends the run's database work: with `keep`, commits what its statements
     // did; otherwise undoes it and logs "Database left as it was: " and the
@@ -66,8 +70,8 @@ private:
     // The prepared statement of `statementTemplate`, or null when the
     // database refused it or the connection was lost.
     PreparedTemplate* Prepare(std::string_view statementTemplate);
-    // Logs a refusal or a lost connection; 1 for the statement's result.
-    int Report(DatabaseResult result, const std::string& error);
+    // Logs a refusal or a lost connection.
+    void Report(DatabaseResult result, const std::string& error);
     // Drops the connection for good: later statements do not run.
     void Close();
     void LogError(std::string_view what, const std::string& reason);

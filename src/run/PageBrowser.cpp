@@ -59,8 +59,8 @@ std::optional<std::size_t> PageBrowser::Back() {
     return current_.position;
 }
 
-PageBrowser::State PageBrowser::CurrentState() const {
-    State state{StateOf(current_), std::nullopt, 0};
+PagesState PageBrowser::CurrentState() const {
+    PagesState state{StateOf(current_), std::nullopt, 0};
     if (kept_) {
         state.kept = StateOf(*kept_);
         state.keptPosition = kept_->position;
@@ -68,7 +68,7 @@ PageBrowser::State PageBrowser::CurrentState() const {
     return state;
 }
 
-PageBrowser::PageState PageBrowser::StateOf(const Page& page) {
+PageState PageBrowser::StateOf(const Page& page) {
     return {page.text.empty() ? 0 : page.serial, page.address};
 }
 

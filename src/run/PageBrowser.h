@@ -9,6 +9,7 @@
 #include "net/CookieJar.h"
 #include "net/PoliteInterval.h"
 #include "net/SourceContext.h"
+#include "script/ScriptRun.h"
 #include "storage/AgentDefinition.h"
 
 namespace gleanwork {
@@ -19,7 +20,7 @@ namespace gleanwork {
 // settings, the run's cookies and the polite interval between fetches from
 // one host, and logs the same lines. At most two pages are held, however
 // many a run fetches.
-class PageBrowser {
+class PageBrowser : public ScriptPages {
 public:
     // `agent` and `log` (which may be null) must outlive the browser.
     PageBrowser(const AgentDefinition& agent, SourceLog* log);
@@ -35,40 +36,16 @@ public:
     // Makes `text` the current page, at the agent's address, as if read.
     void Show(std::string text);
 
-    // The text of the current page.
-    std::string_view Text() const { return current_.text; }
+    std::string_view Text() const override { return current_.text; }
 
-    // Reads the page that `reference` names, relative to the current page's
-    // address, as the new current page; the old one is kept for Back with
-    // the cursor `position`. True when a page was read; the current page is
-    // then empty otherwise. An empty reference names no page: it fails with
-    // an "ERROR: " line and reads nothing.
-    bool Fetch(std::string_view reference, std::size_t position);
+    // An empty reference names no page: it fails with an "ERROR: " line and
+    // reads nothing.
+    bool Fetch(std::string_view reference, std::size_t position) override;
+    std::optional<std::size_t> Back() override;
 
-    // Makes the kept page current again. Gives the cursor position kept with
-    // it, or none when no page is kept.
-    std::optional<std::size_t> Back();
-
-    // How many times a page was asked of a server or a file (or the page
-    // reader), whatever came of it: what the run may find different if it
-    // asks again.
-    std::uint64_t ReadCount() const { return reads_; }
-
-    // Which pages a run has, for telling whether it is back where it was:
-    // the current page and the kept one with its cursor. Every page read
-    // has a serial of its own, except that every empty page has serial 0.
-    struct PageState {
-        std::uint64_t serial = 0;
-        std::string address;
-        bool operator==(const PageState&) const = default;
-    };
-    struct State {
-        PageState current;
-        std::optional<PageState> kept;
-        std::size_t keptPosition = 0;
-        bool operator==(const State&) const = default;
-    };
-    State CurrentState() const;
+    // Counts every page asked of a server or a file (or the page reader).
+    std::uint64_t ReadCount() const override { return reads_; }
+    PagesState CurrentState() const override;
 
     // The limits of every fetch; a polite wait, too, ends when their stop
     // signal is raised.

@@ -10,6 +10,7 @@
 
 #include "net/StopSignal.h"
 #include "run/RunLogWriter.h"
+#include "script/ScriptRun.h"
 
 namespace gleanwork {
 
@@ -28,13 +29,13 @@ struct RunLimits {
 // interval) ends at once. The watcher also runs the stop action when the
 // signal is raised: what ends a wait that cannot watch it (a database
 // statement), also after a signal handler, which may do no more than raise.
-class RunControl {
+class RunControl : public ScriptControl {
 public:
     // `log` receives the line that ends a run at a limit; it must outlive this.
     explicit RunControl(RunLogWriter& log) : log_(log) {}
     RunControl(const RunControl&) = delete;
     RunControl& operator=(const RunControl&) = delete;
-    ~RunControl();
+    ~RunControl() override;
 
     void SetLimits(const RunLimits& limits) { limits_ = limits; }
     const RunLimits& limits() const { return limits_; }
@@ -51,12 +52,9 @@ public:
     bool IsRunning() const { return running_.load(std::memory_order_relaxed); }
     const StopSignal& stopSignal() const { return stop_; }
 
-    // Called before each script line: whether it may run. Counts the step
-    // and ends the run once it reaches one of its limits.
-    bool ContinueRun();
-
-    // Ends the run with `errorLine`: no further script line runs.
-    void EndRun(const std::string& errorLine);
+    // Counts the step and ends the run once it reaches one of its limits.
+    bool ContinueRun() override;
+    void EndRun(const std::string& errorLine) override;
 
     // Ends the watcher, and logs the end at the time limit if no script line
     // has logged it. Called on the run's thread after its last line.

@@ -11,13 +11,10 @@ void RunLogWriter::LogLine(std::string_view line) {
     }
 }
 
-void RunLogWriter::LogCommand(std::string_view scriptLine) {
-    if (log_ == nullptr) {
-        return;
+void RunLogWriter::LogCommand(std::string_view line) {
+    if (log_ != nullptr) {
+        log_->LogCommand(line);
     }
-    echo_.assign("# ");
-    echo_.append(scriptLine);
-    log_->LogCommand(echo_);
 }
 
 }  // namespace gleanwork

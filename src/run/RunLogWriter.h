@@ -1,6 +1,5 @@
 #pragma once
 
-#include <string>
 #include <string_view>
 
 #include "net/SourceContext.h"
@@ -10,20 +9,18 @@ namespace gleanwork {
 
 // Writes one run's lines to its run log, or nowhere when the run has none,
 // and notes whether any of them reported a failure.
-class RunLogWriter : public SourceLog {
+class RunLogWriter : public RunLog, public SourceLog {
 public:
     // `log` may be null; otherwise it must outlive the writer.
     explicit RunLogWriter(RunLog* log) : log_(log) {}
 
     void LogLine(std::string_view line) override;
-    // Logs the echo of `scriptLine`: "# " followed by the line as stored.
-    void LogCommand(std::string_view scriptLine);
+    void LogCommand(std::string_view line) override;
     // Whether an "ERROR: " line has been logged so far.
     bool ErrorLogged() const { return errorLogged_; }
 
 private:
     RunLog* log_;
-    std::string echo_;
     bool errorLogged_ = false;
 };
 

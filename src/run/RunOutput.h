@@ -5,6 +5,7 @@
 
 #include "net/SourceContext.h"
 #include "run/RunControl.h"
+#include "script/ScriptRun.h"
 #include "storage/OutputFile.h"
 
 namespace gleanwork {
@@ -16,7 +17,7 @@ namespace gleanwork {
 // and a last line without a line end goes as it is at the close).
 // The first write that fails ends the run with an "ERROR: " line, and
 // nothing more is written there.
-class RunOutput {
+class RunOutput : public ScriptOutput {
 public:
     // `log` and `control` must outlive the output.
     RunOutput(SourceLog& log, RunControl& control) : log_(log), control_(control) {}
@@ -30,7 +31,7 @@ public:
     // Drops everything the run prints.
     void UseNothing();
 
-    void Write(std::string_view text);
+    void Write(std::string_view text) override;
 
     // Ends the output: with `keep`, what was written goes in place unless a
     // write failed; otherwise (and after a failed write) an output file is

@@ -10,30 +10,16 @@
 #include <set>
 #include <string>
 
-#include "script/VariableTable.h"
+#include "script/StepHook.h"
 
 namespace gleanwork {
-
-// What a paused run shows: the line it will execute next, the cursor, the
-// text the last collecting command added to the data buffer, the buffer,
-// the status and every variable.
-struct StepSnapshot {
-    std::size_t lineIndex = 0;
-    std::string sourceText;  // up to its first zero byte
-    std::size_t cursor = 0;
-    std::size_t collectedBegin = 0;  // an empty range when nothing was collected
-    std::size_t collectedEnd = 0;
-    std::string dataBuffer;
-    bool statusOk = true;
-    VariableTable variables;
-};
 
 // Lets a window pause a run between script lines, step it line by line and
 // set breakpoints. The run thread asks IsArmed() before each line; only when
 // it is true does it take a snapshot and call WaitBeforeLine(), so a run that
 // is never paused and has no breakpoint pays one relaxed load per line.
 // Every member is safe from any thread.
-class StepControl {
+class StepControl : public StepHook {
 public:
     // Called on the run thread each time the run pauses (after the snapshot
     // is stored). It must not block.
@@ -52,14 +38,14 @@ public:
     void SetBreakpoint(std::size_t lineIndex, bool on);
     bool HasBreakpoint(std::size_t lineIndex) const;
 
-    bool IsArmed() const { return armed_.load(std::memory_order_relaxed); }
+    bool IsArmed() const override { return armed_.load(std::memory_order_relaxed); }
     bool IsPaused() const;
     // The state of the run while it is paused; nothing while it runs.
     std::optional<StepSnapshot> Snapshot() const;
 
     // Run thread: pauses when a pause was asked for or a breakpoint is on
     // `snapshot.lineIndex`, until Step, Continue or Release.
-    void WaitBeforeLine(StepSnapshot snapshot);
+    void WaitBeforeLine(StepSnapshot snapshot) override;
 
 private:
     void Resume(bool pauseAgain);

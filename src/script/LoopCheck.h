@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "run/PageBrowser.h"
+#include "script/ScriptRun.h"
 #include "script/VariableTable.h"
 
 namespace gleanwork {
@@ -28,7 +28,7 @@ struct JumpState {
     JumpPlace place;
     const std::string& dataBuffer;
     const VariableTable& variables;
-    const PageBrowser& pages;
+    const ScriptPages& pages;
 };
 
 // Tells when a script can only repeat itself: it is at a jump with
@@ -54,7 +54,7 @@ private:
         JumpPlace place;
         std::string dataBuffer;
         VariableTable variables;
-        PageBrowser::State pages;
+        PagesState pages;
     };
 
     bool SameAsSaved(const JumpState& state) const;

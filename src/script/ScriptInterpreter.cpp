@@ -30,7 +30,7 @@ constexpr auto kSetsStatus = [] {
 
 }  // namespace
 
-ScriptInterpreter::ScriptInterpreter(const ScriptRun& run) : run_(run), script_(run.agent.SCRIPT) {
+ScriptInterpreter::ScriptInterpreter(const ScriptRun& run) : run_(run), script_(run.script) {
     if (run.step != nullptr) {
         stepObserver_.emplace(*run.step);
     }
@@ -64,9 +64,9 @@ void ScriptInterpreter::RunStatement(std::string_view statementTemplate) {
     trace_.assign("[SQL]: ");
     AppendExpansion(statementTemplate, run_.variables, trace_);
     run_.log.LogLine(trace_);
-    const std::uint64_t contacts = run_.database.ContactCount();
-    SetStatus(run_.database.Execute(statementTemplate, run_.variables) == 0);
-    statusFromOutside_ = run_.database.ContactCount() != contacts;
+    const std::uint64_t contacts = run_.statements.ContactCount();
+    SetStatus(run_.statements.Execute(statementTemplate, run_.variables));
+    statusFromOutside_ = run_.statements.ContactCount() != contacts;
 }
 
 bool ScriptInterpreter::ReadyForLine() {
@@ -105,7 +105,9 @@ void ScriptInterpreter::ExecuteLine(std::size_t index) {
     PreparedLine& line = Prepare(index);
     // A bookmark only marks a place: it writes not even its echo.
     if (line.line.command != ScriptCommand::kBookmark) {
-        run_.log.LogCommand(script_[index]);
+        echo_.assign("# ");
+        echo_.append(script_[index]);
+        run_.log.LogCommand(echo_);
     }
     Execute(line);
 }
@@ -299,11 +301,11 @@ void ScriptInterpreter::Bookmark(PreparedLine& /*line*/) {}
 // OK when the statement ran, or was only logged for want of a data source;
 // FAILED when it did not run.
 void ScriptInterpreter::InsertData(PreparedLine& /*line*/) {
-    RunStatement(run_.agent.DBINSERT);
+    RunStatement(run_.insertStatement);
 }
 
 void ScriptInterpreter::UpdateData(PreparedLine& /*line*/) {
-    RunStatement(run_.agent.DBUPDATE);
+    RunStatement(run_.updateStatement);
 }
 
 void ScriptInterpreter::Fetch(PreparedLine& line) {
@@ -358,7 +360,7 @@ void ScriptInterpreter::JumpIf(bool condition, PreparedLine& line) {
 
 void ScriptInterpreter::EndAnEndlessLoop() {
     const JumpPlace place{lineIndex_, cursor_.Position(), statusOk_, statusFromPage_,
-                          run_.database.Available()};
+                          run_.statements.Available()};
     if (loopCheck_.Repeats(run_.pages.ReadCount() + outsideResultsUsed_,
                            {place, dataBuffer_, run_.variables, run_.pages})) {
         run_.control.EndRun("ERROR: Endless loop: the script came back to line " +

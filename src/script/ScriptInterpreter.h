@@ -65,8 +65,7 @@ private:
     // The index of the first BOOKMARK line named exactly `name`, or -1.
     std::int64_t FindBookmark(std::string_view name);
     // Logs "[SQL]: " and the expansion of `statementTemplate`, then runs the
-    // statement in the agent's database when it has a data source. The
-    // status: OK when the statement ran or there is no data source.
+    // statement. The status: OK when it ran or there is nowhere to run it.
     void RunStatement(std::string_view statementTemplate);
     // After a jump: ends the run with an "ERROR: " line when the script can
     // only repeat itself from here (see LoopCheck).
@@ -77,7 +76,7 @@ private:
     std::size_t SearchFor(std::string_view target);
     // After a token command: FAILED and "[End of file]" at the end of the text.
     void CheckEndOfToken(bool moved);
-    // Puts the cursor on the engine's current page, at `position`.
+    // Puts the cursor on the run's current page, at `position`.
     void OpenPage(std::size_t position);
 
     void LogTrace(std::string_view prefix, std::string_view text);
@@ -103,6 +102,7 @@ private:
     std::optional<StepObserver> stepObserver_;
     std::string expansion_;  // the expansion of an argument that names variables
     std::string trace_;
+    std::string echo_;
 };
 
 }  // namespace gleanwork

@@ -10,8 +10,8 @@ namespace {
 // quotes to know whether a reference stands inside a quoted SQL text.
 class StatementBuilder {
 public:
-    StatementBuilder(const Database& database, ParameterizedStatement& statement)
-        : database_(database), statement_(statement) {}
+    StatementBuilder(const PlaceholderWriter& appendPlaceholder, ParameterizedStatement& statement)
+        : appendPlaceholder_(appendPlaceholder), statement_(statement) {}
 
     void Text(std::string_view text) {
         for (const char c : text) {
@@ -119,10 +119,10 @@ private:
 
     void AppendParameter(std::string_view name) {
         statement_.names.emplace_back(name);
-        database_.AppendPlaceholder(statement_.names.size(), statement_.sql);
+        appendPlaceholder_(statement_.names.size(), statement_.sql);
     }
 
-    const Database& database_;
+    const PlaceholderWriter& appendPlaceholder_;
     ParameterizedStatement& statement_;
     bool inQuotes_ = false;
     bool closingQuote_ = false;  // a quote inside quotes: the end, or the first of a pair
@@ -133,9 +133,9 @@ private:
 }  // namespace
 
 ParameterizedStatement ParameterizeStatement(std::string_view statementTemplate,
-                                             const Database& database) {
+                                             const PlaceholderWriter& appendPlaceholder) {
     ParameterizedStatement statement;
-    StatementBuilder builder(database, statement);
+    StatementBuilder builder(appendPlaceholder, statement);
     ExpansionReader(statementTemplate, builder).Run();
     builder.Finish();
     return statement;

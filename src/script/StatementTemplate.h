@@ -1,10 +1,10 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "database/Database.h"
 
 namespace gleanwork {
 
@@ -16,14 +16,18 @@ struct ParameterizedStatement {
     std::vector<std::string> names;
 };
 
+// Appends the placeholder of the parameter numbered `number` (from 1) to
+// `sql`, as a database writes it.
+using PlaceholderWriter = std::function<void(std::size_t number, std::string& sql)>;
+
 // Reads `statementTemplate` as an argument is expanded (escapes, references),
-// but puts `database`'s placeholder where a reference stands, so that a
+// but puts a placeholder where a reference stands, so that a
 // variable's value is bound and never becomes SQL text. A reference that
 // makes up a whole single-quoted SQL text, as in '{name}', takes the place of
 // that text, quotes and all. A reference inside a longer quoted text makes
 // the text a concatenation: 'Price: {price}' becomes
 // ('Price: ' || CAST(? AS TEXT)).
 ParameterizedStatement ParameterizeStatement(std::string_view statementTemplate,
-                                             const Database& database);
+                                             const PlaceholderWriter& appendPlaceholder);
 
 }  // namespace gleanwork

@@ -10,9 +10,9 @@ void StepObserver::BeforeLine(std::size_t lineIndex, const TextCursor& cursor,
     if (noted_) {
         NoteCollected(cursor, dataBuffer);
     }
-    control_.WaitBeforeLine(StepSnapshot{lineIndex, std::string(cursor.Text()), cursor.Position(),
-                                         collectedBegin_, collectedEnd_, dataBuffer, statusOk,
-                                         variables});
+    hook_.WaitBeforeLine(StepSnapshot{lineIndex, std::string(cursor.Text()), cursor.Position(),
+                                      collectedBegin_, collectedEnd_, dataBuffer, statusOk,
+                                      variables});
     noted_ = true;
     cursorBefore_ = cursor.Position();
     bufferSizeBefore_ = dataBuffer.size();

@@ -4,23 +4,23 @@
 #include <string>
 #include <string_view>
 
-#include "run/StepControl.h"
+#include "script/StepHook.h"
 #include "script/TextCursor.h"
 #include "script/VariableTable.h"
 
 namespace gleanwork {
 
-// The interpreter's side of a StepControl: before each line it notes where
-// the last line collected text, and pauses when the control is armed.
+// The interpreter's side of a StepHook: before each line it notes where
+// the last line collected text, and pauses when the hook is armed.
 class StepObserver {
 public:
-    explicit StepObserver(StepControl& control) : control_(control) {}
+    explicit StepObserver(StepHook& hook) : hook_(hook) {}
 
     // Asked before each line: true when BeforeLine must be called, that is
-    // while the control is armed. Inline, so that an unarmed run pays one
-    // load and one store per line.
+    // while the hook is armed. Inline, so that an unarmed run pays one
+    // call and one store per line.
     bool Wanted() {
-        const bool armed = control_.IsArmed();
+        const bool armed = hook_.IsArmed();
         noted_ = noted_ && armed;
         return armed;
     }
@@ -32,7 +32,7 @@ public:
 private:
     void NoteCollected(const TextCursor& cursor, const std::string& dataBuffer);
 
-    StepControl& control_;
+    StepHook& hook_;
     bool noted_ = false;  // the state before the previous line was noted
     std::size_t cursorBefore_ = 0;
     std::size_t bufferSizeBefore_ = 0;

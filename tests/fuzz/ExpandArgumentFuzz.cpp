@@ -4,20 +4,20 @@
 #include "FuzzFrame.h"
 #include "script/ArgumentExpansion.h"
 #include "script/ScriptInterpreter.h"
-#include "support/ScriptRunParts.h"
+#include "support/TestScriptRun.h"
 
 namespace gleanwork::fuzz {
 
 FUZZ_TARGET(ExpandArgument) {
     std::string_view argument;
-    test::ScriptRunParts parts;
+    test::TestScriptRun parts;
     for (const std::string& line : LinesBeforeZero(input, argument)) {
         const std::size_t equals = line.find('=');
         parts.variables[line.substr(0, equals)] =
             equals == std::string::npos ? std::string() : line.substr(equals + 1);
     }
-    const std::string expanded =
-        ScriptInterpreter(parts.For(AgentDefinition(), "")).ExpandArgument(argument);
+    const std::vector<std::string> noScript;
+    const std::string expanded = ScriptInterpreter(parts.For(noScript)).ExpandArgument(argument);
 
     std::string appended = "kept";
     const bool lookedUp = AppendExpansion(argument, parts.variables, appended);

@@ -8,42 +8,35 @@
 
 #include "script/ScriptInterpreter.h"
 #include "support/CaseFile.h"
-#include "support/RecordingRunLog.h"
-#include "support/ScriptRunParts.h"
-#include "support/TempFolder.h"
+#include "support/TestScriptRun.h"
 
 namespace gleanwork::test {
 namespace {
 
 // What a script wrote: its run-log lines (those after "Starting script..."
-// and an empty line) and the output file's bytes.
+// and an empty line) and its output.
 struct ScriptResult {
     std::vector<std::string> log;
     std::string output;
 };
 
-// Runs `agent`'s script over `source`, taken byte for byte (zero bytes and
-// CR LF pairs included), with an output file in a temporary folder. `onLine`,
-// when given, sees the run's control after every logged line (a test can
-// stop the run through it).
-ScriptResult RunScriptOver(AgentDefinition agent, const std::string& source,
-                           const std::function<void(RunControl&)>& onLine = {}) {
-    const TempFolder folder;
-    agent.FILE = folder / "out.txt";
-    RecordingRunLog log;
-    ScriptRunParts parts(&log);
-    parts.control.SetLimits({1000000, {}});  // a case that cannot end fails instead of hanging
+// Runs `script` over `source`, taken byte for byte (zero bytes and CR LF
+// pairs included). `onLine`, when given, sees the run's control after every
+// logged line (a test can stop the run through it).
+ScriptResult RunScriptOver(const std::vector<std::string>& script, const std::string& source,
+                           const std::string& insertStatement = {},
+                           const std::string& updateStatement = {},
+                           const std::function<void(StepLimit&)>& onLine = {}) {
+    TestScriptRun run(source);
     if (onLine) {
-        log.onLine = [&](std::string_view) { onLine(parts.control); };
+        run.log.onLine = [&](std::string_view) { onLine(run.control); };
     }
-    int error = 0;
-    EXPECT_TRUE(parts.output.OpenFile(agent.FILE, false, error));
-    ScriptInterpreter(parts.For(agent, source)).RunScript();
-    parts.output.Close(true);
+    ScriptInterpreter(run.For(script, insertStatement, updateStatement)).RunScript();
 
     // The script's lines come after "Starting script..." and an empty line.
-    const auto skipped = static_cast<std::ptrdiff_t>(std::min<std::size_t>(log.lines.size(), 2));
-    return {{log.lines.begin() + skipped, log.lines.end()}, ReadFile(agent.FILE)};
+    const std::vector<std::string>& lines = run.log.lines;
+    const auto skipped = static_cast<std::ptrdiff_t>(std::min<std::size_t>(lines.size(), 2));
+    return {{lines.begin() + skipped, lines.end()}, run.output.written};
 }
 
 const CaseFile kCaseFile =
@@ -59,12 +52,8 @@ class InterpreterCase : public ::testing::TestWithParam<Case> {};
 TEST_P(InterpreterCase, GivesItsLogAndOutput) {
     const Case& expected = GetParam();
     SCOPED_TRACE(expected.where);
-    AgentDefinition agent;
-    agent.name = "Case";
-    agent.SCRIPT = expected.Lines("script");
-    agent.DBINSERT = expected.Text("dbinsert");
-    agent.DBUPDATE = expected.Text("dbupdate");
-    const ScriptResult result = RunScriptOver(agent, expected.Text("source"));
+    const ScriptResult result = RunScriptOver(expected.Lines("script"), expected.Text("source"),
+                                              expected.Text("dbinsert"), expected.Text("dbupdate"));
     EXPECT_EQ(result.log, expected.Lines("log"));
     EXPECT_EQ(result.output, expected.Text("output"));
 }
@@ -74,19 +63,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, InterpreterCase, ::testing::ValuesIn(kCaseFile.c
 
 using Lines = std::vector<std::string>;
 
-AgentDefinition WithScript(Lines script) {
-    AgentDefinition agent;
-    agent.SCRIPT = std::move(script);
-    return agent;
-}
-
 // The loop adds to the data buffer at every turn, so it never comes back to
 // where it was: only the stop ends it.
 TEST(InterpreterTest, StopsALoopBeforeItsNextLine) {
     std::size_t seen = 0;
     const ScriptResult result =
-        RunScriptOver(WithScript({"BOOKMARK loop", "REWIND", "GETTOKEN \"b\"", "JUMPIFOK loop"}),
-                      "ab", [&](RunControl& control) {
+        RunScriptOver(Lines{"BOOKMARK loop", "REWIND", "GETTOKEN \"b\"", "JUMPIFOK loop"}, "ab", {},
+                      {}, [&](StepLimit& control) {
                           if (++seen == 998) {
                               control.Stop();
                           }
@@ -103,16 +86,16 @@ TEST(InterpreterTest, SearchesAndExpandsMegabyteArguments) {
     const std::size_t mega = 1 << 20;
     const std::string target = std::string(mega, 'a') + "b", word(mega, 'w');
     const ScriptResult found =
-        RunScriptOver(WithScript({"FIND \"" + target + "\"", "GET 5", "GETUNTIL " + target}),
+        RunScriptOver(Lines{"FIND \"" + target + "\"", "GET 5", "GETUNTIL " + target},
                       std::string(4 * mega, 'a') + "b!");
     ASSERT_EQ(found.log.size(), 6U);
     EXPECT_EQ(found.log[2], "<< !");
     EXPECT_EQ(found.log[5], "[Not found]");
 
-    const ScriptResult expanded = RunScriptOver(
-        WithScript({"PRINT " + std::string(mega, '{'), "PRINT " + std::string(mega, '\\'), "GET 1",
-                    "SAVETO " + word, "PRINT {" + word + "}{" + word}),
-        "x");
+    const ScriptResult expanded =
+        RunScriptOver(Lines{"PRINT " + std::string(mega, '{'), "PRINT " + std::string(mega, '\\'),
+                            "GET 1", "SAVETO " + word, "PRINT {" + word + "}{" + word},
+                      "x");
     EXPECT_EQ(expanded.output, std::string(mega, '{') + std::string(mega / 2, '\\') + "x{" + word);
 }
 
