@@ -41,11 +41,6 @@ std::string Quoted(std::string_view text) {
     return result;
 }
 
-const CommandInfo& InfoOf(ScriptCommand command) {
-    return *std::find_if(kScriptCommands.begin(), kScriptCommands.end(),
-                         [command](const CommandInfo& info) { return info.command == command; });
-}
-
 // A script line as the checker sees it.
 struct CheckedLine {
     std::size_t number = 0;
@@ -195,7 +190,7 @@ private:
             return;
         }
         if (line.rawArgument.empty()) {
-            if (NeedsArgument(info)) {
+            if (info.need == ArgumentNeed::kRequired) {
                 Add(line, keyword + " needs an argument: " + std::string(FullForm(info)));
             }
             return;
@@ -206,10 +201,6 @@ private:
         CheckQuotes(line);
         CheckReferences(line);
         CheckValue(line, info);
-    }
-
-    static bool NeedsArgument(const CommandInfo& info) {
-        return info.forms == CommandForms::kFull && info.command != ScriptCommand::kPrintLn;
     }
 
     void CheckQuotes(const CheckedLine& line) {

@@ -1,7 +1,5 @@
 #include "script/ScriptInterpreter.h"
 
-#include <array>
-
 #include "base/TextScan.h"
 #include "script/ArgumentExpansion.h"
 
@@ -17,16 +15,6 @@ constexpr std::size_t kTraceCut = 255;
 std::string_view TextBeforeZero(std::string_view source) {
     return source.substr(0, source.find('\0'));
 }
-
-// Whether a command sets the status, by its enumerator: its table row says
-// anything but "unchanged".
-constexpr auto kSetsStatus = [] {
-    std::array<bool, kScriptCommands.size() + 1> sets{};
-    for (const CommandInfo& row : kScriptCommands) {
-        sets[static_cast<std::size_t>(row.command)] = row.status != "unchanged";
-    }
-    return sets;
-}();
 
 }  // namespace
 
@@ -113,7 +101,7 @@ void ScriptInterpreter::ExecuteLine(std::size_t index) {
 }
 
 void ScriptInterpreter::Execute(PreparedLine& line) {
-    if (kSetsStatus[static_cast<std::size_t>(line.line.command)]) {
+    if (CommandSetsStatus(line.line.command)) {
         statusFromPage_ = false;
     }
     switch (line.line.command) {
