@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/AgentEngine.h"
-#include "net/SourceContext.h"
+#include "net/HttpLimits.h"
 #include "watch/CronJobManifest.h"
 
 namespace gleanwork {

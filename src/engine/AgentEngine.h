@@ -11,7 +11,7 @@
 #include "engine/RunOutput.h"
 #include "engine/StepControl.h"
 #include "engine/VariableTable.h"
-#include "net/SourceContext.h"
+#include "net/HttpLimits.h"
 #include "storage/AgentDefinition.h"
 
 namespace gleanwork {

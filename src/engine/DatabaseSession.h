@@ -10,7 +10,7 @@
 #include "database/DataSource.h"
 #include "engine/StatementTemplate.h"
 #include "engine/VariableTable.h"
-#include "net/SourceContext.h"
+#include "net/SourceLog.h"
 #include "storage/AgentDefinition.h"
 
 namespace gleanwork {

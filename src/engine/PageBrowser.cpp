@@ -2,10 +2,10 @@
 
 #include <poll.h>
 
+#include "base/ReadyWait.h"
 #include "engine/PageAddress.h"
 #include "net/FileSource.h"
 #include "net/HttpClient.h"
-#include "net/ReadyWait.h"
 #include "net/UrlSplit.h"
 
 namespace gleanwork {

@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "base/StopSignal.h"
 #include "engine/RunLogWriter.h"
-#include "net/StopSignal.h"
 
 namespace gleanwork {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "engine/RunLog.h"
-#include "net/SourceContext.h"
+#include "net/SourceLog.h"
 
 namespace gleanwork {
 

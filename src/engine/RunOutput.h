@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "engine/RunControl.h"
-#include "net/SourceContext.h"
+#include "net/SourceLog.h"
 #include "storage/OutputFile.h"
 
 namespace gleanwork {
