@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "net/SourceContext.h"
+#include "net/HttpLimits.h"
 #include "run/AgentEngine.h"
 #include "watch/CronJobManifest.h"
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/SystemReason.h"
 #include "cli/AgentLookup.h"
 #include "cli/RunnerOptions.h"
 #include "cli/ScheduleCommands.h"
@@ -18,7 +19,6 @@
 #include "net/StandardError.h"
 #include "run/AgentEngine.h"
 #include "storage/FileWriting.h"
-#include "storage/SystemReason.h"
 #include "watch/HistoryOpen.h"
 #include "watch/HistoryReport.h"
 

@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/SystemReason.h"
 #include "storage/FileContent.h"
 #include "storage/InstallFolder.h"
-#include "storage/SystemReason.h"
 
 namespace gleanwork {
 

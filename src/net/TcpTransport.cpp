@@ -8,7 +8,7 @@
 #include <cerrno>
 
 #include "base/FileDescriptor.h"
-#include "net/ReadyWait.h"
+#include "base/ReadyWait.h"
 
 namespace gleanwork {
 

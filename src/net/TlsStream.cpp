@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/OwnedHandle.h"
-#include "storage/SystemReason.h"
+#include "base/SystemReason.h"
 
 namespace gleanwork {
 

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "net/SourceContext.h"
+#include "net/HttpLimits.h"
 
 namespace gleanwork {
 

@@ -4,9 +4,9 @@
 #include <exception>
 #include <new>
 
+#include "base/SystemReason.h"
 #include "script/ScriptInterpreter.h"
 #include "storage/InstallFolder.h"
-#include "storage/SystemReason.h"
 
 namespace gleanwork {
 

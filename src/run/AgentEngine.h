@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "net/SourceContext.h"
+#include "net/HttpLimits.h"
 #include "run/DatabaseSession.h"
 #include "run/PageBrowser.h"
 #include "run/RunControl.h"

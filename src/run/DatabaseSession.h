@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "database/DataSource.h"
-#include "net/SourceContext.h"
+#include "net/SourceLog.h"
 #include "script/ScriptRun.h"
 #include "script/StatementTemplate.h"
+#include "script/VariableTable.h"
 #include "storage/AgentDefinition.h"
 
 namespace gleanwork {

@@ -2,9 +2,9 @@
 
 #include <poll.h>
 
+#include "base/ReadyWait.h"
 #include "net/FileSource.h"
 #include "net/HttpClient.h"
-#include "net/ReadyWait.h"
 #include "net/UrlSplit.h"
 #include "run/PageAddress.h"
 

@@ -4,8 +4,8 @@
 
 #include <cerrno>
 
-#include "net/ReadyWait.h"
-#include "storage/SystemReason.h"
+#include "base/ReadyWait.h"
+#include "base/SystemReason.h"
 
 namespace gleanwork {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "net/StopSignal.h"
+#include "base/StopSignal.h"
 #include "run/RunLogWriter.h"
 #include "script/ScriptRun.h"
 

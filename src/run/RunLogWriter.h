@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "net/SourceContext.h"
+#include "net/SourceLog.h"
 #include "script/RunLog.h"
 
 namespace gleanwork {

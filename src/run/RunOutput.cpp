@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "storage/SystemReason.h"
+#include "base/SystemReason.h"
 
 namespace gleanwork {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "net/SourceContext.h"
+#include "net/SourceLog.h"
 #include "run/RunControl.h"
 #include "script/ScriptRun.h"
 #include "storage/OutputFile.h"

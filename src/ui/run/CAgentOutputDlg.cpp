@@ -14,9 +14,9 @@
 #include <exception>
 #include <vector>
 
+#include "base/SystemReason.h"
 #include "run/AgentEngine.h"
 #include "storage/InstallFolder.h"
-#include "storage/SystemReason.h"
 #include "ui/common/Buttons.h"
 #include "ui/run/RunLogModel.h"
 #include "ui/run/RunLogView.h"

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/FileCloser.h"
+#include "base/OwnedHandle.h"
 
 namespace gleanwork {
 

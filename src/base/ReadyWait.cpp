@@ -1,4 +1,4 @@
-#include "net/ReadyWait.h"
+#include "base/ReadyWait.h"
 
 #include <poll.h>
 
@@ -6,7 +6,7 @@
 #include <array>
 #include <cerrno>
 
-#include "net/StopSignal.h"
+#include "base/StopSignal.h"
 
 namespace gleanwork {
 

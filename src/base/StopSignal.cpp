@@ -1,10 +1,8 @@
-#include "net/StopSignal.h"
+#include "base/StopSignal.h"
 
 #include <sys/eventfd.h>
 
 #include <cstdint>
-
-#include "net/SourceContext.h"
 
 namespace gleanwork {
 
@@ -16,10 +14,6 @@ void StopSignal::Raise() noexcept {
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t written = ::write(event_.Get(), &one, sizeof one);
     }
-}
-
-bool HttpLimits::Stopped() const {
-    return stop != nullptr && stop->Raised();
 }
 
 }  // namespace gleanwork

@@ -1,10 +1,8 @@
-#include "storage/SystemReason.h"
+#include "base/SystemReason.h"
 
 #include <string.h>
 
 #include <vector>
-
-#include "storage/LinkFollowing.h"
 
 namespace gleanwork {
 

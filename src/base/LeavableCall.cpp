@@ -1,4 +1,4 @@
-#include "net/LeavableCall.h"
+#include "base/LeavableCall.h"
 
 #include <poll.h>
 #include <pthread.h>
@@ -8,7 +8,7 @@
 #include <system_error>
 #include <thread>
 
-#include "net/StopSignal.h"
+#include "base/StopSignal.h"
 
 namespace gleanwork {
 

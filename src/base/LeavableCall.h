@@ -3,7 +3,7 @@
 #include <chrono>
 #include <functional>
 
-#include "net/ReadyWait.h"
+#include "base/ReadyWait.h"
 
 namespace gleanwork {
 
