@@ -32,6 +32,11 @@ public:
 
     // Pauses, as the hook decides, before the line `snapshot.lineIndex`.
     virtual void WaitBeforeLine(StepSnapshot snapshot) = 0;
+
+    // Whether the state the script ends in is wanted; the run then hands it
+    // over once the script has ended.
+    virtual bool KeepsEndState() const = 0;
+    virtual void KeepEndState(StepSnapshot snapshot) = 0;
 };
 
 }  // namespace gleanwork
