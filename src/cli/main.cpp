@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
             return Fail(error + " (see --help)");
         }
         if (options->help) {
-            std::fputs(kRunnerUsage, stdout);
+            std::fputs(RunnerUsage().c_str(), stdout);
             return kRunClean;
         }
         if (options->history || options->diff) {
