@@ -71,6 +71,7 @@ ScriptInterpreter::PreparedLine& ScriptInterpreter::Prepare(std::size_t index) {
     PreparedLine& prepared = lines_[index];
     if (!prepared.parsed) {
         prepared.line = ParseScriptLine(script_[index]);
+        prepared.echo = "# " + script_[index];
         prepared.parsed = true;
     }
     return prepared;
@@ -96,9 +97,7 @@ void ScriptInterpreter::ExecuteLine(std::size_t index) {
     PreparedLine& line = Prepare(index);
     // A bookmark only marks a place: it writes not even its echo.
     if (line.line.command != ScriptCommand::kBookmark) {
-        echo_.assign("# ");
-        echo_.append(script_[index]);
-        run_.log.LogCommand(echo_);
+        run_.log.LogCommand(line.echo);
     }
     Execute(line);
 }

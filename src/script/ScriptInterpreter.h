@@ -43,6 +43,7 @@ private:
     struct PreparedLine {
         bool parsed = false;
         ScriptLine line;
+        std::string echo;  // "# " and the line, as the run log shows it
         bool constantArgument = false;  // the expansion looks no variable up
         bool expansionDiffers = false;  // and differs from the argument
         std::string expansion;
@@ -102,7 +103,6 @@ private:
     std::optional<StepObserver> stepObserver_;
     std::string expansion_;  // the expansion of an argument that names variables
     std::string trace_;
-    std::string echo_;
 };
 
 }  // namespace gleanwork
