@@ -7,8 +7,10 @@
 #include <string_view>
 
 #include "net/CookieJar.h"
+#include "net/HttpLimits.h"
 #include "net/PoliteInterval.h"
-#include "net/SourceContext.h"
+#include "net/SourceLog.h"
+#include "net/SourceResult.h"
 #include "storage/AgentDefinition.h"
 
 namespace gleanwork {
@@ -17,20 +19,22 @@ namespace gleanwork {
 // for BACK. Every page is read as the agent's source is (FetchHttp for an
 // http:// or https:// address, else ReadFileSource), with the agent's
 // settings, the run's cookies and the polite interval between fetches from
-// one host, and logs the same lines. At most two pages are held, however
-// many a run fetches.
+// one host, and logs the same lines. A web page without a body is read as
+// failure NothingRead. At most two pages are held, however many a run
+// fetches.
 class PageBrowser {
 public:
     // `agent` and `log` (which may be null) must outlive the browser.
     PageBrowser(const AgentDefinition& agent, SourceLog* log);
 
-    // Reads the agent's source into `text`. Returns the reader's result.
-    std::int64_t ReadSource(std::string& text);
+    // Reads the agent's source.
+    SourceResult ReadSource();
 
     // Reads the agent's source as the current page; logs "ERROR: Unable to
-    // read specified URL or file" when the reader gives 0. Returns the
-    // reader's result.
-    std::int64_t OpenSource();
+    // read specified URL or file" when nothing was read: a file that could
+    // not be read, or a web page without a body (whatever its status).
+    // Returns the read's failure: none when the source was read whole.
+    SourceFailure OpenSource();
 
     // Makes `text` the current page, at the agent's address, as if read.
     void Show(std::string text);
@@ -40,9 +44,9 @@ public:
 
     // Reads the page that `reference` names, relative to the current page's
     // address, as the new current page; the old one is kept for Back with
-    // the cursor `position`. True when a page was read; the current page is
-    // then empty otherwise. An empty reference names no page: it fails with
-    // an "ERROR: " line and reads nothing.
+    // the cursor `position`. True when the read gave a page (see
+    // SourceFailure::GavePage); the current page is empty otherwise. An empty reference names no
+    // page: it fails with an "ERROR: " line and reads nothing.
     bool Fetch(std::string_view reference, std::size_t position);
 
     // Makes the kept page current again. Gives the cursor position kept with
@@ -74,10 +78,10 @@ public:
     // signal is raised.
     void SetHttpLimits(const HttpLimits& limits) { limits_ = limits; }
 
-    // What reads every page in place of the HTTP client and the file reader,
-    // with the same results; for fuzzers, which must reach neither the
-    // network nor the disk whatever a script fetches.
-    using PageReader = std::function<std::int64_t(const SourceContext&, std::string&)>;
+    // What reads the page at an address in place of the HTTP client and the
+    // file reader, with the same results; for fuzzers, which must reach
+    // neither the network nor the disk whatever a script fetches.
+    using PageReader = std::function<SourceResult(const std::string& url)>;
     void SetPageReader(PageReader reader) { reader_ = std::move(reader); }
 
 private:
@@ -90,11 +94,13 @@ private:
 
     static PageState StateOf(const Page& page);
 
-    // Reads what `agent`'s URL names into `text`, and notes the address of
-    // what was read (after redirects) as the current page's.
-    std::int64_t Read(const AgentDefinition& agent, std::string& text);
-    // The same, logging a source that gave 0 as the first page always has.
-    std::int64_t ReadPage(const AgentDefinition& agent, std::string& text);
+    // Reads what `url` names, and notes the address of what was read (after
+    // redirects) as the current page's.
+    SourceResult Read(const std::string& url);
+    // The same, logging nothing read as the first page always has.
+    SourceResult ReadPage(const std::string& url);
+    // Fetches the web page at `url` after the polite wait.
+    SourceResult FetchPage(const std::string& url);
     // Waits out the polite interval before a fetch from `host`; false when
     // the run was stopped meanwhile.
     bool WaitPolitely(const std::string& host);
@@ -103,7 +109,6 @@ private:
     const AgentDefinition& agent_;
     SourceLog* log_;
     HttpLimits limits_;
-    std::string redirectUrl_;
     CookieJar cookies_;
     PoliteInterval interval_;
     PageReader reader_;
