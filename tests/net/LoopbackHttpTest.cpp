@@ -100,6 +100,7 @@ TEST(HttpRun, AScriptRunsOverTheBodyAndOnlyAnEmptyBodyIsNoSource) {
     const std::string noSource = "ERROR: Unable to read specified URL or file";
     EXPECT_THAT(log.lines, Not(Contains(noSource)));
     EXPECT_THAT(empty.lines, Contains(noSource));
+    EXPECT_THAT(empty.lines, Contains("Output file left as it was: " + agent.FILE));
     EXPECT_THAT(failed.lines, Contains("ERROR: Failed to connect"));
     EXPECT_THAT(failed.lines, Not(Contains(noSource)));
 }
