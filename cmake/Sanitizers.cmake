@@ -29,6 +29,8 @@ if(GLEANWORK_SANITIZE)
     message(FATAL_ERROR "GLEANWORK_SANITIZE must be address or thread, not ${GLEANWORK_SANITIZE}")
   endif()
   add_compile_options(${GLEANWORK_SANITIZER_FLAGS} -fno-omit-frame-pointer)
+  # Tests that bound a wait allow for the sanitizers' slower code.
+  add_compile_definitions(GLEANWORK_SANITIZED)
   add_link_options(${GLEANWORK_SANITIZER_FLAGS})
 endif()
 

@@ -43,11 +43,10 @@ std::vector<std::size_t> ScriptLinesInFile(const std::string& path, std::size_t 
 
 std::size_t ReportScriptCheck(const AgentDefinition& agent, const std::string& path,
                               std::FILE* out) {
-    const std::vector<ScriptMessage> messages = CheckScript(agent.SCRIPT);
-    const std::vector<std::size_t> fileLines = ScriptLinesInFile(path, agent.SCRIPT.size());
+    const std::vector<ScriptMessage> messages =
+        CheckScript(agent.SCRIPT, ScriptLinesInFile(path, agent.SCRIPT.size()));
     for (const ScriptMessage& message : messages) {
-        const std::size_t line = fileLines.empty() ? message.line : fileLines[message.line - 1];
-        std::fprintf(out, "%s:%zu: %s\n", path.c_str(), line, message.message.c_str());
+        std::fprintf(out, "%s:%zu: %s\n", path.c_str(), message.line, message.message.c_str());
     }
     return messages.size();
 }

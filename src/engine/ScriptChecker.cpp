@@ -8,13 +8,14 @@
 #include "engine/ArgumentExpansion.h"
 #include "engine/CommandTable.h"
 #include "engine/ScriptLine.h"
+#include "engine/ValueFilter.h"
 
 namespace gleanwork {
 
 namespace {
 
-// Edits (insertions, deletions, substitutions) that turn `word`, in upper
-// case, into `keyword`.
+// Edits (insertions, deletions, substitutions) that turn `word` into
+// `keyword`, letter case ignored.
 std::size_t EditDistance(std::string_view word, std::string_view keyword) {
     std::vector<std::size_t> row(keyword.size() + 1);
     for (std::size_t j = 0; j < row.size(); ++j) {
@@ -26,12 +27,33 @@ std::size_t EditDistance(std::string_view word, std::string_view keyword) {
         for (std::size_t j = 1; j <= keyword.size(); ++j) {
             const std::size_t above = row[j];
             const std::size_t substitution =
-                diagonal + (ToUpperAscii(word[i - 1]) == keyword[j - 1] ? 0 : 1);
+                diagonal + (ToUpperAscii(word[i - 1]) == ToUpperAscii(keyword[j - 1]) ? 0 : 1);
             row[j] = std::min({above + 1, row[j - 1] + 1, substitution});
             diagonal = above;
         }
     }
     return row.back();
+}
+
+// Of `names`, the one nearest to `word`, or empty text when none is near
+// enough to be a likely misspelling.
+template <typename Names>
+std::string_view Nearest(std::string_view word, const Names& names) {
+    std::string_view nearest;
+    std::size_t best = word.size() / 2 + 1;  // more edits than this is no misspelling
+    for (const std::string_view name : names) {
+        const std::size_t distance = EditDistance(word, name);
+        if (distance < best) {
+            best = distance;
+            nearest = name;
+        }
+    }
+    return nearest;
+}
+
+// "; did you mean NAME?" for the nearest of `names`, or nothing.
+std::string Suggestion(std::string_view nearest) {
+    return nearest.empty() ? std::string() : "; did you mean " + std::string(nearest) + "?";
 }
 
 std::string Quoted(std::string_view text) {
@@ -114,9 +136,9 @@ bool IsWholeNumber(std::string_view text) {
 
 class Checker {
 public:
-    explicit Checker(const std::vector<std::string>& script) {
+    Checker(const std::vector<std::string>& script, std::span<const std::size_t> numbers) {
         for (std::size_t i = 0; i < script.size(); ++i) {
-            lines_.push_back(SplitLine(i + 1, script[i]));
+            lines_.push_back(SplitLine(numbers.empty() ? i + 1 : numbers[i], script[i]));
         }
     }
 
@@ -177,12 +199,8 @@ private:
                                      ": only a space separates a command from its argument");
             }
         }
-        std::string message = "unknown command " + Quoted(line.keyword);
-        const std::string_view nearest = NearestKeyword(line.keyword);
-        if (!nearest.empty()) {
-            message += "; did you mean " + std::string(nearest) + "?";
-        }
-        Add(line, std::move(message));
+        Add(line,
+            "unknown command " + Quoted(line.keyword) + Suggestion(NearestKeyword(line.keyword)));
     }
 
     void CheckArgument(const CheckedLine& line, const CommandInfo& info) {
@@ -239,6 +257,26 @@ private:
             if (!saved_.contains(variable)) {
                 Add(line, "variable " + Quoted(variable) + " is read but never saved");
             }
+            if (variable != name) {
+                CheckFilters(line, name, name.substr(name.find('|') + 1));
+            }
+        }
+    }
+
+    // A reference with a filter that does not exist expands to nothing.
+    void CheckFilters(const CheckedLine& line, std::string_view reference,
+                      std::string_view filters) {
+        static const std::vector<std::string_view> kNames = ValueFilterNames();
+        for (std::size_t start = 0; start <= filters.size();) {
+            const std::size_t bar = std::min(filters.find('|', start), filters.size());
+            const std::string_view filter = TrimWhitespace(filters.substr(start, bar - start));
+            if (std::none_of(kNames.begin(), kNames.end(), [filter](std::string_view name) {
+                    return EditDistance(filter, name) == 0;
+                })) {
+                Add(line, "unknown filter " + Quoted(filter) + ": {" + std::string(reference) +
+                              "} gives nothing" + Suggestion(Nearest(filter, kNames)));
+            }
+            start = bar + 1;
         }
     }
 
@@ -274,21 +312,17 @@ private:
 
 }  // namespace
 
-std::vector<ScriptMessage> CheckScript(const std::vector<std::string>& script) {
-    return Checker(script).Run();
+std::vector<ScriptMessage> CheckScript(const std::vector<std::string>& script,
+                                       std::span<const std::size_t> numbers) {
+    return Checker(script, numbers).Run();
 }
 
 std::string_view NearestKeyword(std::string_view word) {
-    std::string_view nearest;
-    std::size_t best = word.size() / 2 + 1;  // more edits than this is no misspelling
+    std::vector<std::string_view> keywords;
     for (const CommandInfo& info : kScriptCommands) {
-        const std::size_t distance = EditDistance(word, info.keyword);
-        if (distance < best) {
-            best = distance;
-            nearest = info.keyword;
-        }
+        keywords.push_back(info.keyword);
     }
-    return nearest;
+    return Nearest(word, keywords);
 }
 
 }  // namespace gleanwork

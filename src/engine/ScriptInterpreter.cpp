@@ -45,6 +45,9 @@ void ScriptInterpreter::RunScript() {
     for (lineIndex_ = 0; lineIndex_ < lineCount && ReadyForLine(); ++lineIndex_) {
         ExecuteLine(lineIndex_);
     }
+    if (stepObserver_) {
+        stepObserver_->AtEnd(lineIndex_, cursor_, dataBuffer_, statusOk_, run_.variables);
+    }
 }
 
 std::string ScriptInterpreter::ExpandArgument(std::string_view text) const {

@@ -63,6 +63,21 @@ std::optional<StepSnapshot> StepControl::Snapshot() const {
     return snapshot_;
 }
 
+std::optional<StepSnapshot> StepControl::EndState() const {
+    const std::lock_guard lock(mutex_);
+    return endState_;
+}
+
+bool StepControl::KeepsEndState() const {
+    const std::lock_guard lock(mutex_);
+    return everArmed_;
+}
+
+void StepControl::KeepEndState(StepSnapshot snapshot) {
+    const std::lock_guard lock(mutex_);
+    endState_ = std::move(snapshot);
+}
+
 void StepControl::WaitBeforeLine(StepSnapshot snapshot) {
     std::unique_lock lock(mutex_);
     if (released_ || (!pauseRequested_ && !breakpoints_.contains(snapshot.lineIndex))) {
@@ -79,8 +94,9 @@ void StepControl::WaitBeforeLine(StepSnapshot snapshot) {
 }
 
 void StepControl::UpdateArmed() {
-    armed_.store(!released_ && (pauseRequested_ || !breakpoints_.empty()),
-                 std::memory_order_relaxed);
+    const bool armed = !released_ && (pauseRequested_ || !breakpoints_.empty());
+    everArmed_ = everArmed_ || armed;
+    armed_.store(armed, std::memory_order_relaxed);
 }
 
 }  // namespace gleanwork

@@ -56,10 +56,16 @@ public:
     bool IsPaused() const;
     // The state of the run while it is paused; nothing while it runs.
     std::optional<StepSnapshot> Snapshot() const;
+    // The state the script ended in, once it has ended, if it was kept.
+    std::optional<StepSnapshot> EndState() const;
 
     // Run thread: pauses when a pause was asked for or a breakpoint is on
     // `snapshot.lineIndex`, until Step, Continue or Release.
     void WaitBeforeLine(StepSnapshot snapshot);
+    // Run thread: whether the state the script ends in is wanted, that is
+    // whether the control was ever armed (someone watches the run's state).
+    bool KeepsEndState() const;
+    void KeepEndState(StepSnapshot snapshot);
 
 private:
     void Resume(bool pauseAgain);
@@ -70,9 +76,11 @@ private:
     std::atomic<bool> armed_{false};
     bool pauseRequested_ = false;
     bool released_ = false;
+    bool everArmed_ = false;
     std::uint64_t resumeCount_ = 0;
     std::set<std::size_t> breakpoints_;
     std::optional<StepSnapshot> snapshot_;
+    std::optional<StepSnapshot> endState_;
     std::function<void()> listener_;
 };
 

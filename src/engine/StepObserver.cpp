@@ -18,6 +18,22 @@ void StepObserver::BeforeLine(std::size_t lineIndex, const TextCursor& cursor,
     bufferSizeBefore_ = dataBuffer.size();
 }
 
+void StepObserver::AtEnd(std::size_t lineIndex, const TextCursor& cursor,
+                         const std::string& dataBuffer, bool statusOk,
+                         const VariableTable& variables) {
+    if (!control_.KeepsEndState()) {
+        return;
+    }
+    if (noted_) {
+        NoteCollected(cursor, dataBuffer);
+    } else {
+        collectedBegin_ = collectedEnd_ = 0;
+    }
+    control_.KeepEndState(StepSnapshot{lineIndex, std::string(cursor.Text()), cursor.Position(),
+                                       collectedBegin_, collectedEnd_, dataBuffer, statusOk,
+                                       variables});
+}
+
 // A line that made the buffer grow and moved the cursor forward collected
 // the text just before the cursor; a filter may change what reaches the
 // buffer, so the range is never longer than the cursor moved.

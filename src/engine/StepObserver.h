@@ -28,6 +28,10 @@ public:
     // Called before the line at `lineIndex` runs, when Wanted() says so.
     void BeforeLine(std::size_t lineIndex, const TextCursor& cursor, const std::string& dataBuffer,
                     bool statusOk, const VariableTable& variables);
+    // Called once the script has ended, after the line before `lineIndex`:
+    // hands the state it ended in to the control when that keeps it.
+    void AtEnd(std::size_t lineIndex, const TextCursor& cursor, const std::string& dataBuffer,
+               bool statusOk, const VariableTable& variables);
 
 private:
     void NoteCollected(const TextCursor& cursor, const std::string& dataBuffer);

@@ -13,18 +13,54 @@ namespace {
 
 constexpr std::string_view kHexDigits = "0123456789ABCDEF";
 
+// The UTF-8 forms of the white space characters beyond ASCII: next line,
+// no-break space, ogham space mark, the spaces U+2000 to U+200A, line and
+// paragraph separators, narrow no-break space, medium mathematical space
+// and ideographic space.
+constexpr std::array<std::string_view, 19> kWideWhitespace = {
+    "\xC2\x85",     "\xC2\xA0",     "\xE1\x9A\x80", "\xE2\x80\x80", "\xE2\x80\x81",
+    "\xE2\x80\x82", "\xE2\x80\x83", "\xE2\x80\x84", "\xE2\x80\x85", "\xE2\x80\x86",
+    "\xE2\x80\x87", "\xE2\x80\x88", "\xE2\x80\x89", "\xE2\x80\x8A", "\xE2\x80\xA8",
+    "\xE2\x80\xA9", "\xE2\x80\xAF", "\xE2\x81\x9F", "\xE3\x80\x80",
+};
+
+// The length in bytes of the white space character at the front of `text`
+// (ASCII, or UTF-8 as above), or 0.
+std::size_t WhitespaceLength(std::string_view text) {
+    if (IsWhitespace(text.front())) {
+        return 1;
+    }
+    if (static_cast<unsigned char>(text.front()) < 0xC2) {
+        return 0;
+    }
+    for (const std::string_view space : kWideWhitespace) {
+        if (text.starts_with(space)) {
+            return space.size();
+        }
+    }
+    return 0;
+}
+
+// White space is looked for only where a character may begin: UTF-8
+// continuation bytes are below 0xC2, so no sequence is found inside another
+// character.
 void AppendTrimmed(std::string_view text, std::string& result) {
     bool pendingSpace = false;
-    for (const char c : TrimWhitespace(text)) {
-        if (IsWhitespace(c)) {
-            pendingSpace = true;
+    bool started = false;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t space = WhitespaceLength(text.substr(at));
+        if (space > 0) {
+            pendingSpace = started;
+            at += space;
             continue;
         }
         if (pendingSpace) {
             result.push_back(' ');
             pendingSpace = false;
         }
-        result.push_back(c);
+        result.push_back(text[at]);
+        started = true;
+        ++at;
     }
 }
 
@@ -128,6 +164,14 @@ FilterFunction FindFilter(std::string_view name) {
 }
 
 }  // namespace
+
+std::vector<std::string_view> ValueFilterNames() {
+    std::vector<std::string_view> names;
+    for (const NamedFilter& filter : kFilters) {
+        names.push_back(filter.name);
+    }
+    return names;
+}
 
 bool ApplyValueFilters(std::string_view filters, std::string& value) {
     std::string filtered;

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gleanwork {
 
@@ -11,7 +12,8 @@ namespace gleanwork {
 // letter case:
 // - html: decodes HTML character references (see AppendHtmlDecoded);
 // - trim: removes leading and trailing white space and folds every inner run
-//   of white space to one space;
+//   of white space to one space; white space is ASCII's and, UTF-8 encoded,
+//   Unicode's (the no-break space U+00A0 among it);
 // - csv: one RFC 4180 field, in double quotes with inner quotes doubled when
 //   it holds a comma, a quote, a line break or leading or trailing spaces;
 // - json: a JSON string literal; bytes that are no valid UTF-8 are taken as
@@ -19,5 +21,8 @@ namespace gleanwork {
 // - url: percent-encodes everything but letters, digits and "-._~".
 // Returns false, leaving `value` unspecified, when a name is no filter.
 bool ApplyValueFilters(std::string_view filters, std::string& value);
+
+// The filters' names, in lower case.
+std::vector<std::string_view> ValueFilterNames();
 
 }  // namespace gleanwork

@@ -60,4 +60,36 @@ Utf8Conversion ConvertToUtf8(std::string_view bytes, std::string_view iconvName)
     return result;
 }
 
+// The C library's converter lets code points past U+10FFFF through, so the
+// check is made here, byte by byte as the Unicode standard's table of
+// well-formed sequences has it: each longest start of a sequence that cannot
+// be completed becomes one U+FFFD.
+std::string ValidUtf8(std::string_view bytes) {
+    std::string valid;
+    valid.reserve(bytes.size());
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[at]);
+        const std::size_t length = lead < 0x80   ? 1
+                                   : lead < 0xC2 ? 0
+                                   : lead < 0xE0 ? 2
+                                   : lead < 0xF0 ? 3
+                                   : lead < 0xF5 ? 4
+                                                 : 0;
+        // The range of the second byte; the others are 0x80 to 0xBF.
+        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        std::size_t good = 1;
+        while (good < length && at + good < bytes.size()) {
+            const auto next = static_cast<unsigned char>(bytes[at + good]);
+            if (next < (good == 1 ? low : 0x80) || next > (good == 1 ? high : 0xBF)) {
+                break;
+            }
+            ++good;
+        }
+        valid.append(good == length ? bytes.substr(at, length) : kReplacementCharacter);
+        at += good;
+    }
+    return valid;
+}
+
 }  // namespace gleanwork

@@ -20,4 +20,8 @@ struct Utf8Conversion {
 // sequence at the end becomes one U+FFFD.
 Utf8Conversion ConvertToUtf8(std::string_view bytes, std::string_view iconvName);
 
+// `bytes` as valid UTF-8: each longest run of bytes that begins no valid
+// sequence (at most the start of one) becomes U+FFFD.
+std::string ValidUtf8(std::string_view bytes);
+
 }  // namespace gleanwork

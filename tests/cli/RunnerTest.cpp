@@ -114,6 +114,12 @@ TEST(Runner, RunsAnAgentFileOrACatalogueAgentAndRefusesWhatItCannotRun) {
     }
     EXPECT_EQ(RunRunner(folder, "--help"), 0);
     EXPECT_NE(ReadFile(folder / "1").find("--agent-file PATH"), std::string::npos);
+
+    // --check names every line by its line in the file.
+    WriteFile(folder / "bad.agt", "URL=page.txt\nSCRIPT\n;notes\nBOOKMARK end\n\nBOOKMARK end\n");
+    EXPECT_EQ(RunRunner(folder, "--check --agent-file bad.agt"), 1);
+    EXPECT_EQ(ReadFile(folder / "1"),
+              "bad.agt:6: bookmark \"end\" is also set on line 4, where jumps go\n");
 }
 
 // Collected text with line breaks cannot write entries of its own into the

@@ -35,5 +35,23 @@ TEST(ValueFilterTest, HugeValuesAreFilteredWhole) {
     }
 }
 
+// Unicode white space in UTF-8 goes as ASCII's does; bytes of other
+// characters that look like it are kept.
+TEST(ValueFilterTest, TrimTakesUnicodeWhiteSpace) {
+    using Row = std::array<std::string_view, 2>;
+    for (const auto& [value, trimmed] :
+         {Row{"\xE2\x82\xAC\xC2\xA0"
+              "44.50",
+              "\xE2\x82\xAC 44.50"},
+          Row{"\xC2\xA0 a\xE2\x80\x83\t\xE3\x80\x80"
+              "b\xE2\x80\xAF\xC2\x85",
+              "a b"},
+          Row{"\xC3\xA0\xE2\x80\xA0\xA0", "\xC3\xA0\xE2\x80\xA0\xA0"}}) {
+        std::string filtered(value);
+        ASSERT_TRUE(ApplyValueFilters("trim", filtered));
+        EXPECT_EQ(filtered, trimmed) << value;
+    }
+}
+
 }  // namespace
 }  // namespace gleanwork

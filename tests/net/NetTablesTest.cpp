@@ -13,20 +13,14 @@
 #include "net/RetryAfter.h"
 #include "net/UrlResolve.h"
 #include "net/UrlSplit.h"
-#include "support/CaseFile.h"
+#include "support/CheckedTable.h"
 
 namespace gleanwork::test {
 namespace {
 
 // The rows of table `name` of tests/data/net/`file`, each of `fields` fields.
 Table Rows(const std::string& file, const std::string& name, std::size_t fields) {
-    std::vector<std::string> errors;
-    Table rows = ReadTable(GLEANWORK_TEST_DATA "/net/" + file, name, errors);
-    EXPECT_EQ(errors, std::vector<std::string>());
-    for (const auto& row : rows) {
-        EXPECT_EQ(row.size(), fields) << row.front();
-    }
-    return rows;
+    return CheckedTable(GLEANWORK_TEST_DATA "/net/" + file, name, fields);
 }
 
 TEST(ResolveUrl, ResolvesReferencesAsRfc3986Does) {

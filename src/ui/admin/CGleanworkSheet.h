@@ -10,7 +10,8 @@ namespace gleanwork {
 class AgentCatalogue;
 
 // The Administrator sheet: owns the program's agent catalogue, loads it when
-// built and shows it on its one page, Agents.
+// built and shows it on its one page, Agents. Closed without OK while the
+// page holds unapplied changes, it asks first.
 class CGleanworkSheet : public PropertySheet {
     Q_OBJECT
 

@@ -1,6 +1,5 @@
 #include "ui/editor/AgentEditor.h"
 
-#include <QMessageBox>
 #include <algorithm>
 #include <array>
 
@@ -41,7 +40,7 @@ void StartTestRun(QWidget* parent, const AgentDefinition& agent,
 
 // Closing without OK asks first while any page holds a change; No keeps the
 // sheet open with the changes.
-bool MayDiscard(QWidget& sheet, AgentEditorMode mode, const AgentDefinition& agent,
+bool MayDiscard(PropertySheet& sheet, AgentEditorMode mode, const AgentDefinition& agent,
                 const std::array<AgentPage*, 3>& pages) {
     if (std::none_of(pages.begin(), pages.end(),
                      [](const AgentPage* page) { return page->HasChanges(); })) {
@@ -51,9 +50,7 @@ bool MayDiscard(QWidget& sheet, AgentEditorMode mode, const AgentDefinition& age
         mode == AgentEditorMode::New
             ? QStringLiteral("Discard the new agent?")
             : QStringLiteral("Discard the changes to agent %1?").arg(ToDisplayText(agent.name));
-    return QMessageBox::question(&sheet, sheet.windowTitle(), question,
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    return sheet.AskToDiscard(question);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ CAgentPropActions::CAgentPropActions(QWidget* parent)
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     completer->setCompletionMode(QCompleter::PopupCompletion);
     command_->setCompleter(completer);
-    command_->lineEdit()->installEventFilter(this);
+    command_->installEventFilter(this);
 
     script_->setItemDelegate(new ScriptLineDelegate(script_));
     script_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
@@ -124,12 +124,15 @@ void CAgentPropActions::SavePage() {
 }
 
 bool CAgentPropActions::HasChanges() const {
+    return AgentPage::HasChanges() || !TypedNewLine().isEmpty();
+}
+
+QString CAgentPropActions::TypedNewLine() const {
     const QString typed = command_->currentText();
-    return AgentPage::HasChanges() ||
-           (!typed.isEmpty() && std::none_of(scriptLines().begin(), scriptLines().end(),
-                                             [&typed](const std::string& line) {
-                                                 return ToDisplayText(line) == typed;
-                                             }));
+    const bool inScript =
+        std::any_of(scriptLines().begin(), scriptLines().end(),
+                    [&typed](const std::string& line) { return ToDisplayText(line) == typed; });
+    return inScript ? QString() : typed;
 }
 
 void CAgentPropActions::OnAdd() {
@@ -199,10 +202,11 @@ void CAgentPropActions::ShowScript() {
     ScriptChanged();
 }
 
+// The checker looks at the typed line too, unless it is a line of the
+// script already (copied into the field, or added and kept there).
 void CAgentPropActions::ScriptChanged() {
     UpdateScriptEndNotice();
-    check_->Check(Script(),
-                  editingRow_ >= 0 ? std::string() : command_->currentText().toStdString());
+    check_->Check(Script(), editingRow_ >= 0 ? std::string() : TypedNewLine().toStdString());
 }
 
 // Delete removes the selected line; Ctrl+Z and Ctrl+Shift+Z undo and redo
@@ -219,6 +223,9 @@ void CAgentPropActions::AddShortcuts() {
     connect(redo, &QShortcut::activated, this, [this] { OnUndo(true); });
 }
 
+// Enter and keypad Enter in the command field. The drop-down list itself
+// holds the keyboard focus for its edit part, so the keys reach it, not the
+// edit part; unhandled, they would go on to the sheet and press OK.
 bool CAgentPropActions::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();

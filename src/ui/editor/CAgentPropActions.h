@@ -60,6 +60,8 @@ private:
     void ScriptChanged();
     void AddShortcuts();
 
+    // The command field's text unless it is empty or a line of the script.
+    QString TypedNewLine() const;
     int SelectedLine() const;
     void SelectLine(int line);
     void SwapLines(int first, int second);

@@ -19,18 +19,18 @@ enum Group { kOutput, kDatabase };
 // A stored APPEND of 2 shows as the check box's third state and is kept as
 // long as the user leaves the box alone; any value outside 0 to 2 (a
 // hand-edited file) counts as 0 from the first load on. The two statements
-// use single-line fields too, which give back exactly the text they were
-// given.
+// take fields of a few lines, the whole width of the frame, so that a long
+// statement shows whole.
 constexpr std::array<PageField, 7> kFields{
     TextRow(&AgentDefinition::FILE, "outputFile", "Output file:", kOutput),
     FlagRow(&AgentDefinition::APPEND, "append", "Add to existing file", kOutput),
     TextRow(&AgentDefinition::DBSOURCE, "dataSource", "Data Source:", kDatabase),
     TextRow(&AgentDefinition::DBUSER, "databaseUser", "User ID:", kDatabase),
     PasswordRow(&AgentDefinition::DBPASS, "databasePassword", "Password:", kDatabase),
-    TextRow(&AgentDefinition::DBINSERT, "insertStatement",
-            "SQL for INSERTDATA command:", kDatabase),
-    TextRow(&AgentDefinition::DBUPDATE, "updateStatement",
-            "SQL for UPDATEDATA command:", kDatabase),
+    StatementRow(&AgentDefinition::DBINSERT, "insertStatement",
+                 "SQL for INSERTDATA command:", kDatabase),
+    StatementRow(&AgentDefinition::DBUPDATE, "updateStatement",
+                 "SQL for UPDATEDATA command:", kDatabase),
 };
 
 }  // namespace

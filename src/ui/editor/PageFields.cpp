@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <algorithm>
 #include <cstddef>
 
@@ -26,6 +27,8 @@ QWidget* MakeControl(const PageField& row, QWidget* page) {
             field->setEchoMode(QLineEdit::Password);
             return field;
         }
+        case FieldControl::Statement:
+            return MakeStatementField(page, row.objectName);
         case FieldControl::Choice: {
             QComboBox* box = MakeEditableCombo(page, row.objectName);
             for (const char* choice : row.choices) {
@@ -87,6 +90,10 @@ void LoadRow(const PageField& row, QWidget& control, AgentDefinition& values) {
             LoadTextField(static_cast<QLineEdit&>(control),
                           values.*std::get<TextMember>(row.member));
             break;
+        case FieldControl::Statement:
+            LoadStatementField(static_cast<QPlainTextEdit&>(control),
+                               values.*std::get<TextMember>(row.member));
+            break;
         case FieldControl::Choice:
             LoadComboText(static_cast<QComboBox&>(control),
                           ToDisplayText(values.*std::get<TextMember>(row.member)));
@@ -105,6 +112,10 @@ void SaveRow(const PageField& row, const QWidget& control, AgentDefinition& valu
         case FieldControl::Password:
             SaveTextField(static_cast<const QLineEdit&>(control),
                           values.*std::get<TextMember>(row.member));
+            break;
+        case FieldControl::Statement:
+            SaveStatementField(static_cast<const QPlainTextEdit&>(control),
+                               values.*std::get<TextMember>(row.member));
             break;
         case FieldControl::Choice: {
             std::string& value = values.*std::get<TextMember>(row.member);
@@ -160,7 +171,10 @@ void PageFields::AddRows(QFormLayout& form, int group) const {
             continue;
         }
         const Made& made = made_[index];
-        if (made.label != nullptr) {
+        if (table_[index].control == FieldControl::Statement) {
+            form.addRow(made.label);  // above its field, which takes the whole width
+            form.addRow(made.control);
+        } else if (made.label != nullptr) {
             form.addRow(made.label, made.control);
         } else {
             form.addRow(made.control);

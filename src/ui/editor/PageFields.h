@@ -18,14 +18,16 @@ namespace gleanwork {
 // The control that shows an agent field on an editor page, and with it the
 // rule by which the field is loaded into the control and saved back.
 enum class FieldControl {
-    Text,      // single-line text field: the text unchanged
-    Password,  // the same with masked characters
-    Choice,    // editable drop-down list: loading selects the first entry that
-               // begins with the text, ignoring case, else shows the text as it is
-    Flag,      // check box for a flag 0 or 1; a 2 shows as the box's third
-               // state, any other value loads (and stays) as 0
-    Lines,     // list of lines: filled by its page when first shown and changed
-               // only by the page's own buttons; load and save leave it alone
+    Text,       // single-line text field: the text unchanged
+    Password,   // the same with masked characters
+    Statement,  // text field of a few lines, full width, wrapping long text:
+                // the text unchanged, line breaks included
+    Choice,     // editable drop-down list: loading selects the first entry that
+                // begins with the text, ignoring case, else shows the text as it is
+    Flag,       // check box for a flag 0 or 1; a 2 shows as the box's third
+                // state, any other value loads (and stays) as 0
+    Lines,      // list of lines: filled by its page when first shown and changed
+                // only by the page's own buttons; load and save leave it alone
 };
 
 using TextMember = std::string AgentDefinition::*;
@@ -52,6 +54,11 @@ constexpr PageField TextRow(TextMember member, const char* objectName, const cha
 constexpr PageField PasswordRow(TextMember member, const char* objectName, const char* caption,
                                 int group = 0) {
     return {member, FieldControl::Password, objectName, caption, group, {}};
+}
+
+constexpr PageField StatementRow(TextMember member, const char* objectName, const char* caption,
+                                 int group = 0) {
+    return {member, FieldControl::Statement, objectName, caption, group, {}};
 }
 
 constexpr PageField ChoiceRow(TextMember member, const char* objectName, const char* caption,

@@ -3,6 +3,7 @@
 #include <string>
 
 class QLineEdit;
+class QPlainTextEdit;
 class QWidget;
 
 namespace gleanwork {
@@ -14,5 +15,13 @@ QLineEdit* MakeTextField(QWidget* parent, const char* objectName);
 // stored bytes).
 void LoadTextField(QLineEdit& field, const std::string& value);
 void SaveTextField(const QLineEdit& field, std::string& value);
+
+// A text field of a few lines named `objectName` that wraps long text and
+// takes line breaks; Tab moves on to the next control.
+QPlainTextEdit* MakeStatementField(QWidget* parent, const char* objectName);
+
+// The same moves for it; every character comes back as it was shown.
+void LoadStatementField(QPlainTextEdit& field, const std::string& value);
+void SaveStatementField(const QPlainTextEdit& field, std::string& value);
 
 }  // namespace gleanwork

@@ -2,16 +2,19 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "base/SystemReason.h"
@@ -30,6 +33,13 @@ namespace {
 
 constexpr int kRefreshMilliseconds = 30;
 constexpr std::string_view kErrorPrefix = "ERROR: ";
+
+// The window that a new Output window keeps off: the one it was opened from
+// (its parent, else the active window), unless that is an Output window.
+const QWidget* Opener(const QWidget* parent) {
+    const QWidget* opener = parent != nullptr ? parent->window() : QApplication::activeWindow();
+    return qobject_cast<const CAgentOutputDlg*>(opener) != nullptr ? nullptr : opener;
+}
 
 }  // namespace
 
@@ -57,20 +67,24 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent, 
     stepPanel_->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(splitter, 1);
+    note_ = new QLabel(this);
+    note_->setObjectName(QStringLiteral("outputNote"));
+    note_->setWordWrap(true);
+    note_->hide();
     layout->addWidget(status_);
+    layout->addWidget(note_);
     layout->addWidget(MakeButtonRow());
     resize(540, 340);
     stepControl_.SetPauseListener([this] { pauseToShow_.store(true); });
     if (start == Start::kPaused) {
-        stepControl_.RequestPause();
-        ShowStepPanel();
+        OnPause();
     }
 
     refreshTimer_.setInterval(kRefreshMilliseconds);
     connect(&refreshTimer_, &QTimer::timeout, this, &CAgentOutputDlg::ShowNewLines);
     refreshTimer_.start();
 
-    PlaceCascaded(*this, lastOpened_.data());
+    PlaceNewWindow(*this, lastOpened_.data(), Opener(parent));
     lastOpened_ = this;
     show();
     runThread_ = std::jthread([this] { RunThreadProc(); });
@@ -78,37 +92,54 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent, 
 
 QWidget* CAgentOutputDlg::MakeButtonRow() {
     auto* row = new QWidget(this);
-    auto* pause = MakeButton(row, "Pause", "Pause");
-    auto* step = MakeButton(row, "Step", "Step");
-    auto* resume = MakeButton(row, "Continue", "Continue");
+    pauseButton_ = MakeButton(row, "Pause", "Pause");
+    stepButton_ = MakeButton(row, "Step", "Step");
+    continueButton_ = MakeButton(row, "Continue", "Continue");
+    stopButton_ = MakeButton(row, "Stop", "Stop");
     auto* openOutput = MakeButton(row, "Open output file", "OpenOutputFile");
     auto* close = MakeButton(row, "Close", "Close");
     auto* saveLog = MakeButton(row, "Save Log...", "SaveLog");
     follow_ = new QCheckBox(QStringLiteral("Follow"), row);
     follow_->setObjectName(QStringLiteral("Follow"));
     openOutput->setEnabled(!agent_.FILE.empty());
-    connect(pause, &QPushButton::clicked, this, [this] {
-        stepControl_.RequestPause();
-        ShowStepPanel();
+    const std::pair<QPushButton*, QKeySequence> keys[] = {
+        {stepButton_, QKeySequence(Qt::Key_F10)},
+        {continueButton_, QKeySequence(Qt::Key_F5)},
+        {stopButton_, QKeySequence(Qt::SHIFT | Qt::Key_F5)}};
+    for (const auto& [button, key] : keys) {
+        button->setShortcut(key);
+        button->setToolTip(key.toString(QKeySequence::NativeText));
+    }
+    auto* toggle = new QShortcut(QKeySequence(Qt::Key_F9), this);
+    connect(toggle, &QShortcut::activated, stepPanel_, &StepPanel::ToggleBreakpoint);
+    connect(pauseButton_, &QPushButton::clicked, this, &CAgentOutputDlg::OnPause);
+    connect(stepButton_, &QPushButton::clicked, this, [this] { Resume(true); });
+    connect(continueButton_, &QPushButton::clicked, this, [this] { Resume(false); });
+    connect(stopButton_, &QPushButton::clicked, this, [this] {
+        StopRun();
+        UpdateRunButtons();
     });
-    connect(step, &QPushButton::clicked, this, &CAgentOutputDlg::OnStep);
-    connect(resume, &QPushButton::clicked, this, &CAgentOutputDlg::OnContinue);
     connect(openOutput, &QPushButton::clicked, this, &CAgentOutputDlg::OpenOutputFile);
     connect(close, &QPushButton::clicked, this, &CAgentOutputDlg::reject);
     connect(saveLog, &QPushButton::clicked, this, &CAgentOutputDlg::SaveLogAs);
-    connect(this, &CAgentOutputDlg::runFinished, row, [pause, step, resume] {
-        for (QPushButton* button : {pause, step, resume}) {
-            button->setEnabled(false);
-        }
-    });
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(follow_);
     layout->addStretch(1);
-    for (QPushButton* button : {pause, step, resume, openOutput, close, saveLog}) {
+    for (QPushButton* button :
+         {pauseButton_, stepButton_, continueButton_, stopButton_, openOutput, close, saveLog}) {
         layout->addWidget(button);
     }
+    UpdateRunButtons();
     return row;
+}
+
+void CAgentOutputDlg::UpdateRunButtons() {
+    const bool going = !runFinished_.load() && !stop_.IsRequested();
+    pauseButton_->setEnabled(going && !paused_ && !pausePending_);
+    stepButton_->setEnabled(going);
+    continueButton_->setEnabled(going && paused_);
+    stopButton_->setEnabled(going);
 }
 
 void CAgentOutputDlg::ShowStepPanel() {
@@ -167,6 +198,9 @@ void CAgentOutputDlg::OnPaused() {
     if (!snapshot) {
         return;
     }
+    paused_ = true;
+    pausePending_ = false;
+    UpdateRunButtons();
     ShowStepPanel();
     ShowNewLines();
     status_->SetState(RunStatusLine::State::kPaused, snapshot->lineIndex + 1);
@@ -174,21 +208,62 @@ void CAgentOutputDlg::OnPaused() {
     stepPanel_->ShowPaused(*snapshot);
 }
 
-void CAgentOutputDlg::OnStep() {
-    stepPanel_->ShowRunning();
-    status_->SetState(RunStatusLine::State::kRunning);
-    stepControl_.Step();
+void CAgentOutputDlg::OnPause() {
+    stepControl_.RequestPause();
+    pausePending_ = true;
+    UpdateRunButtons();
+    ShowStepPanel();
 }
 
-void CAgentOutputDlg::OnContinue() {
+void CAgentOutputDlg::Resume(bool pauseAgain) {
     stepPanel_->ShowRunning();
     status_->SetState(RunStatusLine::State::kRunning);
-    stepControl_.Continue();
+    paused_ = false;
+    pausePending_ = pauseAgain;
+    UpdateRunButtons();
+    if (pauseAgain) {
+        stepControl_.Step();
+    } else {
+        stepControl_.Continue();
+    }
 }
 
+// xdg-open, as the desktop's file manager would; the window says why when
+// the file cannot be shown. The process belongs to the application, so that
+// closing the window leaves a program it started alone.
 void CAgentOutputDlg::OpenOutputFile() {
     const QString path = QString::fromStdString(InInstallFolder(agent_.FILE));
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!QFileInfo::exists(path)) {
+        ShowNote(QStringLiteral("The output file %1 does not exist.").arg(path));
+        return;
+    }
+    auto* opener = new QProcess(qApp);
+    const QPointer<CAgentOutputDlg> window(this);
+    const auto failed = [window, path] {
+        if (window) {
+            window->ShowNote(QStringLiteral("No program is set up to open %1.").arg(path));
+        }
+    };
+    connect(opener, &QProcess::finished, opener,
+            [opener, failed](int code, QProcess::ExitStatus status) {
+                opener->deleteLater();
+                if (status != QProcess::NormalExit || code != 0) {
+                    failed();
+                }
+            });
+    connect(opener, &QProcess::errorOccurred, opener,
+            [opener, failed](QProcess::ProcessError error) {
+                if (error == QProcess::FailedToStart) {
+                    opener->deleteLater();
+                    failed();
+                }
+            });
+    opener->start(QStringLiteral("xdg-open"), {path});
+}
+
+void CAgentOutputDlg::ShowNote(const QString& note) {
+    note_->setText(note);
+    note_->show();
 }
 
 void CAgentOutputDlg::RunThreadProc() {
@@ -215,10 +290,17 @@ void CAgentOutputDlg::SaveLogAs() {
         return;
     }
     int error = 0;
-    if (!SaveLog(path.toStdString(), error)) {
+    const std::optional<std::uint64_t> leftOut = SaveLog(path.toStdString(), error);
+    if (!leftOut) {
         QMessageBox::warning(this, "Save Log",
                              "The log could not be saved to " + path + ": " +
                                  QString::fromStdString(SystemReason(error)));
+    } else if (*leftOut > 0) {
+        ShowNote(QStringLiteral("The log was too long to keep whole: %1 holds its first and "
+                                "latest lines, and a line where %2 lines in between were left "
+                                "out.")
+                     .arg(path)
+                     .arg(*leftOut));
     }
 }
 
@@ -238,7 +320,9 @@ void CAgentOutputDlg::reject() {
 }
 
 void CAgentOutputDlg::OnRunFinished() {
-    stepPanel_->ShowEnded();
+    const std::optional<StepSnapshot> end = stepControl_.EndState();
+    stepPanel_->ShowEnded(end ? &*end : nullptr);
+    UpdateRunButtons();
     status_->SetState(
         stop_.IsRequested() ? RunStatusLine::State::kStopped : RunStatusLine::State::kCompleted, 0,
         errorLines_.load());

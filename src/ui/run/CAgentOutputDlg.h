@@ -15,6 +15,8 @@
 #include "ui/run/RunLogLines.h"
 
 class QCheckBox;
+class QLabel;
+class QPushButton;
 
 namespace gleanwork {
 
@@ -34,8 +36,10 @@ class StepPanel;
 // window; the window deletes itself once it is closed and its run has ended,
 // so it stays valid while its thread may still write to it.
 //
-// Pause, Step and Continue drive the run between script lines; while it is
-// paused a StepPanel beside the log shows the interpreter's state.
+// Pause, Step (F10), Continue (F5) and Stop (Shift+F5) drive the run
+// between script lines, each enabled only while it can act; while it is
+// paused a StepPanel beside the log shows the interpreter's state, and F9
+// sets or clears a breakpoint on its script line in front.
 class CAgentOutputDlg : public QDialog, public RunLog {
     Q_OBJECT
 
@@ -74,8 +78,11 @@ public slots:
     void reject() override;
     // Asks for a file and writes the whole run log to it, every line.
     void SaveLogAs();
-    // Writes the whole run log to `path`; false with `error` set on failure.
-    bool SaveLog(const std::string& path, int& error) const { return lines_->SaveAll(path, error); }
+    // Writes the run log to `path` (see RunLogLines::SaveAll): the number of
+    // lines it had to leave out, or nothing with `error` set on failure.
+    std::optional<std::uint64_t> SaveLog(const std::string& path, int& error) const {
+        return lines_->SaveAll(path, error);
+    }
 
 signals:
     // The run has ended and all of its lines are in the list.
@@ -87,9 +94,14 @@ private:
     void StopRun();
     void OnRunFinished();
     void OnPaused();
-    void OnContinue();
-    void OnStep();
+    void OnPause();
+    // Step (pausing again after one line) or Continue.
+    void Resume(bool pauseAgain);
+    // Enables the buttons that can act on the run as it stands.
+    void UpdateRunButtons();
     void OpenOutputFile();
+    // Shows `note` below the status line, until the next one.
+    void ShowNote(const QString& note);
     QWidget* MakeButtonRow();
     void ShowStepPanel();
 
@@ -97,7 +109,12 @@ private:
     RunLogView* list_;
     StepPanel* stepPanel_;
     RunStatusLine* status_;
+    QLabel* note_ = nullptr;
     QCheckBox* follow_ = nullptr;
+    QPushButton* pauseButton_ = nullptr;
+    QPushButton* stepButton_ = nullptr;
+    QPushButton* continueButton_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
     const AgentDefinition agent_;
     const bool testRun_;
     std::shared_ptr<RunLogLines> lines_;
@@ -108,6 +125,8 @@ private:
     std::atomic<bool> pauseToShow_{false};
     std::atomic<std::size_t> errorLines_{0};
     bool closed_ = false;
+    bool paused_ = false;        // the window shows the run paused
+    bool pausePending_ = false;  // the run pauses before its next line
     static QPointer<CAgentOutputDlg> lastOpened_;
     std::jthread runThread_;
 };

@@ -25,13 +25,28 @@ QString RunStatusLine::StateText(State state, std::size_t line, std::size_t erro
 
 void RunStatusLine::SetState(State state, std::size_t line, std::size_t errors) {
     stateText_ = StateText(state, line, errors);
+    const qint64 now = elapsed_.elapsed();
+    if (pausedSinceMs_ >= 0) {
+        pausedMs_ += now - pausedSinceMs_;
+        pausedSinceMs_ = -1;
+    }
+    if (state == State::kPaused) {
+        pausedSinceMs_ = now;
+    }
     if (state == State::kCompleted || state == State::kStopped) {
-        endedAfterMs_ = elapsed_.elapsed();
+        endedAfterMs_ = now;
     }
 }
 
+qint64 RunStatusLine::RunMilliseconds() const {
+    const qint64 until = endedAfterMs_ >= 0    ? endedAfterMs_
+                         : pausedSinceMs_ >= 0 ? pausedSinceMs_
+                                               : elapsed_.elapsed();
+    return until - pausedMs_;
+}
+
 void RunStatusLine::Update(std::size_t logLines) {
-    const qint64 seconds = (endedAfterMs_ >= 0 ? endedAfterMs_ : elapsed_.elapsed()) / 1000;
+    const qint64 seconds = RunMilliseconds() / 1000;
     const QString text = QStringLiteral("%1 - %2 lines - %3:%4")
                              .arg(stateText_)
                              .arg(logLines)

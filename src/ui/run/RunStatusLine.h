@@ -7,8 +7,8 @@
 namespace gleanwork {
 
 // The status line of an Agent Output window: what the run is doing, how
-// many lines its log holds and how long it has run, as
-// "Running - 12 lines - 0:03".
+// many lines its log holds and how long it has run, paused time left out,
+// as "Running - 12 lines - 0:03".
 class RunStatusLine : public QLabel {
     Q_OBJECT
 
@@ -24,9 +24,14 @@ public:
 
     static QString StateText(State state, std::size_t line, std::size_t errors);
 
+    // The time run so far, paused time left out.
+    qint64 RunMilliseconds() const;
+
 private:
     QElapsedTimer elapsed_;
     qint64 endedAfterMs_ = -1;
+    qint64 pausedSinceMs_ = -1;
+    qint64 pausedMs_ = 0;
     QString stateText_;
 };
 

@@ -44,6 +44,10 @@ QPlainTextEdit* MakeTextView(QWidget* parent, const char* objectName) {
     return view;
 }
 
+QString StatusText(bool statusOk) {
+    return statusOk ? QStringLiteral("OK") : QStringLiteral("FAILED");
+}
+
 }  // namespace
 
 StepPanel::StepPanel(const std::vector<std::string>& script, StepControl& control, QWidget* parent)
@@ -56,7 +60,8 @@ StepPanel::StepPanel(const std::vector<std::string>& script, StepControl& contro
       variables_(new QTableWidget(0, 2, this)) {
     state_->setObjectName(QStringLiteral("stepState"));
     script_->setObjectName(QStringLiteral("stepScript"));
-    script_->setToolTip(QStringLiteral("Check a line to pause the run before it"));
+    script_->setToolTip(
+        QStringLiteral("Check a line (or press F9 on it) to pause the run before it"));
     for (std::size_t i = 0; i < script.size(); ++i) {
         auto* item = new QListWidgetItem(
             QString::number(i + 1) + QStringLiteral("  ") + ToDisplayText(script[i]), script_);
@@ -70,17 +75,21 @@ StepPanel::StepPanel(const std::vector<std::string>& script, StepControl& contro
     variables_->verticalHeader()->hide();
     variables_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
+    // The script and the source get the room; the buffer and the variables
+    // share the lower part side by side.
+    auto* lower = new QSplitter(Qt::Horizontal, this);
+    auto* bufferBox = new QWidget(lower);
+    auto* bufferLayout = new QVBoxLayout(bufferBox);
+    bufferLayout->setContentsMargins(0, 0, 0, 0);
+    bufferLayout->addWidget(new QLabel(QStringLiteral("Data buffer:"), bufferBox));
+    bufferLayout->addWidget(buffer_, 1);
+    lower->addWidget(bufferBox);
+    lower->addWidget(variables_);
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(script_);
     splitter->addWidget(source_);
-    auto* lower = new QWidget(splitter);
-    auto* lowerLayout = new QVBoxLayout(lower);
-    lowerLayout->setContentsMargins(0, 0, 0, 0);
-    lowerLayout->addWidget(new QLabel(QStringLiteral("Data buffer:"), lower));
-    lowerLayout->addWidget(buffer_, 1);
-    lowerLayout->addWidget(variables_, 2);
     splitter->addWidget(lower);
-    splitter->setStretchFactor(1, 2);
+    splitter->setSizes({300, 400, 200});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(state_);
@@ -89,24 +98,48 @@ StepPanel::StepPanel(const std::vector<std::string>& script, StepControl& contro
 }
 
 void StepPanel::ShowPaused(const StepSnapshot& snapshot) {
-    setEnabled(true);
-    state_->setText(QStringLiteral("Paused before line %1 - status %2")
-                        .arg(snapshot.lineIndex + 1)
-                        .arg(snapshot.statusOk ? QStringLiteral("OK") : QStringLiteral("FAILED")));
+    ShowState(QStringLiteral("Paused before line %1 - status %2")
+                  .arg(snapshot.lineIndex + 1)
+                  .arg(StatusText(snapshot.statusOk)),
+              snapshot);
     ShowScriptLine(snapshot.lineIndex);
+}
+
+void StepPanel::ShowRunning() {
+    state_->setText(QStringLiteral("Running"));
+    SetStateCurrent(false);
+}
+
+void StepPanel::ShowEnded(const StepSnapshot* end) {
+    script_->setEnabled(false);
+    if (end == nullptr) {
+        state_->setText(QStringLiteral("The run has ended"));
+        SetStateCurrent(false);
+        return;
+    }
+    ShowState(QStringLiteral("The run has ended - status %1").arg(StatusText(end->statusOk)), *end);
+    ShowScriptLine(static_cast<std::size_t>(script_->count()));
+}
+
+void StepPanel::ToggleBreakpoint() {
+    QListWidgetItem* item = script_->currentItem();
+    if (item != nullptr && script_->isEnabled()) {
+        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    }
+}
+
+void StepPanel::ShowState(const QString& state, const StepSnapshot& snapshot) {
+    SetStateCurrent(true);
+    state_->setText(state);
     ShowSource(snapshot);
     buffer_->setPlainText(ToDisplayText(snapshot.dataBuffer));
     ShowVariables(snapshot.variables);
 }
 
-void StepPanel::ShowRunning() {
-    state_->setText(QStringLiteral("Running"));
-    setEnabled(false);
-}
-
-void StepPanel::ShowEnded() {
-    state_->setText(QStringLiteral("The run has ended"));
-    setEnabled(false);
+void StepPanel::SetStateCurrent(bool current) {
+    for (QWidget* view : std::initializer_list<QWidget*>{source_, buffer_, variables_}) {
+        view->setEnabled(current);
+    }
 }
 
 void StepPanel::OnScriptItemChanged(QListWidgetItem* item) {

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
@@ -153,6 +154,11 @@ void PropertySheet::reject() {
         }
     }
     QDialog::reject();
+}
+
+bool PropertySheet::AskToDiscard(const QString& question) {
+    return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 // Escape reaches the sheet when the control in front does not use it.

@@ -65,6 +65,9 @@ public:
     // Asked when the user closes the sheet without applying; returning false
     // keeps the sheet open as it is.
     void SetDiscardCheck(std::function<bool()> mayDiscard) { mayDiscard_ = std::move(mayDiscard); }
+    // Asks `question` with Yes and No, No the default, for a discard check;
+    // true when the answer is Yes.
+    bool AskToDiscard(const QString& question);
 
     QPushButton* okButton() const;
     QPushButton* cancelButton() const;
