@@ -44,8 +44,8 @@ public:
 
     // Reads the page that `reference` names, relative to the current page's
     // address, as the new current page; the old one is kept for Back with
-    // the cursor `position`. True when the read gave a page (see
-    // SourceFailure::GavePage); the current page is empty otherwise. An empty reference names no
+    // the cursor `position`. True when a page was read; the current page is
+    // then empty otherwise. An empty reference names no
     // page: it fails with an "ERROR: " line and reads nothing.
     bool Fetch(std::string_view reference, std::size_t position);
 
