@@ -102,8 +102,9 @@ private:
 
 HttpResult HttpFetch::Run() {
     if (const int code = StartSocketLibrary(); code != 0) {
-        Fail({SourceFailureKind::SocketLibrary, "Initializing Winsock - " + std::to_string(code)});
-        WriteStandardError("ERROR: Initializing Winsock - " + std::to_string(code));
+        const std::string reason = "Initializing Winsock - " + std::to_string(code);
+        Fail({SourceFailureKind::SocketLibrary, reason});
+        WriteStandardError("ERROR: " + reason);
         return std::move(result_);
     }
     limits_.fetchDeadline = HttpLimits::Clock::now() + limits_.fetch;
