@@ -40,7 +40,7 @@ public:
     // Runs the handshake; empty when it succeeded, else why it failed.
     std::string Handshake(const std::string& serverName);
 
-    bool Connect(std::span<const SocketAddress> addresses) override {
+    int Connect(std::span<const SocketAddress> addresses) override {
         return inner_->Connect(addresses);
     }
 

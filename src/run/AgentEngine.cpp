@@ -43,7 +43,7 @@ void AgentEngine::Run() {
 
 bool AgentEngine::ReadAndRun() {
     pages_.SetHttpLimits(FetchLimits());
-    const bool sourceRead = pages_.OpenSource() > 0 && !log_.ErrorLogged();
+    const bool sourceRead = !pages_.OpenSource().Failed();
     ChooseOutput(sourceRead);
     ScriptInterpreter({agent_.SCRIPT, agent_.DBINSERT, agent_.DBUPDATE, pages_, variables_, output_,
                        database_, log_, control_, stepControl_})
@@ -68,9 +68,9 @@ void AgentEngine::ChooseOutput(bool sourceRead) {
     }
 }
 
-std::int64_t AgentEngine::ReadSource(std::string& text) {
+SourceResult AgentEngine::ReadSource() {
     pages_.SetHttpLimits(FetchLimits());
-    return pages_.ReadSource(text);
+    return pages_.ReadSource();
 }
 
 HttpLimits AgentEngine::FetchLimits() const {

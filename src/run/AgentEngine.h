@@ -21,8 +21,8 @@ namespace gleanwork {
 // The engine keeps its own copy of the agent, so the caller's record may
 // change or go while the run lasts.
 //
-// Every failure is an "ERROR: " line. A run whose source failed (an error
-// line while it was read, or nothing read) or that was stopped before its
+// Every failure is an "ERROR: " line. A run whose source failed (a failure
+// while it was read, or nothing read) or that was stopped before its
 // script began leaves the output file as it was; so does a run whose output
 // could not be written completely or that ended on an exception. A run whose
 // source failed leaves its database as it was too: its statements run, and
@@ -36,9 +36,8 @@ public:
     // One complete run; always ends with "Agent completed.". Throws nothing.
     void Run();
 
-    // Reads the agent's source into `text` as the run reads it, within the
-    // run's limits. Returns the reader's result.
-    std::int64_t ReadSource(std::string& text);
+    // Reads the agent's source as the run reads it, within the run's limits.
+    SourceResult ReadSource();
 
     // Asks the run to stop: a wait of the fetch ends at once, a database
     // statement is interrupted, a paused run is released and no further

@@ -10,19 +10,48 @@
 
 namespace gleanwork {
 
+namespace {
+
+constexpr std::string_view kNothingRead = "Unable to read specified URL or file";
+
+// Whether the read of `url` gave nothing to work on: a file that could not be
+// read, or a web page without a body, whatever its status.
+bool NothingRead(const std::string& url, const SourceResult& read) {
+    return IsWebUrl(url) ? read.failure.GavePage() && read.text.empty()
+                         : !read.failure.GavePage();
+}
+
+// The request for the web page at `url` with the agent's settings and the
+// run's cookies. The agent's credentials go to its own site, whatever page
+// is read.
+HttpRequest RequestFor(const AgentDefinition& agent, const std::string& url, CookieJar& cookies,
+                       const HttpLimits& limits) {
+    HttpRequest request;
+    request.url = url;
+    request.userAgent = agent.USERAGENT;
+    request.credentials = {agent.WEBUSER, agent.WEBPASS, agent.URL};
+    request.route = {agent.HOST, agent.PORT};
+    request.cookies = &cookies;
+    request.limits = limits;
+    return request;
+}
+
+}  // namespace
+
 PageBrowser::PageBrowser(const AgentDefinition& agent, SourceLog* log)
     : agent_(agent), log_(log), interval_(PoliteInterval::Read(agent.INTERVAL)) {
     current_.address = agent.URL;
 }
 
-std::int64_t PageBrowser::ReadSource(std::string& text) {
-    return Read(agent_, text);
+SourceResult PageBrowser::ReadSource() {
+    return Read(agent_.URL);
 }
 
-std::int64_t PageBrowser::OpenSource() {
-    const std::int64_t result = ReadPage(agent_, current_.text);
+SourceFailure PageBrowser::OpenSource() {
+    SourceResult read = ReadPage(agent_.URL);
+    current_.text = std::move(read.text);
     current_.serial = reads_;
-    return result;
+    return std::move(read.failure);
 }
 
 void PageBrowser::Show(std::string text) {
@@ -39,15 +68,10 @@ bool PageBrowser::Fetch(std::string_view reference, std::size_t position) {
         LogLine("ERROR: FETCH has no address to read");
         return false;
     }
-    AgentDefinition page = agent_;
-    page.URL = ResolvePageAddress(kept_->address, reference);
-    const std::int64_t result = ReadPage(page, current_.text);
+    SourceResult read = ReadPage(ResolvePageAddress(kept_->address, reference));
+    current_.text = std::move(read.text);
     current_.serial = reads_;
-    const bool read = IsWebUrl(page.URL) ? result >= 0 : result > 0;
-    if (!read) {
-        current_.text.clear();
-    }
-    return read;
+    return read.failure.GavePage();
 }
 
 std::optional<std::size_t> PageBrowser::Back() {
@@ -72,37 +96,39 @@ PageState PageBrowser::StateOf(const Page& page) {
     return {page.text.empty() ? 0 : page.serial, page.address};
 }
 
-std::int64_t PageBrowser::Read(const AgentDefinition& agent, std::string& text) {
+SourceResult PageBrowser::Read(const std::string& url) {
     ++reads_;
-    SourceContext context{agent, log_, redirectUrl_, limits_, &cookies_};
-    context.homeUrl = agent_.URL;  // credentials go to the agent's own site, whatever page is read
-    current_.address = agent.URL;
-    if (reader_) {
-        return reader_(context, text);
+    current_.address = url;
+    SourceResult read = reader_         ? reader_(url)
+                        : IsWebUrl(url) ? FetchPage(url)
+                                        : ReadFileSource(url, limits_.maxSourceBytes, log_);
+    if (!read.failure.Failed() && NothingRead(url, read)) {
+        read.failure = {SourceFailureKind::NothingRead, std::string(kNothingRead)};
     }
-    if (!IsWebUrl(agent.URL)) {
-        return ReadFileSource(context, text);
-    }
-    const std::string host = CookieOriginOf(agent.URL).host;
-    if (!WaitPolitely(host)) {
-        return -1;
-    }
-    const std::int64_t result = FetchHttp(context, text);
-    const PoliteInterval::Clock::time_point end = PoliteInterval::Clock::now();
-    interval_.Record(host, end);
-    if (context.redirects > 0) {
-        current_.address = redirectUrl_;
-        interval_.Record(CookieOriginOf(redirectUrl_).host, end);
-    }
-    return result;
+    return read;
 }
 
-std::int64_t PageBrowser::ReadPage(const AgentDefinition& agent, std::string& text) {
-    const std::int64_t result = Read(agent, text);
-    if (result == 0) {
-        LogLine("ERROR: Unable to read specified URL or file");
+SourceResult PageBrowser::ReadPage(const std::string& url) {
+    SourceResult read = Read(url);
+    if (NothingRead(url, read)) {
+        LogLine("ERROR: " + std::string(kNothingRead));
     }
-    return result;
+    return read;
+}
+
+SourceResult PageBrowser::FetchPage(const std::string& url) {
+    const std::string host = CookieOriginOf(url).host;
+    if (!WaitPolitely(host)) {
+        return {{}, {SourceFailureKind::Stopped, ""}};
+    }
+    HttpResult fetched = FetchHttp(RequestFor(agent_, url, cookies_, limits_), log_);
+    const PoliteInterval::Clock::time_point end = PoliteInterval::Clock::now();
+    interval_.Record(host, end);
+    if (!fetched.redirects.empty()) {
+        current_.address = fetched.finalUrl;
+        interval_.Record(CookieOriginOf(fetched.finalUrl).host, end);
+    }
+    return {std::move(fetched.body), std::move(fetched.failure)};
 }
 
 bool PageBrowser::WaitPolitely(const std::string& host) {

@@ -7,8 +7,10 @@
 #include <string_view>
 
 #include "net/CookieJar.h"
+#include "net/HttpLimits.h"
 #include "net/PoliteInterval.h"
-#include "net/SourceContext.h"
+#include "net/SourceLog.h"
+#include "net/SourceResult.h"
 #include "script/ScriptRun.h"
 #include "storage/AgentDefinition.h"
 
@@ -18,20 +20,22 @@ namespace gleanwork {
 // for BACK. Every page is read as the agent's source is (FetchHttp for an
 // http:// or https:// address, else ReadFileSource), with the agent's
 // settings, the run's cookies and the polite interval between fetches from
-// one host, and logs the same lines. At most two pages are held, however
-// many a run fetches.
+// one host, and logs the same lines. A web page without a body is read as
+// failure NothingRead. At most two pages are held, however many a run
+// fetches.
 class PageBrowser : public ScriptPages {
 public:
     // `agent` and `log` (which may be null) must outlive the browser.
     PageBrowser(const AgentDefinition& agent, SourceLog* log);
 
-    // Reads the agent's source into `text`. Returns the reader's result.
-    std::int64_t ReadSource(std::string& text);
+    // Reads the agent's source.
+    SourceResult ReadSource();
 
     // Reads the agent's source as the current page; logs "ERROR: Unable to
-    // read specified URL or file" when the reader gives 0. Returns the
-    // reader's result.
-    std::int64_t OpenSource();
+    // read specified URL or file" when nothing was read: a file that could
+    // not be read, or a web page without a body (whatever its status).
+    // Returns the read's failure: none when the source was read whole.
+    SourceFailure OpenSource();
 
     // Makes `text` the current page, at the agent's address, as if read.
     void Show(std::string text);
@@ -51,10 +55,10 @@ public:
     // signal is raised.
     void SetHttpLimits(const HttpLimits& limits) { limits_ = limits; }
 
-    // What reads every page in place of the HTTP client and the file reader,
-    // with the same results; for fuzzers, which must reach neither the
-    // network nor the disk whatever a script fetches.
-    using PageReader = std::function<std::int64_t(const SourceContext&, std::string&)>;
+    // What reads the page at an address in place of the HTTP client and the
+    // file reader, with the same results; for fuzzers, which must reach
+    // neither the network nor the disk whatever a script fetches.
+    using PageReader = std::function<SourceResult(const std::string& url)>;
     void SetPageReader(PageReader reader) { reader_ = std::move(reader); }
 
 private:
@@ -67,11 +71,13 @@ private:
 
     static PageState StateOf(const Page& page);
 
-    // Reads what `agent`'s URL names into `text`, and notes the address of
-    // what was read (after redirects) as the current page's.
-    std::int64_t Read(const AgentDefinition& agent, std::string& text);
-    // The same, logging a source that gave 0 as the first page always has.
-    std::int64_t ReadPage(const AgentDefinition& agent, std::string& text);
+    // Reads what `url` names, and notes the address of what was read (after
+    // redirects) as the current page's.
+    SourceResult Read(const std::string& url);
+    // The same, logging nothing read as the first page always has.
+    SourceResult ReadPage(const std::string& url);
+    // Fetches the web page at `url` after the polite wait.
+    SourceResult FetchPage(const std::string& url);
     // Waits out the polite interval before a fetch from `host`; false when
     // the run was stopped meanwhile.
     bool WaitPolitely(const std::string& host);
@@ -80,7 +86,6 @@ private:
     const AgentDefinition& agent_;
     SourceLog* log_;
     HttpLimits limits_;
-    std::string redirectUrl_;
     CookieJar cookies_;
     PoliteInterval interval_;
     PageReader reader_;

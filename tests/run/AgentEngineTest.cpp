@@ -119,9 +119,9 @@ TEST(AgentEngineTest, ReadsOnlyLowerCaseHttpAsAUrlAndKeepsItsOwnCopyOfTheAgent) 
     WriteFile(changing.URL, "<a>");
     AgentEngine engine(changing, nullptr);
     changing.URL = "changed";
-    std::string text;
-    EXPECT_EQ(engine.ReadSource(text), 1);
-    EXPECT_EQ(text, "<a>");
+    const SourceResult read = engine.ReadSource();
+    EXPECT_FALSE(read.failure.Failed());
+    EXPECT_EQ(read.text, "<a>");
 }
 
 }  // namespace

@@ -576,8 +576,8 @@ private slots:
         QVERIFY(variables->isEnabled() && variables->item(1, 1)->text() == "Bob");
 
 #if !GLEANWORK_THREAD_SANITIZER  // which cannot follow Qt's start of a process
-        // No program for the output file: the window says so. A test run
-        // writes no output file, so one is made here.
+        // No program for the output file: the window says so. (This test run
+        // wrote no output file, and the run closed at once may not have.)
         test::WriteFile(*folder_ / "names.txt", "Ann\n");
         test::WriteFile(*folder_ / "xdg-open", "#!/bin/sh\nexit 3\n");
         std::filesystem::permissions(*folder_ / "xdg-open", std::filesystem::perms::owner_all);
