@@ -35,7 +35,7 @@ ASAN_DIR ?= build-asan
 TSAN_DIR ?= build-tsan
 FUZZ_SECONDS ?= 60
 TSAN_TARGETS = core_tests WindowScenariosTest
-TSAN_TESTS = ^PipelineTest\.AStop|^StreamRunLog\.|^Engines/DatabaseRunTest\.AStopEnds|^RunThreads\.|^HttpConcurrency\.|^AgentEngineTest\.|^InterpreterTest\.Stops|^WindowScenariosTest$$
+TSAN_TESTS = ^PipelineTest\.AStop|^StreamRunLog\.|^Engines/DatabaseRunTest\.AStopEnds|^RunThreads\.|^HttpConcurrency\.|^AgentEngineTest\.|^WindowScenariosTest$$
 SANITIZER_CMAKE = CC=clang CXX=clang++ cmake -S . -DCMAKE_BUILD_TYPE=Debug -DGLEANWORK_WERROR=ON \
 	"-DCMAKE_CXX_FLAGS_DEBUG=-O1 -gline-tables-only"
 ASAN_ENV = ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_init_order=1 \

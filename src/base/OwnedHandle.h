@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <memory>
 
 namespace gleanwork {
@@ -17,5 +18,8 @@ struct ReleaseWith {
 // An object of a C library, owned, released by `Release` when it goes.
 template <typename T, auto Release>
 using OwnedHandle = std::unique_ptr<T, ReleaseWith<Release>>;
+
+// An open C stream, or none; closed by its destructor.
+using FileStream = OwnedHandle<std::FILE, std::fclose>;
 
 }  // namespace gleanwork

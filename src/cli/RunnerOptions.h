@@ -1,11 +1,13 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "engine/AgentEngine.h"
-#include "net/SourceContext.h"
+#include "net/HttpLimits.h"
+#include "run/AgentEngine.h"
 #include "watch/CronJobManifest.h"
 
 namespace gleanwork {
@@ -30,7 +32,26 @@ struct RunnerOptions {
     bool help = false;
 };
 
-extern const char* const kRunnerUsage;
+class ArgumentReader;
+
+// One option of gleanwork-run: its name (and another name, or none), the
+// word that --help shows after it (none for an option that takes nothing),
+// its help text (lines separated by line feeds) and what it does.
+struct RunnerOption {
+    std::string_view name;
+    std::string_view alias;
+    std::string_view argument;
+    std::string_view help;
+    bool (*apply)(ArgumentReader& reader);
+};
+
+// Every option, in the order of the help text. The parser, --help and the
+// manual page's list of options all follow it.
+std::span<const RunnerOption> RunnerOptionTable();
+
+// What --help prints: the forms of the command line, then each option of the
+// table with its help, then what the exit status says.
+std::string RunnerUsage();
 
 // Parses the arguments after the program name. On a usage error returns
 // nothing and sets `error` to a one-line explanation.

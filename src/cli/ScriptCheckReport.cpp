@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "engine/ScriptChecker.h"
+#include "script/ScriptChecker.h"
 #include "storage/AgentFile.h"
 #include "storage/TextLines.h"
 

@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "base/SystemReason.h"
 #include "net/StandardError.h"
 #include "storage/FileWriting.h"
-#include "storage/SystemReason.h"
 
 namespace gleanwork {
 

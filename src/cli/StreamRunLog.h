@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/LogEntryText.h"
-#include "engine/RunLog.h"
+#include "script/RunLog.h"
 
 namespace gleanwork {
 

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "base/SystemReason.h"
 #include "cli/AgentLookup.h"
 #include "cli/RunnerOptions.h"
 #include "cli/ScheduleCommands.h"
 #include "cli/ScriptCheckReport.h"
 #include "cli/StreamRunLog.h"
-#include "engine/AgentEngine.h"
 #include "net/StandardError.h"
+#include "run/AgentEngine.h"
 #include "storage/FileWriting.h"
-#include "storage/SystemReason.h"
 #include "watch/HistoryOpen.h"
 #include "watch/HistoryReport.h"
 
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
             return Fail(error + " (see --help)");
         }
         if (options->help) {
-            std::fputs(kRunnerUsage, stdout);
+            std::fputs(RunnerUsage().c_str(), stdout);
             return kRunClean;
         }
         if (options->history || options->diff) {

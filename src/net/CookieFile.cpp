@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/SystemReason.h"
 #include "base/TextScan.h"
 #include "storage/AtomicFile.h"
 #include "storage/FileContent.h"
 #include "storage/InstallFolder.h"
-#include "storage/SystemReason.h"
 
 namespace gleanwork {
 

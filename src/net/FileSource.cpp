@@ -3,18 +3,18 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/SystemReason.h"
 #include "storage/FileContent.h"
 #include "storage/InstallFolder.h"
-#include "storage/SystemReason.h"
 
 namespace gleanwork {
 
 namespace {
 
-// Turns every CR LF pair from `from` on into a single LF, in place, moving
-// the runs between pairs as whole blocks.
-void JoinCrLfPairs(std::string& text, std::size_t from) {
-    std::size_t pair = text.find("\r\n", from);
+// Turns every CR LF pair into a single LF, in place, moving the runs
+// between pairs as whole blocks.
+void JoinCrLfPairs(std::string& text) {
+    std::size_t pair = text.find("\r\n");
     if (pair == std::string::npos) {
         return;
     }
@@ -31,25 +31,30 @@ void JoinCrLfPairs(std::string& text, std::size_t from) {
 
 }  // namespace
 
-int ReadFileSource(const SourceContext& context, std::string& text) {
-    context.LogLine("Reading file: " + context.agent.URL);
-    const std::size_t start = text.size();
-    const std::string path = InInstallFolder(context.agent.URL);
+SourceResult ReadFileSource(std::string_view url, std::uint64_t maxBytes, SourceLog* log) {
+    if (log != nullptr) {
+        log->LogLine("Reading file: " + std::string(url));
+    }
+    SourceResult result;
+    const std::string path = InInstallFolder(std::string(url));
     int error = 0;
-    if (!AppendFileContent(path, text, &error, context.limits.maxSourceBytes)) {
+    if (!AppendFileContent(path, result.text, &error, maxBytes)) {
+        const bool tooLarge = error == EFBIG;
         const std::string reason =
-            error == EFBIG
-                ? "larger than " + std::to_string(context.limits.maxSourceBytes) + " bytes"
-                : SystemReason(error);
-        context.LogLine("ERROR: Cannot read " + path + ": " + reason);
-        return 0;
+            tooLarge ? "larger than " + std::to_string(maxBytes) + " bytes" : SystemReason(error);
+        result.failure = {tooLarge ? SourceFailureKind::TooLarge : SourceFailureKind::Unreadable,
+                          "Cannot read " + path + ": " + reason};
+        if (log != nullptr) {
+            log->LogLine("ERROR: " + result.failure.reason);
+        }
+        return result;
     }
-    const std::size_t zero = text.find('\0', start);
+    const std::size_t zero = result.text.find('\0');
     if (zero != std::string::npos) {
-        text.resize(zero);
+        result.text.resize(zero);
     }
-    JoinCrLfPairs(text, start);
-    return 1;
+    JoinCrLfPairs(result.text);
+    return result;
 }
 
 }  // namespace gleanwork

@@ -1,16 +1,19 @@
 #pragma once
 
-#include <string>
+#include <cstdint>
+#include <string_view>
 
-#include "net/SourceContext.h"
+#include "net/SourceLog.h"
+#include "net/SourceResult.h"
 
 namespace gleanwork {
 
-// Appends the local file named by the agent's URL to `text`, each CR LF pair
-// read as one LF, up to the first zero byte. Logs "Reading file: " and the
-// path first. A relative path is relative to the installation folder. Returns
-// 1 when the file could be read (even if empty), else 0 after an "ERROR: "
-// line naming the full path and the reason.
-int ReadFileSource(const SourceContext& context, std::string& text);
+// Reads the local file that `url` names, each CR LF pair read as one LF, up
+// to the first zero byte. Logs "Reading file: " and the path to `log` (none:
+// nothing is logged) first. A relative path is relative to the installation
+// folder. A file that cannot be read, or holds more than `maxBytes` bytes,
+// gives no text and a failure whose "ERROR: " line, logged, names the full
+// path and the reason.
+SourceResult ReadFileSource(std::string_view url, std::uint64_t maxBytes, SourceLog* log);
 
 }  // namespace gleanwork

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
+#include "base/LeavableCall.h"
 #include "base/OwnedHandle.h"
-#include "net/LeavableCall.h"
 #include "net/StandardError.h"
 
 namespace gleanwork {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "net/SourceContext.h"
+#include "net/HttpLimits.h"
 #include "net/Transport.h"
 
 namespace gleanwork {

@@ -1,12 +1,13 @@
 #include "net/HttpClient.h"
 
+#include <cerrno>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "net/Base64.h"
 #include "net/HostResolver.h"
 #include "net/ReplyText.h"
-#include "net/RequestRoute.h"
 #include "net/ResponseHead.h"
 #include "net/SecureChannel.h"
 #include "net/SocketLibrary.h"
@@ -22,73 +23,186 @@ namespace {
 // Requests per fetch: the first and up to four redirects.
 constexpr int kMostAttempts = 5;
 
-// Sends the request head of `route`, each line ended by CR LF, in one send:
-// a line per send would leave every line after the first waiting for the
-// server's acknowledgement of the one before. The agent's credentials go
+// The head of a request along `route`, each line ended by CR LF, to go in
+// one send: a line per send would leave every line after the first waiting
+// for the server's acknowledgement of the one before. The web credentials go
 // along when `withCredentials`, the proxy's only to the proxy itself (never
-// through a tunnel).
-void SendRequest(const SourceContext& context, StreamSocket& socket, const RequestRoute& route,
-                 bool withCredentials) {
-    const AgentDefinition& agent = context.agent;
-    std::string request = "GET " + OnOneLine(route.target) + " HTTP/1.0\r\n";
-    request.append("Host: ").append(route.hostField).append("\r\n");
+// through a tunnel); the cookies are those of `origin`.
+std::string RequestHead(const HttpRequest& request, const RequestRoute& route, bool withCredentials,
+                        const CookieOrigin& origin) {
+    std::string head = request.method + " " + OnOneLine(route.target) + " HTTP/1.0\r\n";
+    head.append("Host: ").append(route.hostField).append("\r\n");
     if (!route.secure) {
-        request.append(ProxyAuthorizationLine(route));
+        head.append(ProxyAuthorizationLine(route));
     }
     if (withCredentials) {
-        context.LogLine("Sending authentication information...");
-        const std::string credentials = agent.WEBUSER + ":" + agent.WEBPASS;
-        request.append("Authorization: Basic ").append(EncodeBase64(credentials)).append("\r\n");
+        const WebCredentials& credentials = request.credentials;
+        const std::string pair = credentials.user + ":" + credentials.password;
+        head.append("Authorization: Basic ").append(EncodeBase64(pair)).append("\r\n");
     }
-    request.append("User-agent: ").append(OnOneLine(agent.USERAGENT)).append("\r\n");
-    if (context.cookies != nullptr) {
-        const std::string cookies = context.cookies->HeaderFor(context.origin);
+    head.append("User-agent: ").append(OnOneLine(request.userAgent)).append("\r\n");
+    if (request.cookies != nullptr) {
+        const std::string cookies = request.cookies->HeaderFor(origin);
         if (!cookies.empty()) {
-            request.append("Cookie: ").append(OnOneLine(cookies)).append("\r\n");
+            head.append("Cookie: ").append(OnOneLine(cookies)).append("\r\n");
         }
     }
-    request.append("\r\n");
-    socket.Send(request);
+    head.append("\r\n");
+    return head;
 }
 
-// Whether a failed step ended the fetch for a reason of its own (a stop, the
-// time limit, reported here); otherwise the caller reports the step's failure.
-bool EndedByLimits(const SourceContext& context) {
-    if (context.limits.Stopped()) {
-        return true;
+SourceFailureKind ConnectFailure(int error) {
+    switch (error) {
+        case ECONNREFUSED:
+            return SourceFailureKind::ConnectRefused;
+        case ETIMEDOUT:
+            return SourceFailureKind::ConnectTimedOut;
+        default:
+            return SourceFailureKind::ConnectFailed;
     }
-    if (HttpLimits::Clock::now() < context.limits.fetchDeadline) {
-        return false;
-    }
-    const auto seconds = std::chrono::ceil<std::chrono::seconds>(context.limits.fetch).count();
-    context.LogLine("ERROR: The fetch took longer than " + std::to_string(seconds) + " seconds");
-    return true;
 }
 
-// Receives until the peer closes the connection, the head into `head` and
-// the body into `text`; a failed receive is logged and ends the reply with
-// what had arrived. False when the fetch must end: stopped, out of time, or
-// the reply outgrew the source limit (or its head said it would).
-bool ReceiveReply(const SourceContext& context, StreamSocket& socket, std::string& head,
-                  std::string& text) {
-    ReplyText reply(head, text, context.limits.maxSourceBytes);
+// One fetch: its limits, with the deadline of the whole fetch, and what it
+// has come to so far.
+class HttpFetch {
+public:
+    HttpFetch(const HttpRequest& request, SourceLog* log, Transport& transport)
+        : request_(request), log_(log), transport_(transport), limits_(request.limits) {}
+
+    HttpResult Run();
+
+private:
+    // Makes one request for the result's final URL. Returns the target of a
+    // reply that redirects; none when the fetch ends here.
+    std::optional<std::string> Attempt();
+    // Receives until the peer closes the connection, the head and the body
+    // into the result; a failed receive ends the reply with what had
+    // arrived. False when the fetch must end: stopped, out of time, or the
+    // reply outgrew the source limit (or its head said it would).
+    bool Receive(StreamSocket& socket);
+    // Reads the head of the reply received (see Attempt), keeping its
+    // cookies for `origin`, and reports a failure status or a body cut short.
+    std::optional<std::string> ReadHead(const CookieOrigin& origin);
+    // Whether a failed step ended the fetch for a reason of its own (a stop,
+    // the time limit, reported here); otherwise the caller reports the
+    // step's failure.
+    bool EndedByLimits();
+    // Logs `failure` (a stop is not logged) and keeps it: the first one
+    // stands, unless a later one gives no page, which ends the fetch.
+    void Fail(SourceFailure failure);
+    void Log(std::string_view line) const;
+
+    const HttpRequest& request_;
+    SourceLog* log_;
+    Transport& transport_;
+    HttpLimits limits_;
+    std::optional<RequestRoute> home_;  // of the credentials' origin, when they go anywhere
+    HttpResult result_;
+};
+
+HttpResult HttpFetch::Run() {
+    if (const int code = StartSocketLibrary(); code != 0) {
+        const std::string reason = "Initializing Winsock - " + std::to_string(code);
+        Fail({SourceFailureKind::SocketLibrary, reason});
+        WriteStandardError("ERROR: " + reason);
+        return std::move(result_);
+    }
+    limits_.fetchDeadline = HttpLimits::Clock::now() + limits_.fetch;
+    const WebCredentials& credentials = request_.credentials;
+    if (!credentials.user.empty() && IsWebUrl(credentials.originUrl)) {
+        home_ = RouteRequest(request_.route, credentials.originUrl);
+    }
+    result_.finalUrl = request_.url;
+    for (int attempt = 1;; ++attempt) {
+        const std::optional<std::string> target = Attempt();
+        if (!target) {
+            break;
+        }
+        if (attempt == kMostAttempts) {
+            Fail({SourceFailureKind::TooManyRedirects, "Too many redirects: the last of " +
+                                                           std::to_string(kMostAttempts) +
+                                                           " replies redirects again"});
+            break;
+        }
+        result_.finalUrl = target->empty() ? "" : ResolveUrl(result_.finalUrl, *target);
+        result_.redirects.push_back(result_.finalUrl);
+    }
+    if (!result_.failure.GavePage()) {
+        std::string().swap(result_.body);  // gives its memory back
+    }
+    return std::move(result_);
+}
+
+std::optional<std::string> HttpFetch::Attempt() {
+    result_.statusCode = 0;
+    result_.statusLine.clear();
+    result_.head.clear();
+    result_.body.clear();
+    std::unique_ptr<StreamSocket> socket = transport_.OpenStream(limits_);
+    if (!socket) {
+        Fail({SourceFailureKind::NoSocket, "socket() failed"});
+        WriteStandardError("ERROR: socket() failed\n");
+        return std::nullopt;
+    }
+    const std::string& url = result_.finalUrl;
+    const RequestRoute route = RouteRequest(request_.route, url);
+    const CookieOrigin origin = CookieOriginOf(url);
+    std::vector<SocketAddress> addresses;
+    if (ResolveHost(addresses, route.host, route.port, limits_) == 0) {
+        if (!EndedByLimits()) {
+            Fail({SourceFailureKind::NameNotResolved,
+                  "Unable to resolve IP address for host: " + route.host});
+        }
+        return std::nullopt;
+    }
+    Log("Contacting host: " + route.host + " (port " + std::to_string(route.port) + ")...");
+    if (const int error = socket->Connect(addresses); error != 0) {
+        if (!EndedByLimits()) {
+            WriteStandardError("ERROR: connect() failed");
+            Fail({ConnectFailure(error), "Failed to connect"});
+        }
+        return std::nullopt;
+    }
+    if (route.secure) {
+        if (SourceFailure failure = OpenSecureChannel(socket, route, limits_); failure.Failed()) {
+            Fail(std::move(failure));
+            return std::nullopt;
+        }
+    }
+    Log("Accessing URL - " + route.target);
+    const bool withCredentials = home_ && SameOrigin(route, *home_);
+    if (withCredentials) {
+        Log("Sending authentication information...");
+    }
+    socket->Send(RequestHead(request_, route, withCredentials, origin));
+    if (!Receive(*socket)) {
+        return std::nullopt;
+    }
+    socket.reset();
+    return ReadHead(origin);
+}
+
+bool HttpFetch::Receive(StreamSocket& socket) {
+    ReplyText reply(result_.head, result_.body, limits_.maxSourceBytes);
     for (;;) {
         int error = 0;
-        const std::ptrdiff_t received =
-            socket.Receive(reply.Space(context.limits.receiveChunk), error);
+        const std::ptrdiff_t received = socket.Receive(reply.Space(limits_.receiveChunk), error);
         if (received > 0) {
             if (!reply.Commit(static_cast<std::size_t>(received))) {
-                context.LogLine("ERROR: The source is larger than " +
-                                std::to_string(context.limits.maxSourceBytes) + " bytes");
+                Fail({SourceFailureKind::TooLarge, "The source is larger than " +
+                                                       std::to_string(limits_.maxSourceBytes) +
+                                                       " bytes"});
                 return false;
             }
             continue;
         }
-        if (received < 0 && EndedByLimits(context)) {
+        if (received < 0 && EndedByLimits()) {
             return false;
         }
         if (received < 0) {
-            context.LogLine("ERROR: Socket read failed with code " + std::to_string(error));
+            Fail({error == ETIMEDOUT ? SourceFailureKind::ReceiveTimedOut
+                                     : SourceFailureKind::ReceiveFailed,
+                  "Socket read failed with code " + std::to_string(error)});
         }
         break;
     }
@@ -96,89 +210,66 @@ bool ReceiveReply(const SourceContext& context, StreamSocket& socket, std::strin
     return true;
 }
 
-// Empties `text` and gives its memory back: what a failed fetch leaves.
-std::int64_t Failed(std::string& text) {
-    std::string().swap(text);
-    return -1;
+std::optional<std::string> HttpFetch::ReadHead(const CookieOrigin& origin) {
+    const std::vector<std::string_view> lines = HeaderLines(result_.head);
+    result_.statusLine.assign(lines.empty() ? std::string_view() : lines.front());
+    result_.statusCode = StatusNumber(result_.statusLine);
+    if (request_.cookies != nullptr) {
+        StoreCookies(*request_.cookies, lines, origin);
+    }
+    if (result_.statusCode >= 400) {
+        Fail({SourceFailureKind::HttpStatus, result_.statusLine});
+    }
+    if (StatusCode(result_.statusLine).starts_with('3')) {
+        return std::string(FindHeader("Location", lines));
+    }
+    if (const std::optional<std::uint64_t> length =
+            UnmetLength(result_.head, result_.body.size())) {
+        Fail({SourceFailureKind::CutShort, "The reply ended after " +
+                                               std::to_string(result_.body.size()) + " of the " +
+                                               std::to_string(*length) + " bytes it announced"});
+    }
+    return std::nullopt;
 }
 
-void ReportFailure(const SourceContext& context, const std::string& logLine,
-                   std::string_view standardError) {
-    context.LogLine(logLine);
-    WriteStandardError(standardError);
+bool HttpFetch::EndedByLimits() {
+    if (limits_.Stopped()) {
+        Fail({SourceFailureKind::Stopped, ""});
+        return true;
+    }
+    if (HttpLimits::Clock::now() < limits_.fetchDeadline) {
+        return false;
+    }
+    const auto seconds = std::chrono::ceil<std::chrono::seconds>(limits_.fetch).count();
+    Fail({SourceFailureKind::FetchTimedOut,
+          "The fetch took longer than " + std::to_string(seconds) + " seconds"});
+    return true;
+}
+
+void HttpFetch::Fail(SourceFailure failure) {
+    if (failure.kind != SourceFailureKind::Stopped) {
+        Log("ERROR: " + failure.reason);
+    }
+    if (!result_.failure.Failed() || !failure.GavePage()) {
+        result_.failure = std::move(failure);
+    }
+}
+
+void HttpFetch::Log(std::string_view line) const {
+    if (log_ != nullptr) {
+        log_->LogLine(line);
+    }
 }
 
 }  // namespace
 
-std::int64_t FetchHttp(SourceContext& context, std::string& text) {
+HttpResult FetchHttp(const HttpRequest& request, SourceLog* log) {
     TcpTransport transport;
-    return FetchHttp(context, text, transport);
+    return FetchHttp(request, log, transport);
 }
 
-std::int64_t FetchHttp(SourceContext& context, std::string& text, Transport& transport) {
-    if (const int code = StartSocketLibrary(); code != 0) {
-        const std::string message = "ERROR: Initializing Winsock - " + std::to_string(code);
-        ReportFailure(context, message, message);
-        return -1;
-    }
-    context.limits.fetchDeadline = HttpLimits::Clock::now() + context.limits.fetch;
-    const AgentDefinition& agent = context.agent;
-    std::string url = agent.URL;
-    context.redirects = 0;
-    // The agent's credentials go only to the origin of its own address: not
-    // to another host, another port, or over http:// after https://.
-    const bool hasCredentials = !agent.WEBUSER.empty() && IsWebUrl(context.homeUrl);
-    const RequestRoute home = RouteRequest(agent, std::string(context.homeUrl));
-    for (int attempt = 1;; ++attempt) {
-        text.clear();
-        std::unique_ptr<StreamSocket> socket = transport.OpenStream(context.limits);
-        if (!socket) {
-            ReportFailure(context, "ERROR: socket() failed", "ERROR: socket() failed\n");
-            return -1;
-        }
-        const RequestRoute route = RouteRequest(agent, url);
-        context.origin = CookieOriginOf(url);
-        std::vector<SocketAddress> addresses;
-        if (ResolveHost(addresses, route.host, route.port, context.limits) == 0) {
-            if (!EndedByLimits(context)) {
-                context.LogLine("ERROR: Unable to resolve IP address for host: " + route.host);
-            }
-            return -1;
-        }
-        context.LogLine("Contacting host: " + route.host + " (port " + std::to_string(route.port) +
-                        ")...");
-        if (!socket->Connect(addresses)) {
-            if (!EndedByLimits(context)) {
-                WriteStandardError("ERROR: connect() failed");
-                context.LogLine("ERROR: Failed to connect");
-            }
-            return -1;
-        }
-        if (route.secure && !OpenSecureChannel(context, socket, route)) {
-            return -1;
-        }
-        context.LogLine("Accessing URL - " + route.target);
-        SendRequest(context, *socket, route, hasCredentials && SameOrigin(route, home));
-        std::string head;
-        if (!ReceiveReply(context, *socket, head, text)) {
-            return Failed(text);
-        }
-        socket.reset();
-        if (!ParseResponseHead(context, head)) {
-            return BodyIsWhole(context, head, text.size()) ? static_cast<std::int64_t>(text.size())
-                                                           : Failed(text);
-        }
-        if (attempt == kMostAttempts) {
-            context.LogLine("ERROR: Too many redirects: the last of " +
-                            std::to_string(kMostAttempts) + " replies redirects again");
-            return Failed(text);
-        }
-        if (!context.redirectUrl.empty()) {
-            context.redirectUrl = ResolveUrl(url, context.redirectUrl);
-        }
-        url = context.redirectUrl;
-        ++context.redirects;
-    }
+HttpResult FetchHttp(const HttpRequest& request, SourceLog* log, Transport& transport) {
+    return HttpFetch(request, log, transport).Run();
 }
 
 }  // namespace gleanwork

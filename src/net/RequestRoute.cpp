@@ -6,12 +6,12 @@
 
 namespace gleanwork {
 
-RequestRoute RouteRequest(const AgentDefinition& agent, const std::string& url) {
+RequestRoute RouteRequest(const RouteSettings& settings, const std::string& url) {
     RequestRoute route;
     route.secure = IsHttpsUrl(url);
-    route.proxied = !agent.HOST.empty();
+    route.proxied = !settings.proxy.empty();
     const int schemePort = SchemePort(url);
-    const int startingPort = agent.PORT.empty() ? schemePort : ReadPort(agent.PORT);
+    const int startingPort = settings.port.empty() ? schemePort : ReadPort(settings.port);
     route.originPort = route.proxied ? schemePort : startingPort;
     const std::string path = SplitUrl(url, route.originHost, route.originPort);
     route.hostField = HostField(route.originHost, route.originPort, schemePort);
@@ -21,10 +21,10 @@ RequestRoute RouteRequest(const AgentDefinition& agent, const std::string& url) 
         route.target = path;
         return route;
     }
-    const std::size_t at = agent.HOST.rfind('@');
-    route.host = at == std::string::npos ? agent.HOST : agent.HOST.substr(at + 1);
-    route.proxyCredentials = at == std::string::npos ? "" : agent.HOST.substr(0, at);
-    route.port = agent.PORT.empty() ? kHttpPort : startingPort;
+    const std::size_t at = settings.proxy.rfind('@');
+    route.host = at == std::string::npos ? settings.proxy : settings.proxy.substr(at + 1);
+    route.proxyCredentials = at == std::string::npos ? "" : settings.proxy.substr(0, at);
+    route.port = settings.port.empty() ? kHttpPort : startingPort;
     route.target = route.secure ? path : WithoutUserInfo(url);
     return route;
 }

@@ -2,9 +2,15 @@
 
 #include <string>
 
-#include "storage/AgentDefinition.h"
-
 namespace gleanwork {
+
+// How the requests of a fetch travel: through `proxy` when it names one
+// ("host", or "user:password@host" for a proxy that wants credentials), and
+// which port `port` (a decimal number as written, or empty) names.
+struct RouteSettings {
+    std::string proxy;
+    std::string port;
+};
 
 // Where one request of a fetch goes and what it asks for.
 struct RequestRoute {
@@ -19,14 +25,14 @@ struct RequestRoute {
     std::string proxyCredentials;  // "user:password" for the proxy, or empty
 };
 
-// The route of a request for `url` with the agent's proxy and port. A URL
-// that names no port means the starting one (PORT, or the scheme's port),
+// The route of a request for `url` with `settings`. A URL that names no
+// port means the starting one (the settings' port, or the scheme's port),
 // also after a redirect from a URL that named another. A proxy is reached at
-// PORT (or 80); it gets the whole URL of an http:// request (without a
+// the settings' port (or 80); it gets the whole URL of an http:// request (without a
 // user name and password in it), and a tunnel for an https:// one. A proxy written as
 // "user:password@host" is the host after the last "@", and what comes before it is the proxy's
 // credentials.
-RequestRoute RouteRequest(const AgentDefinition& agent, const std::string& url);
+RequestRoute RouteRequest(const RouteSettings& settings, const std::string& url);
 
 // The "Proxy-Authorization" line (ended by CR LF) that carries the route's
 // proxy credentials, or nothing when it has none.

@@ -23,23 +23,6 @@ bool IsDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// A status of 400 or above: the server could not give what was asked for.
-bool IsFailureStatus(std::string_view status) {
-    return status.size() == 3 && IsDigits(status) && status[0] >= '4';
-}
-
-// Keeps every Set-Cookie value of the head. A value starts after the ":"
-// and the blanks that follow it.
-void StoreCookies(SourceContext& context, const std::vector<std::string_view>& lines) {
-    for (const std::string_view line : lines) {
-        const std::size_t colon = line.find(':');
-        if (colon != std::string_view::npos &&
-            SameHeaderName(line.substr(0, colon), "Set-Cookie")) {
-            context.cookies->Store(line.substr(colon + 1), context.origin);
-        }
-    }
-}
-
 }  // namespace
 
 std::string_view StatusCode(std::string_view statusLine) {
@@ -90,34 +73,32 @@ std::optional<std::uint64_t> ContentLength(std::string_view head) {
     return static_cast<std::uint64_t>(ReadDecimal(value));
 }
 
-bool BodyIsWhole(const SourceContext& context, std::string_view head, std::size_t bodySize) {
+int StatusNumber(std::string_view statusLine) {
+    const std::string_view status = StatusCode(statusLine);
+    return status.size() == 3 && IsDigits(status) ? static_cast<int>(ReadDecimal(status)) : 0;
+}
+
+std::optional<std::uint64_t> UnmetLength(std::string_view head, std::size_t bodySize) {
     const std::vector<std::string_view> lines = HeaderLines(head);
     const std::string_view status = StatusCode(lines.empty() ? std::string_view() : lines.front());
     const std::optional<std::uint64_t> length = ContentLength(head);
     if (!length || bodySize >= *length || status.starts_with('1') || status == "204" ||
         status == "304") {
-        return true;
+        return std::nullopt;
     }
-    context.LogLine("ERROR: The reply ended after " + std::to_string(bodySize) + " of the " +
-                    std::to_string(*length) + " bytes it announced");
-    return false;
+    return length;
 }
 
-bool ParseResponseHead(SourceContext& context, std::string_view head) {
-    const std::vector<std::string_view> lines = HeaderLines(head);
-    const std::string_view statusLine = lines.empty() ? std::string_view() : lines.front();
-    if (context.cookies != nullptr) {
-        StoreCookies(context, lines);
+// A value starts after the ":" and the blanks that follow it.
+void StoreCookies(CookieJar& cookies, const std::vector<std::string_view>& lines,
+                  const CookieOrigin& origin) {
+    for (const std::string_view line : lines) {
+        const std::size_t colon = line.find(':');
+        if (colon != std::string_view::npos &&
+            SameHeaderName(line.substr(0, colon), "Set-Cookie")) {
+            cookies.Store(line.substr(colon + 1), origin);
+        }
     }
-    const std::string_view status = StatusCode(statusLine);
-    const bool redirect = status.starts_with('3');
-    if (IsFailureStatus(status)) {
-        context.LogLine("ERROR: " + std::string(statusLine));
-    }
-    if (redirect) {
-        context.redirectUrl.assign(FindHeader("Location", lines));
-    }
-    return redirect;
 }
 
 }  // namespace gleanwork

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "net/SourceContext.h"
+#include "net/CookieJar.h"
 
 namespace gleanwork {
 
@@ -33,14 +33,18 @@ std::string_view FindHeader(std::string_view name, const std::vector<std::string
 // "Transfer-Encoding" line says the body is framed otherwise.
 std::optional<std::uint64_t> ContentLength(std::string_view head);
 
-// Whether the body of a final reply with `head` is whole: at least as long
-// as the head announces (status 1xx, 204 and 304 have no body). Logs an
-// "ERROR: " line when it is not.
-bool BodyIsWhole(const SourceContext& context, std::string_view head, std::size_t bodySize);
+// The status code of `statusLine` as a number, or 0 when it is not three
+// digits.
+int StatusNumber(std::string_view statusLine);
 
-// Reads the head of a reply: the status line and the header lines, each ended
-// by CR LF. Returns true when the status code begins with "3": a redirect,
-// whose "Location" value then becomes the context's redirect target.
-bool ParseResponseHead(SourceContext& context, std::string_view head);
+// The length that `head` announces when the body of a final reply with that
+// head, `bodySize` bytes, falls short of it (replies of status 1xx, 204 and
+// 304 have no body); none when the body is whole.
+std::optional<std::uint64_t> UnmetLength(std::string_view head, std::size_t bodySize);
+
+// Keeps every Set-Cookie value of the head `lines` (see HeaderLines) in
+// `cookies`, for `origin`, the origin of the request that the reply answers.
+void StoreCookies(CookieJar& cookies, const std::vector<std::string_view>& lines,
+                  const CookieOrigin& origin);
 
 }  // namespace gleanwork

@@ -28,34 +28,41 @@ std::string ReadTunnelHead(StreamSocket& socket) {
     return head.substr(0, head.find("\r\n"));
 }
 
-bool OpenTunnel(const SourceContext& context, StreamSocket& socket, const RequestRoute& route) {
+// The proxy's refusal of a tunnel to the route's origin, or no failure.
+SourceFailure OpenTunnel(StreamSocket& socket, const RequestRoute& route) {
     const std::string authority = HostField(route.originHost, route.originPort, 0);
     socket.Send("CONNECT " + authority + " HTTP/1.0\r\nHost: " + authority + "\r\n" +
                 ProxyAuthorizationLine(route) + "\r\n");
     const std::string statusLine = ReadTunnelHead(socket);
     if (StatusCode(statusLine).starts_with('2')) {
-        return true;
+        return {};
     }
-    context.LogLine("ERROR: Proxy refused the tunnel to " + authority + ": " +
-                    (statusLine.empty() ? "no answer" : statusLine));
-    return false;
+    return {SourceFailureKind::TunnelRefused, "Proxy refused the tunnel to " + authority + ": " +
+                                                  (statusLine.empty() ? "no answer" : statusLine)};
 }
 
 }  // namespace
 
-bool OpenSecureChannel(const SourceContext& context, std::unique_ptr<StreamSocket>& socket,
-                       const RequestRoute& route) {
-    if (route.proxied && !OpenTunnel(context, *socket, route)) {
-        socket.reset();
-        return false;
+SourceFailure OpenSecureChannel(std::unique_ptr<StreamSocket>& socket, const RequestRoute& route,
+                                const HttpLimits& limits) {
+    if (route.proxied) {
+        SourceFailure refused = OpenTunnel(*socket, route);
+        if (refused.Failed()) {
+            socket.reset();
+            return refused;
+        }
     }
     std::string failure;
     socket = StartTls(std::move(socket), route.originHost, failure);
-    // A handshake that a stop cut short is no failure of the server's.
-    if (!socket && !context.limits.Stopped()) {
-        context.LogLine("ERROR: Secure connection to " + route.originHost + " failed: " + failure);
+    if (socket) {
+        return {};
     }
-    return socket != nullptr;
+    // A handshake that a stop cut short is no failure of the server's.
+    if (limits.Stopped()) {
+        return {SourceFailureKind::Stopped, ""};
+    }
+    return {SourceFailureKind::Tls,
+            "Secure connection to " + route.originHost + " failed: " + failure};
 }
 
 }  // namespace gleanwork

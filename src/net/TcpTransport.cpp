@@ -8,7 +8,7 @@
 #include <cerrno>
 
 #include "base/FileDescriptor.h"
-#include "net/ReadyWait.h"
+#include "base/ReadyWait.h"
 
 namespace gleanwork {
 
@@ -43,16 +43,18 @@ public:
     // Each address gets an equal share of the time left, so that one that
     // never answers leaves time for the next. A stop or the end of the
     // fetch's time ends the attempts.
-    bool Connect(std::span<const SocketAddress> addresses) override {
+    int Connect(std::span<const SocketAddress> addresses) override {
         const Clock::time_point deadline = limits_.WaitEnd(limits_.connect);
+        int error = ECANCELED;  // only a stop leaves no address tried
         for (std::size_t at = 0; at < addresses.size() && !limits_.Stopped(); ++at) {
             const auto share =
                 (deadline - Clock::now()) / static_cast<Clock::rep>(addresses.size() - at);
-            if (ConnectTo(addresses[at], Clock::now() + share, at > 0)) {
-                return true;
+            error = ConnectTo(addresses[at], Clock::now() + share, at > 0);
+            if (error == 0) {
+                return 0;
             }
         }
-        return false;
+        return error;
     }
 
     void Send(std::string_view bytes) override {
@@ -102,33 +104,37 @@ private:
     using Clock = HttpLimits::Clock;
 
     // Connects to `address` on the socket made when the stream opened, or on
-    // a new one after an attempt that failed or for another family.
-    bool ConnectTo(const SocketAddress& address, Clock::time_point deadline, bool fresh) {
+    // a new one after an attempt that failed or for another family. Returns
+    // 0 or the errno value of the failure.
+    int ConnectTo(const SocketAddress& address, Clock::time_point deadline, bool fresh) {
         if (fresh || family_ != address.Family()) {
             family_ = address.Family();
             fd_.Reset(::socket(family_, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
             if (!fd_.IsOpen()) {
-                return false;
+                return errno;
             }
         }
         SendAtOnce();
         if (::connect(fd_.Get(), address.Get(), address.size) == 0) {
-            return true;
+            return 0;
         }
-        if (errno != EINPROGRESS ||
-            WaitReady(fd_.Get(), POLLOUT, deadline, limits_.stop) != WaitResult::Ready) {
-            return false;
+        if (errno != EINPROGRESS) {
+            return errno;
+        }
+        if (const WaitResult waited = WaitReady(fd_.Get(), POLLOUT, deadline, limits_.stop);
+            waited != WaitResult::Ready) {
+            return WaitError(waited);
         }
         int error = 0;
         socklen_t size = sizeof error;
         if (::getsockopt(fd_.Get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
-            return false;
+            return errno;
         }
         if (IsResetOfMadeConnection(error)) {
             connectionError_ = error;
-            return true;
+            return 0;
         }
-        return error == 0;
+        return error;
     }
 
     // Every send is a whole message (the request, or a piece of the TLS

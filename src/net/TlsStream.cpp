@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/OwnedHandle.h"
-#include "storage/SystemReason.h"
+#include "base/SystemReason.h"
 
 namespace gleanwork {
 
@@ -40,7 +40,7 @@ public:
     // Runs the handshake; empty when it succeeded, else why it failed.
     std::string Handshake(const std::string& serverName);
 
-    bool Connect(std::span<const SocketAddress> addresses) override {
+    int Connect(std::span<const SocketAddress> addresses) override {
         return inner_->Connect(addresses);
     }
 

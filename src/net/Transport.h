@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "net/SourceContext.h"
+#include "net/HttpLimits.h"
 
 namespace gleanwork {
 
@@ -27,8 +27,10 @@ public:
     virtual ~StreamSocket() = default;
 
     // Connects to the first of `addresses` that takes the connection, trying
-    // each in turn. False when none was reached in time.
-    virtual bool Connect(std::span<const SocketAddress> addresses) = 0;
+    // each in turn. Returns 0, or when none was reached in time the errno
+    // value of the last attempt (ECONNREFUSED, ETIMEDOUT, ECANCELED for a
+    // stop, ...).
+    virtual int Connect(std::span<const SocketAddress> addresses) = 0;
 
     // Sends `bytes`, as many as the peer takes; a failure is not reported.
     virtual void Send(std::string_view bytes) = 0;

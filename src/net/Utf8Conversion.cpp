@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "base/OwnedHandle.h"
-#include "storage/SystemReason.h"
+#include "base/SystemReason.h"
 
 namespace gleanwork {
 

@@ -2,11 +2,9 @@
 
 #include <string>
 
-namespace gleanwork {
+#include "base/SystemReason.h"
 
-// The error code, beside the errno values, of a symbolic link that is not
-// followed: one that another user planted in a shared folder.
-inline constexpr int kForeignLinkError = 0x10000;
+namespace gleanwork {
 
 // Sets `target` to the path that `path` names once every symbolic link in it
 // is followed: no part of `target` is a link, but for a missing part, or a

@@ -11,9 +11,9 @@
 #include <string_view>
 
 #include "base/FileDescriptor.h"
+#include "base/SystemReason.h"
 #include "base/TextScan.h"
 #include "storage/FileWriting.h"
-#include "storage/SystemReason.h"
 #include "watch/AlertShell.h"
 
 extern char** environ;

@@ -1,7 +1,7 @@
 #include "watch/AlertJson.h"
 
-#include "engine/ValueFilter.h"
 #include "net/Utf8Conversion.h"
+#include "script/ValueFilter.h"
 
 namespace gleanwork {
 

@@ -11,7 +11,7 @@
 #include <cerrno>
 
 #include "base/FileDescriptor.h"
-#include "storage/SystemReason.h"
+#include "base/SystemReason.h"
 
 namespace gleanwork {
 

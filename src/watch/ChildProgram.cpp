@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "base/FileDescriptor.h"
-#include "storage/SystemReason.h"
+#include "base/SystemReason.h"
 
 extern char** environ;
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/OwnedHandle.h"
+#include "base/SystemReason.h"
 #include "net/Utf8Conversion.h"
-#include "storage/SystemReason.h"
 
 namespace gleanwork {
 

@@ -4,7 +4,10 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <fstream>
 #include <future>
+#include <set>
+#include <sstream>
 
 #include "cli/RunnerOptions.h"
 #include "net/LoopbackServer.h"
@@ -44,6 +47,44 @@ TEST(ParseRunnerOptions, ReadsEveryOptionAndRefusesUsageErrors) {
         EXPECT_FALSE(ParseRunnerOptions(args, error)) << ::testing::PrintToString(args);
         EXPECT_FALSE(error.empty());
     }
+}
+
+// The options that the manual page's OPTIONS section gives an entry: the
+// words that begin with "-" on each line after ".TP".
+std::set<std::string> ManualPageOptions(const std::string& path) {
+    std::ifstream page(path);
+    EXPECT_TRUE(page.is_open()) << path;
+    std::set<std::string> options;
+    bool inOptions = false, entry = false;
+    for (std::string line; std::getline(page, line);) {
+        if (line.starts_with(".SH ")) {
+            inOptions = line == ".SH OPTIONS";
+        }
+        if (inOptions && entry) {
+            for (std::size_t dash; (dash = line.find("\\-")) != std::string::npos;) {
+                line.replace(dash, 2, "-");
+            }
+            std::istringstream words(line);
+            for (std::string word; words >> word;) {
+                if (word.starts_with("-")) {
+                    options.insert(word);
+                }
+            }
+        }
+        entry = line == ".TP";
+    }
+    return options;
+}
+
+TEST(RunnerOptions, TheManualPageHasAnEntryForEveryOptionAndNoOther) {
+    std::set<std::string> table;
+    for (const RunnerOption& option : RunnerOptionTable()) {
+        table.emplace(option.name);
+        if (!option.alias.empty()) {
+            table.emplace(option.alias);
+        }
+    }
+    EXPECT_EQ(ManualPageOptions(GLEANWORK_TEST_DATA "/../../data/gleanwork-run.1"), table);
 }
 
 constexpr int kKilled = -1;

@@ -15,9 +15,9 @@
 
 #include "database/DataSource.h"
 #include "database/SqliteDatabase.h"
-#include "engine/AgentEngine.h"
-#include "engine/DatabaseCheck.h"
-#include "engine/StatementTemplate.h"
+#include "run/AgentEngine.h"
+#include "run/DatabaseCheck.h"
+#include "run/DatabaseSession.h"
 #include "support/CaseFile.h"
 #include "support/PostgresServer.h"
 #include "support/RecordingRunLog.h"
@@ -36,7 +36,7 @@ TEST(StatementTemplateTest, PutsAPlaceholderForEveryReference) {
     ASSERT_TRUE(database) << error;
     for (const auto& row : rows) {
         ASSERT_EQ(row.size(), 3u) << row.front();
-        const ParameterizedStatement statement = ParameterizeStatement(row[0], *database);
+        const ParameterizedStatement statement = ParameterizeFor(row[0], *database);
         std::istringstream names(row[1]);
         EXPECT_EQ(statement.names,
                   std::vector<std::string>(std::istream_iterator<std::string>(names), {}))

@@ -2,22 +2,22 @@
 // the input's first zero byte, one "name=value" per line, the argument after
 // it. An expansion that looks no variable up must not depend on them.
 #include "FuzzFrame.h"
-#include "engine/ArgumentExpansion.h"
-#include "engine/ScriptInterpreter.h"
-#include "support/ScriptRunParts.h"
+#include "script/ArgumentExpansion.h"
+#include "script/ScriptInterpreter.h"
+#include "support/TestScriptRun.h"
 
 namespace gleanwork::fuzz {
 
 FUZZ_TARGET(ExpandArgument) {
     std::string_view argument;
-    test::ScriptRunParts parts;
+    test::TestScriptRun parts;
     for (const std::string& line : LinesBeforeZero(input, argument)) {
         const std::size_t equals = line.find('=');
         parts.variables[line.substr(0, equals)] =
             equals == std::string::npos ? std::string() : line.substr(equals + 1);
     }
-    const std::string expanded =
-        ScriptInterpreter(parts.For(AgentDefinition(), "")).ExpandArgument(argument);
+    const std::vector<std::string> noScript;
+    const std::string expanded = ScriptInterpreter(parts.For(noScript)).ExpandArgument(argument);
 
     std::string appended = "kept";
     const bool lookedUp = AppendExpansion(argument, parts.variables, appended);

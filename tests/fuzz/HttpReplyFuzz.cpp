@@ -2,7 +2,7 @@
 // transport that serves the input. Its first byte chooses how many
 // bytes each receive takes (a power of two up to 2^15, or 2^20) and whether
 // the reply ends in a failed receive; the rest holds the replies of
-// successive connections, separated by kNextReply. The agent names a proxy
+// successive connections, separated by kNextReply. The request names a proxy
 // by its address, so a redirect target never leads to a name lookup.
 #include <algorithm>
 
@@ -35,25 +35,23 @@ FUZZ_TARGET(HttpReply) {
             rest.remove_prefix(end + kNextReply.size());
         }
     }
-    AgentDefinition agent;
-    agent.HOST = "127.0.0.1";
-    agent.URL = "http://fuzz.invalid/start";
-    agent.WEBUSER = "user";
-    std::string redirect;
-    HttpLimits limits;
-    limits.receiveChunk = served.chunk;
+    HttpRequest asked;
+    asked.route.proxy = "127.0.0.1";
+    asked.url = "http://fuzz.invalid/start";
+    asked.credentials = {"user", "", asked.url};
+    asked.limits.receiveChunk = served.chunk;
     CookieJar cookies;  // every Set-Cookie of the replies goes through it
+    asked.cookies = &cookies;
     LastLine log;
-    SourceContext context{agent, &log, redirect, limits, &cookies};
-    std::string text = "old text";
-    const std::int64_t got = FetchHttp(context, text, served);
+    const HttpResult got = FetchHttp(asked, &log, served);
     FUZZ_CHECK(!served.requests.empty() && served.requests.size() <= 5);
-    if (got < 0) {  // a handshake the reply cannot pass, a cut-off body, one redirect too many
-        FUZZ_CHECK(text.empty() && log.last.starts_with("ERROR: "));
+    // A handshake the reply cannot pass, a cut-off body, one redirect too many.
+    if (!got.failure.GavePage()) {
+        FUZZ_CHECK(got.body.empty() && log.last == "ERROR: " + got.failure.reason);
         return;
     }
-    FUZZ_CHECK(got == static_cast<std::int64_t>(text.size()));
-    FUZZ_CHECK(std::string_view(served.lastReply).ends_with(text));
+    FUZZ_CHECK(std::string_view(served.lastReply).ends_with(got.body));
+    FUZZ_CHECK(got.redirects.size() + 1 == served.requests.size());
     for (const std::string& request : served.requests) {
         if (request.starts_with("CONNECT ")) {
             continue;  // the tunnel's request, then the TLS handshake

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "FuzzFrame.h"
-#include "engine/AgentEngine.h"
+#include "run/AgentEngine.h"
 #include "support/RecordingRunLog.h"
 
 namespace gleanwork::fuzz {
@@ -25,9 +25,8 @@ FUZZ_TARGET(Interpreter) {
     test::RecordingRunLog log;
     AgentEngine engine(agent, &log);
     // FETCH reads the source again, whatever address it names.
-    engine.SetPageReader([source](const SourceContext&, std::string& text) {
-        text.assign(source);
-        return static_cast<std::int64_t>(text.size());
+    engine.SetPageReader([source](const std::string&) {
+        return SourceResult{std::string(source), {}};
     });
     int commands = 0;
     log.onLine = [&](std::string_view line) {

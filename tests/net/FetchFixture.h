@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "net/HttpClient.h"
-#include "net/SourceContext.h"
-#include "storage/AgentDefinition.h"
 
 namespace gleanwork::test {
 
@@ -25,24 +23,26 @@ inline std::string ContactingLine(int port) {
     return "Contacting host: 127.0.0.1 (port " + std::to_string(port) + ")...";
 }
 
-// One fetch with everything it works on kept in view: the agent, the log,
-// the redirect target and the text. Limits are generous, so that only the
-// tests about time limits ever reach them.
+// One fetch with everything it works on kept in view: the request (whose
+// credentials belong to its own address), the log and the result. Limits are
+// generous, so that only the tests about time limits ever reach them.
 struct Fetch {
-    Fetch() = default;
-    explicit Fetch(std::string url) { agent.URL = std::move(url); }
+    explicit Fetch(const std::string& url = "") {
+        request.url = url;
+        request.credentials.originUrl = url;
+        request.limits = {std::chrono::seconds(20), std::chrono::seconds(20)};
+    }
 
-    AgentDefinition agent;
+    HttpRequest request;
     RecordingSourceLog log;
-    std::string redirectUrl;
-    HttpLimits limits{std::chrono::seconds(20), std::chrono::seconds(20)};
-    std::string text;
+    HttpResult result;
 
-    // Over `transport`, or over real sockets when it is null.
+    // Over `transport`, or over real sockets when it is null. Returns the
+    // size of the body, or -1 when the fetch gave no page.
     std::int64_t Run(Transport* transport = nullptr) {
-        SourceContext context{agent, &log, redirectUrl, limits};
-        return transport == nullptr ? FetchHttp(context, text)
-                                    : FetchHttp(context, text, *transport);
+        result =
+            transport == nullptr ? FetchHttp(request, &log) : FetchHttp(request, &log, *transport);
+        return result.failure.GavePage() ? static_cast<std::int64_t>(result.body.size()) : -1;
     }
 };
 

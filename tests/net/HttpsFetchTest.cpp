@@ -137,20 +137,24 @@ TEST(HttpsProxy, AsksForATunnelAndKeepsTheLimitsInIt) {
     const struct {
         ScriptedReply reply;
         std::string lastLine;
+        SourceFailureKind kind;
     } cases[] = {
         {{{"HTTP/1.0 200 Connection established\r\n\r\n"}, {}, ScriptedReply::Ending::Hold},
-         failed + "Connection timed out"},
+         failed + "Connection timed out",
+         SourceFailureKind::Tls},
         {Reply("HTTP/1.0 403 Forbidden\r\n\r\n"),
-         "ERROR: Proxy refused the tunnel to origin.invalid:443: HTTP/1.0 403 Forbidden"},
+         "ERROR: Proxy refused the tunnel to origin.invalid:443: HTTP/1.0 403 Forbidden",
+         SourceFailureKind::TunnelRefused},
     };
     for (const auto& row : cases) {
         LoopbackServer proxy({row.reply});
         Fetch fetch("https://origin.invalid/x");
-        fetch.agent.HOST = "u:p@127.0.0.1";
-        fetch.agent.PORT = std::to_string(proxy.Port());
-        fetch.limits.receive = std::chrono::milliseconds(200);
+        fetch.request.route.proxy = "u:p@127.0.0.1";
+        fetch.request.route.port = std::to_string(proxy.Port());
+        fetch.request.limits.receive = std::chrono::milliseconds(200);
         EXPECT_EQ(fetch.Run(), -1);
         EXPECT_EQ(fetch.log.lines.back(), row.lastLine);
+        EXPECT_EQ(fetch.result.failure.kind, row.kind);
         EXPECT_THAT(
             proxy.Requests(),
             ElementsAre("CONNECT origin.invalid:443 HTTP/1.0\r\nHost: origin.invalid:443\r\n"

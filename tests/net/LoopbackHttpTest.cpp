@@ -8,10 +8,10 @@
 #include <regex>
 #include <thread>
 
-#include "engine/AgentEngine.h"
 #include "net/Base64.h"
 #include "net/FetchFixture.h"
 #include "net/LoopbackServer.h"
+#include "run/AgentEngine.h"
 #include "support/CaseFile.h"
 #include "support/RecordingRunLog.h"
 #include "support/TempFolder.h"
@@ -32,29 +32,32 @@ TEST(HttpSocket, LongRequestsGoOutWholeAndSlowRepliesComeInWhole) {
         {ScriptedReply{{"HTTP/1.0 200 OK\r", "\nX: y\r\n", "\r", "\nbo", "dy"}, 5ms}});
     const std::string path = "/" + std::string(3 << 20, 'p');
     Fetch fetch(server.Url(path));
-    fetch.agent.USERAGENT = std::string(1 << 20, 'u');
-    fetch.agent.WEBUSER = std::string(100000, 'n');
-    fetch.limits.receiveChunk = 1;
+    fetch.request.userAgent = std::string(1 << 20, 'u');
+    fetch.request.credentials.user = std::string(100000, 'n');
+    fetch.request.limits.receiveChunk = 1;
 
     EXPECT_EQ(fetch.Run(), 4);
-    EXPECT_EQ(fetch.text, "body");
+    EXPECT_EQ(fetch.result.body, "body");
     ASSERT_EQ(server.Requests().size(), 1U);
     EXPECT_TRUE(server.Requests()[0] ==
                 "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) +
-                    "\r\nAuthorization: Basic " + EncodeBase64(fetch.agent.WEBUSER + ":") +
-                    "\r\nUser-agent: " + fetch.agent.USERAGENT + "\r\n\r\n");
+                    "\r\nAuthorization: Basic " +
+                    EncodeBase64(fetch.request.credentials.user + ":") +
+                    "\r\nUser-agent: " + fetch.request.userAgent + "\r\n\r\n");
 }
 
 TEST(HttpSocket, AReceiveThatTimesOutOrIsResetKeepsWhatCame) {
-    for (const auto& [reply, text, code] :
+    for (const auto& [reply, text, code, kind] :
          {std::tuple{ScriptedReply{{"HTTP/1.0 200 OK\r\n\r\npartial"}, {}, Ending::Hold},
-                     std::string("partial"), 110},
-          std::tuple{ScriptedReply{{}, {}, Ending::Reset}, std::string(), 104}}) {
+                     std::string("partial"), 110, SourceFailureKind::ReceiveTimedOut},
+          std::tuple{ScriptedReply{{}, {}, Ending::Reset}, std::string(), 104,
+                     SourceFailureKind::ReceiveFailed}}) {
         LoopbackServer server({reply});
         Fetch fetch(server.Url());
-        fetch.limits.receive = 200ms;
+        fetch.request.limits.receive = 200ms;
         EXPECT_EQ(fetch.Run(), static_cast<std::int64_t>(text.size()));
-        EXPECT_EQ(fetch.text, text);
+        EXPECT_EQ(fetch.result.body, text);
+        EXPECT_EQ(fetch.result.failure.kind, kind);
         EXPECT_EQ(fetch.log.lines.back(),
                   "ERROR: Socket read failed with code " + std::to_string(code));
     }
@@ -66,6 +69,7 @@ TEST(HttpSocket, AConnectionThatCannotBeMadeFails) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(fetch.Run(), -1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: connect() failed");
+    EXPECT_EQ(fetch.result.failure.kind, SourceFailureKind::ConnectRefused);
     EXPECT_EQ(fetch.log.lines, (std::vector<std::string>{ContactingLine(refusing.Port()),
                                                          "ERROR: Failed to connect"}));
 }
@@ -96,6 +100,7 @@ TEST(HttpRun, AScriptRunsOverTheBodyAndOnlyAnEmptyBodyIsNoSource) {
     const std::string noSource = "ERROR: Unable to read specified URL or file";
     EXPECT_THAT(log.lines, Not(Contains(noSource)));
     EXPECT_THAT(empty.lines, Contains(noSource));
+    EXPECT_THAT(empty.lines, Contains("Output file left as it was: " + agent.FILE));
     EXPECT_THAT(failed.lines, Contains("ERROR: Failed to connect"));
     EXPECT_THAT(failed.lines, Not(Contains(noSource)));
 }
@@ -115,7 +120,7 @@ TEST(HttpConcurrency, EnginesFetchingAtOnceKeepTheirOwnReplies) {
             agent.URL = servers[run]->Url("/start");
             AgentEngine engine(agent, nullptr);
             engine.SetHttpLimits({std::chrono::seconds(20), std::chrono::seconds(20), 7});
-            engine.ReadSource(texts[run]);
+            texts[run] = engine.ReadSource().text;
         });
     }
     for (std::size_t run = 0; run < texts.size(); ++run) {

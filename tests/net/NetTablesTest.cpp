@@ -42,10 +42,10 @@ TEST(HttpUrlSplit, TakesHostPortAndPathApart) {
 }
 
 TEST(RequestRouteTest, KnowsWhenTwoUrlsShareTheirOrigin) {
-    const AgentDefinition agent;
+    const RouteSettings direct;
     for (const auto& row : Rows("urls.txt", "origin", 3)) {
         const bool same =
-            SameOrigin(RouteRequest(agent, row.at(0)), RouteRequest(agent, row.at(1)));
+            SameOrigin(RouteRequest(direct, row.at(0)), RouteRequest(direct, row.at(1)));
         EXPECT_EQ(same ? "same" : "other", row.at(2)) << row.at(0) << " " << row.at(1);
     }
 }

@@ -1,8 +1,8 @@
 // Pages in legacy character sets, read as UTF-8 text.
 #include <gtest/gtest.h>
 
-#include "engine/ValueFilter.h"
 #include "net/PageCharset.h"
+#include "script/ValueFilter.h"
 #include "support/CaseFile.h"
 
 namespace gleanwork::test {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/RunLog.h"
+#include "script/RunLog.h"
 
 namespace gleanwork::test {
 

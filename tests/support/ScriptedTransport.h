@@ -34,7 +34,7 @@ public:
     ScriptedStream(ScriptedTransport& transport, std::string reply)
         : transport_(transport), reply_(std::move(reply)) {}
 
-    bool Connect(std::span<const SocketAddress>) override { return true; }
+    int Connect(std::span<const SocketAddress>) override { return 0; }
     void Send(std::string_view bytes) override {
         transport_.requests.back().append(bytes);
         ++transport_.sends.back();

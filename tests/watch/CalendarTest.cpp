@@ -4,7 +4,7 @@
 #include <array>
 #include <sstream>
 
-#include "storage/SystemReason.h"
+#include "base/SystemReason.h"
 #include "support/CaseFile.h"
 #include "support/TempFolder.h"
 #include "watch/CalendarElapse.h"

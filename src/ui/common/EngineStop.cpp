@@ -1,6 +1,6 @@
 #include "ui/common/EngineStop.h"
 
-#include "engine/AgentEngine.h"
+#include "run/AgentEngine.h"
 
 namespace gleanwork {
 

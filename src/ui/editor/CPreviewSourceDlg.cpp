@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/AgentEngine.h"
+#include "run/AgentEngine.h"
 #include "ui/common/DisplayText.h"
 #include "ui/editor/SourcePreview.h"
 
@@ -91,9 +91,8 @@ void CPreviewSourceDlg::ReadSource(const AgentDefinition& agent, const HttpLimit
         AgentEngine engine(agent, &log);
         engine.SetHttpLimits(limits);
         const EngineStop::Attached attached(stop_, engine);
-        std::string text;
-        const std::int64_t read = engine.ReadSource(text);
-        shown = read > 0 && !engine.ErrorLogged() ? AddCarriageReturns(text) : log.text;
+        const SourceResult read = engine.ReadSource();
+        shown = read.failure.Failed() ? log.text : AddCarriageReturns(read.text);
     } catch (const std::exception& error) {
         shown = log.text + "ERROR: The read ends on an unexpected failure: " + error.what();
     }

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <thread>
 
-#include "net/SourceContext.h"
+#include "net/HttpLimits.h"
 #include "storage/AgentDefinition.h"
 #include "ui/common/EngineStop.h"
 #include "ui/common/ThreadHandover.h"

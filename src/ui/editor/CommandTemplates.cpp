@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/CommandTable.h"
+#include "script/CommandTable.h"
 
 namespace gleanwork {
 

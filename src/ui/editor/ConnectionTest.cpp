@@ -6,7 +6,7 @@
 #include <system_error>
 #include <thread>
 
-#include "engine/DatabaseCheck.h"
+#include "run/DatabaseCheck.h"
 #include "ui/common/DisplayText.h"
 
 namespace gleanwork {

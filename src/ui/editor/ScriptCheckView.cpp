@@ -4,7 +4,7 @@
 #include <QSignalBlocker>
 #include <QStyle>
 
-#include "engine/ScriptChecker.h"
+#include "script/ScriptChecker.h"
 #include "ui/common/DisplayText.h"
 
 namespace gleanwork {

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QPainter>
 
-#include "engine/ScriptLine.h"
+#include "script/ScriptLine.h"
 
 namespace gleanwork {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/CommandTable.h"
+#include "script/CommandTable.h"
 
 namespace gleanwork {
 
@@ -202,8 +202,8 @@ QString CommandRow(const CommandInfo& command) {
                QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toHtmlEscaped() +
                "</td>";
     };
-    return "<tr><td>" + codes.join(", ") + "</td>" + cell(command.meaning) + cell(command.status) +
-           "</tr>\n";
+    return "<tr><td>" + codes.join(", ") + "</td>" + cell(command.meaning) +
+           cell(command.status.text) + "</tr>\n";
 }
 
 }  // namespace

@@ -17,9 +17,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/AgentEngine.h"
+#include "base/SystemReason.h"
+#include "run/AgentEngine.h"
 #include "storage/InstallFolder.h"
-#include "storage/SystemReason.h"
 #include "ui/common/Buttons.h"
 #include "ui/run/RunLogModel.h"
 #include "ui/run/RunLogView.h"
@@ -32,13 +32,28 @@ namespace gleanwork {
 namespace {
 
 constexpr int kRefreshMilliseconds = 30;
-constexpr std::string_view kErrorPrefix = "ERROR: ";
 
 // The window that a new Output window keeps off: the one it was opened from
 // (its parent, else the active window), unless that is an Output window.
 const QWidget* Opener(const QWidget* parent) {
     const QWidget* opener = parent != nullptr ? parent->window() : QApplication::activeWindow();
     return qobject_cast<const CAgentOutputDlg*>(opener) != nullptr ? nullptr : opener;
+}
+
+// The run thread's work: runs `agent` once into `log`, which ends with
+// "Agent completed." however the run ends.
+void RunAgent(const AgentDefinition& agent, RunLogLines& log, StepControl& stepControl,
+              EngineStop& stop, bool testRun) {
+    try {
+        AgentEngine engine(agent, &log);
+        engine.SetStepControl(&stepControl);
+        engine.SetTestRun(testRun);
+        const EngineStop::Attached attached(stop, engine);
+        engine.Run();
+    } catch (const std::exception& error) {
+        log.LogLine("ERROR: The run ends on an unexpected failure: " + std::string(error.what()));
+        log.LogLine("Agent completed.");
+    }
 }
 
 }  // namespace
@@ -75,7 +90,7 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent, 
     layout->addWidget(note_);
     layout->addWidget(MakeButtonRow());
     resize(540, 340);
-    stepControl_.SetPauseListener([this] { pauseToShow_.store(true); });
+    stepControl_.SetPauseListener([&pause = pauseToShow_] { pause.store(true); });
     if (start == Start::kPaused) {
         OnPause();
     }
@@ -87,7 +102,12 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent, 
     PlaceNewWindow(*this, lastOpened_.data(), Opener(parent));
     lastOpened_ = this;
     show();
-    runThread_ = std::jthread([this] { RunThreadProc(); });
+    // The thread reaches the window's run state, never the window.
+    runThread_ = std::jthread([&agent = agent_, lines = lines_, &step = stepControl_, &stop = stop_,
+                               testRun = testRun_, &finished = runFinished_] {
+        RunAgent(agent, *lines, step, stop, testRun);
+        finished.store(true);
+    });
 }
 
 QWidget* CAgentOutputDlg::MakeButtonRow() {
@@ -154,24 +174,6 @@ CAgentOutputDlg::~CAgentOutputDlg() {
     if (runThread_.joinable()) {
         runThread_.join();
     }
-}
-
-// A line break inside an entry starts a new row, so that every line of the
-// entry shows.
-void CAgentOutputDlg::LogLine(std::string_view line) {
-    if (line.starts_with(kErrorPrefix)) {
-        errorLines_.fetch_add(1, std::memory_order_relaxed);
-    }
-    for (std::size_t lineEnd = line.find('\n'); lineEnd != std::string_view::npos;
-         lineEnd = line.find('\n')) {
-        lines_->Append(line.substr(0, lineEnd));
-        line.remove_prefix(lineEnd + 1);
-    }
-    lines_->Append(line);
-}
-
-void CAgentOutputDlg::LogCommand(std::string_view line) {
-    lines_->Append(line);
 }
 
 void CAgentOutputDlg::ShowNewLines() {
@@ -266,24 +268,6 @@ void CAgentOutputDlg::ShowNote(const QString& note) {
     note_->show();
 }
 
-void CAgentOutputDlg::RunThreadProc() {
-    try {
-        RunEngine();
-    } catch (const std::exception& error) {
-        LogLine("ERROR: The run ends on an unexpected failure: " + std::string(error.what()));
-        LogLine("Agent completed.");
-    }
-    runFinished_.store(true);
-}
-
-void CAgentOutputDlg::RunEngine() {
-    AgentEngine engine(agent_, this);
-    engine.SetStepControl(&stepControl_);
-    engine.SetTestRun(testRun_);
-    const EngineStop::Attached attached(stop_, engine);
-    engine.Run();
-}
-
 void CAgentOutputDlg::SaveLogAs() {
     const QString path = QFileDialog::getSaveFileName(this, "Save Log");
     if (path.isEmpty()) {
@@ -325,7 +309,7 @@ void CAgentOutputDlg::OnRunFinished() {
     UpdateRunButtons();
     status_->SetState(
         stop_.IsRequested() ? RunStatusLine::State::kStopped : RunStatusLine::State::kCompleted, 0,
-        errorLines_.load());
+        lines_->ErrorLines());
     ShowNewLines();
     emit runFinished();
     if (closed_) {

@@ -5,11 +5,9 @@
 #include <QTimer>
 #include <atomic>
 #include <memory>
-#include <string_view>
 #include <thread>
 
-#include "engine/RunLog.h"
-#include "engine/StepControl.h"
+#include "run/StepControl.h"
 #include "storage/AgentDefinition.h"
 #include "ui/common/EngineStop.h"
 #include "ui/run/RunLogLines.h"
@@ -26,10 +24,11 @@ class RunStatusLine;
 class StepPanel;
 
 // The Agent Output window: runs one agent on its own thread and lists the
-// run log as it grows. The window is the run's RunLog: each line is stored
-// before LogLine returns, in the order written, and the list shows the new
-// lines on a short timer. The same timer notices that the run has paused or
-// ended: the run's thread only sets flags, it never posts to the window.
+// run log as it grows. The run's RunLog is the window's RunLogLines, which
+// stores each line before LogLine returns, in the order written; the list
+// shows the new lines on a short timer. The same timer notices that the run
+// has paused or ended: the run's thread only writes its lines and sets
+// flags, it never calls or posts to the window.
 //
 // The window is modeless and owns itself: made with `new`, it shows itself
 // and starts its run at once. Close asks the run to stop and hides the
@@ -40,7 +39,7 @@ class StepPanel;
 // between script lines, each enabled only while it can act; while it is
 // paused a StepPanel beside the log shows the interpreter's state, and F9
 // sets or clears a breakpoint on its script line in front.
-class CAgentOutputDlg : public QDialog, public RunLog {
+class CAgentOutputDlg : public QDialog {
     Q_OBJECT
 
 public:
@@ -55,10 +54,6 @@ public:
                              Start start = Start::kRunning);
     // Stops the run and waits for its thread.
     ~CAgentOutputDlg() override;
-
-    // Called on the run thread.
-    void LogLine(std::string_view line) override;
-    void LogCommand(std::string_view line) override;
 
     bool IsRunFinished() const { return runFinished_.load(); }
     RunLogView* list() const { return list_; }
@@ -89,8 +84,6 @@ signals:
     void runFinished();
 
 private:
-    void RunThreadProc();
-    void RunEngine();
     void StopRun();
     void OnRunFinished();
     void OnPaused();
@@ -123,7 +116,6 @@ private:
     EngineStop stop_;
     std::atomic<bool> runFinished_{false};
     std::atomic<bool> pauseToShow_{false};
-    std::atomic<std::size_t> errorLines_{0};
     bool closed_ = false;
     bool paused_ = false;        // the window shows the run paused
     bool pausePending_ = false;  // the run pauses before its next line

@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::size_t kMostLatestBytes = std::size_t{64} << 20;
 constexpr std::size_t kCopyBlock = std::size_t{1} << 20;
+constexpr std::string_view kErrorPrefix = "ERROR: ";
 
 }  // namespace
 
@@ -88,6 +89,19 @@ void RunLogLines::WriteWhole(std::string_view line) {
     wholeFailed_ = wholeFailed_ || !part->Write(line);
 }
 
+void RunLogLines::LogLine(std::string_view line) {
+    if (line.starts_with(kErrorPrefix)) {
+        const std::lock_guard lock(mutex_);
+        ++errorLines_;
+    }
+    for (std::size_t lineEnd = line.find('\n'); lineEnd != std::string_view::npos;
+         lineEnd = line.find('\n')) {
+        Append(line.substr(0, lineEnd));
+        line.remove_prefix(lineEnd + 1);
+    }
+    Append(line);
+}
+
 void RunLogLines::Append(std::string_view line) {
     const std::lock_guard lock(mutex_);
     WriteWhole(line);
@@ -142,6 +156,11 @@ std::string RunLogLines::LineAt(std::size_t index) const {
 std::size_t RunLogLines::LongestLength() const {
     const std::lock_guard lock(mutex_);
     return longest_;
+}
+
+std::size_t RunLogLines::ErrorLines() const {
+    const std::lock_guard lock(mutex_);
+    return errorLines_;
 }
 
 std::uint64_t RunLogLines::LeftOut() const {

@@ -10,15 +10,16 @@
 #include <string_view>
 #include <vector>
 
-#include "base/FileCloser.h"
+#include "base/OwnedHandle.h"
+#include "script/RunLog.h"
 
 namespace gleanwork {
 
 class OutputFile;
 
-// The lines of one run log, appended by the run's thread and read by the
-// window's thread. Every call takes the one lock, so an appended line is
-// visible to readers as soon as Append returns.
+// The lines of one run log: the run log of a run in a window, written by the
+// run's thread and read by the window's thread on its timer. Every call takes
+// the one lock, so a line is visible to readers as soon as it is taken.
 //
 // Memory stays bounded however long a run goes: the first `keepFirst` lines
 // and the latest `keepLatest` (at most about 64 MiB of them) are kept, each
@@ -29,14 +30,20 @@ class OutputFile;
 // MiB) of the log, and its latest lines in two parts of as much that take
 // turns, so that at least the latest `filePartBytes` are kept; once lines
 // fall between the two, the saved log has a line that says how many.
-class RunLogLines {
+class RunLogLines : public RunLog {
 public:
     static constexpr std::size_t kFilePartBytes = std::size_t{64} << 20;
 
     RunLogLines(std::size_t keepFirst = 2000, std::size_t keepLatest = 100000,
                 std::size_t mostCharacters = 8193, std::size_t filePartBytes = kFilePartBytes);
 
+    // A line break inside an entry starts a new row, so that every line of
+    // the entry shows.
+    void LogLine(std::string_view line) override;
+    void LogCommand(std::string_view line) override { Append(line); }
     void Append(std::string_view line);
+    // How many "ERROR: " lines were logged.
+    std::size_t ErrorLines() const;
 
     // The rows: the kept lines and, once lines were left out, the row that
     // says so. Never shrinks.
@@ -85,6 +92,7 @@ private:
     std::size_t fileCurrent_ = 0;  // the part of fileLatest_ being written
     std::uint64_t fileLeftOut_ = 0;
     bool wholeFailed_ = false;
+    std::size_t errorLines_ = 0;
 };
 
 }  // namespace gleanwork

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/StepControl.h"
+#include "run/StepControl.h"
 
 class QLabel;
 class QListWidget;

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+
+#include "net/CookieJar.h"
+#include "net/HttpLimits.h"
+#include "net/RequestRoute.h"
+
+namespace gleanwork {
+
+// A user name and password for Basic authentication, and the address whose
+// origin they belong to: the HTTP client sends them only to that origin
+// (the same scheme, host and port), whichever address a request is for,
+// and never when the name is empty or the address is no web address.
+struct WebCredentials {
+    std::string user;
+    std::string password;
+    std::string originUrl;
+};
+
+// What the HTTP client is asked to fetch, and how. The request line is
+// `method` and the route's target; the head then carries Host, the proxy's
+// credentials (only to a proxy itself, never through a tunnel), the web
+// credentials (see WebCredentials), User-agent, and the cookies of `cookies`
+// (none: no cookie is sent or kept; else every Set-Cookie of a reply goes
+// into it). Redirects are followed with the same request for their target.
+struct HttpRequest {
+    std::string url;  // http:// or https://
+    std::string method = "GET";
+    std::string userAgent;
+    WebCredentials credentials;
+    RouteSettings route;
+    CookieJar* cookies = nullptr;
+    HttpLimits limits;
+};
+
+}  // namespace gleanwork

@@ -1,0 +1,97 @@
+#include "run/RunControl.h"
+
+#include <poll.h>
+
+#include <cerrno>
+
+#include "base/ReadyWait.h"
+#include "base/SystemReason.h"
+
+namespace gleanwork {
+
+RunControl::~RunControl() {
+    if (finished_) {
+        finished_->Raise();
+    }
+}
+
+// A Stop on another thread raises the signal before it clears running_, and
+// Start sets running_ before it looks at the signal: however the two
+// interleave, a stop is never lost.
+void RunControl::Start() {
+    const auto start = std::chrono::steady_clock::now();
+    running_.store(true);
+    if (stop_.Raised()) {
+        running_.store(false);
+    }
+    const bool timed = limits_.maxDuration.count() > 0;
+    if (!timed && !stopAction_) {
+        return;
+    }
+    finished_.emplace();
+    if (finished_->Descriptor() < 0) {
+        EndRun("ERROR: The run cannot watch its limits: " + SystemReason(errno));
+        return;
+    }
+    const auto deadline =
+        timed ? start + limits_.maxDuration : std::chrono::steady_clock::time_point::max();
+    watcher_ = std::jthread([this, deadline] { Watch(deadline); });
+}
+
+void RunControl::Stop() noexcept {
+    stop_.Raise();
+    running_.store(false);
+}
+
+bool RunControl::ContinueRun() {
+    if (!running_.load(std::memory_order_relaxed)) {
+        ReportTimeLimit();
+        return false;
+    }
+    ++steps_;
+    if (limits_.maxSteps != 0 && steps_ > limits_.maxSteps) {
+        EndRun("ERROR: The run took more than " + std::to_string(limits_.maxSteps) + " steps");
+        return false;
+    }
+    return true;
+}
+
+void RunControl::Finish() {
+    if (finished_) {
+        finished_->Raise();
+    }
+    if (watcher_.joinable()) {
+        watcher_.join();
+    }
+    ReportTimeLimit();
+}
+
+// A deadline that passes once the run has ended by itself is none of its
+// business; a stop, by time or from elsewhere, runs the stop action.
+void RunControl::Watch(std::chrono::steady_clock::time_point deadline) {
+    const WaitResult result = WaitReady(finished_->Descriptor(), POLLIN, deadline, &stop_);
+    if (result == WaitResult::TimedOut && running_.load()) {
+        timeUp_.store(true);
+        Stop();
+    } else if (result != WaitResult::Stopped) {
+        return;
+    }
+    if (stopAction_) {
+        stopAction_();
+    }
+}
+
+void RunControl::EndRun(const std::string& errorLine) {
+    log_.LogLine(errorLine);
+    running_.store(false);
+}
+
+void RunControl::ReportTimeLimit() {
+    if (timeUp_.exchange(false)) {
+        const auto seconds = std::chrono::ceil<std::chrono::seconds>(limits_.maxDuration);
+        log_.LogLine("ERROR: The run took longer than " + std::to_string(seconds.count()) +
+                     " seconds");
+    }
+}
+
+}  // namespace gleanwork

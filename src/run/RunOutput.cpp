@@ -1,0 +1,90 @@
+#include "run/RunOutput.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "base/SystemReason.h"
+
+namespace gleanwork {
+
+namespace {
+
+// Printed text gathers up to this size before its whole lines are written.
+constexpr std::size_t kBufferSize = std::size_t{64} << 10;
+// A line that grows past this size is written in pieces.
+constexpr std::size_t kLongestWholeLine = std::size_t{16} << 20;
+
+}  // namespace
+
+bool RunOutput::OpenFile(const std::string& path, bool append, int& error) {
+    Close(false);
+    if (!file_.Open(path, append, error)) {
+        return false;
+    }
+    path_ = path;
+    target_ = Target::File;
+    return true;
+}
+
+void RunOutput::UseStandardOutput() {
+    Close(false);
+    target_ = Target::StandardOutput;
+}
+
+void RunOutput::UseNothing() {
+    Close(false);
+}
+
+void RunOutput::Write(std::string_view text) {
+    if (target_ == Target::Nothing || failed_) {
+        return;
+    }
+    buffer_.append(text);
+    if (buffer_.size() < kBufferSize) {
+        return;
+    }
+    if (const std::size_t lineEnd = text.rfind('\n'); lineEnd != std::string_view::npos) {
+        WriteOut(buffer_.size() - text.size() + lineEnd + 1);
+    } else if (buffer_.size() >= kLongestWholeLine) {
+        WriteOut(buffer_.size());
+    }
+}
+
+void RunOutput::WriteOut(std::size_t size) {
+    if (size > 0 && !failed_) {
+        const std::string_view bytes(buffer_.data(), size);
+        int error = 0;
+        if (target_ == Target::File && !file_.Write(bytes, error)) {
+            ReportFailure("Cannot write " + path_, error);
+        } else if (target_ == Target::StandardOutput && !WriteAll(STDOUT_FILENO, bytes)) {
+            ReportFailure("Cannot write to standard output", errno);
+        }
+    }
+    buffer_.erase(0, failed_ ? buffer_.size() : size);
+}
+
+void RunOutput::Close(bool keep) {
+    WriteOut(buffer_.size());
+    if (target_ == Target::File) {
+        int error = 0;
+        if (!keep || failed_) {
+            const bool asBefore = file_.Discard();
+            log_.LogLine((asBefore ? "Output file left as it was: "
+                                   : "Output file keeps this run's lines, as other runs "
+                                     "appended after them: ") +
+                         path_);
+        } else if (!file_.Commit(error)) {
+            ReportFailure("Cannot put the output file in place: " + path_, error);
+        }
+    }
+    target_ = Target::Nothing;
+    failed_ = false;
+}
+
+void RunOutput::ReportFailure(std::string_view what, int error) {
+    failed_ = true;
+    control_.EndRun("ERROR: " + std::string(what) + ": " + SystemReason(error));
+}
+
+}  // namespace gleanwork

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string_view>
+
+#include "script/CommandTable.h"
+
+namespace gleanwork {
+
+// `c` in upper case when it is an ASCII letter. Keywords are compared in
+// upper case, whatever case a script writes them in.
+constexpr char ToUpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// One script line split into its command and its argument. The argument is
+// a view into the line: trimmed and, when it began with a double quote,
+// without its first and last characters. It is not expanded yet.
+struct ScriptLine {
+    ScriptCommand command = ScriptCommand::kUnknown;
+    std::string_view argument;
+};
+
+// Splits `line` at its first space character: the part before it, compared
+// without regard to letter case, names the command; the part after it,
+// trimmed of white space and unquoted, is the argument.
+ScriptLine ParseScriptLine(std::string_view line);
+
+// The name that a BOOKMARK line sets: the rest of the line after its first
+// space, trimmed, neither unquoted nor expanded. False for any other line.
+bool ReadBookmarkName(std::string_view line, std::string_view& name);
+
+}  // namespace gleanwork

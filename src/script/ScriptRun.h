@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/RunLog.h"
+#include "script/StepHook.h"
+#include "script/VariableTable.h"
+
+namespace gleanwork {
+
+// Which pages a run has, for telling whether it is back where it was: the
+// current page and the one kept for BACK with its cursor. Every page read
+// has a serial of its own, except that every empty page has serial 0.
+struct PageState {
+    std::uint64_t serial = 0;
+    std::string address;
+    bool operator==(const PageState&) const = default;
+};
+struct PagesState {
+    PageState current;
+    std::optional<PageState> kept;
+    std::size_t keptPosition = 0;
+    bool operator==(const PagesState&) const = default;
+};
+
+// The pages a script works on: the current one, and the one kept for BACK.
+class ScriptPages {
+public:
+    virtual ~ScriptPages() = default;
+
+    // The text of the current page.
+    virtual std::string_view Text() const = 0;
+
+    // Reads the page that `reference` names, relative to the current page's
+    // address, as the new current page; the old one is kept for Back with
+    // the cursor `position`. True when a page was read; the current page is
+    // empty otherwise.
+    virtual bool Fetch(std::string_view reference, std::size_t position) = 0;
+
+    // Makes the kept page current again. Gives the cursor position kept with
+    // it, or none when no page is kept.
+    virtual std::optional<std::size_t> Back() = 0;
+
+    // How many times a page was asked for, whatever came of it: what the run
+    // may find different if it asks again.
+    virtual std::uint64_t ReadCount() const = 0;
+    virtual PagesState CurrentState() const = 0;
+};
+
+// Where INSERTDATA and UPDATEDATA statements go.
+class ScriptStatements {
+public:
+    virtual ~ScriptStatements() = default;
+
+    // Runs the statement that `statementTemplate` stands for with the
+    // variables' values. True when it ran, or when there is nowhere to run it.
+    virtual bool Execute(std::string_view statementTemplate, const VariableTable& variables) = 0;
+
+    // How many statements reached (or tried to reach) the database: what may
+    // come out differently when tried again.
+    virtual std::uint64_t ContactCount() const = 0;
+    // Whether statements may still reach the database.
+    virtual bool Available() const = 0;
+};
+
+// Where PRINT and PRINTLN write.
+class ScriptOutput {
+public:
+    virtual ~ScriptOutput() = default;
+    virtual void Write(std::string_view text) = 0;
+};
+
+// Whether the script's next line may run.
+class ScriptControl {
+public:
+    virtual ~ScriptControl() = default;
+
+    // Called before each script line: whether it may run.
+    virtual bool ContinueRun() = 0;
+
+    // Ends the run with `errorLine`: no further script line runs.
+    virtual void EndRun(const std::string& errorLine) = 0;
+};
+
+// What the interpreter is given for one run of a script: its lines and the
+// statement templates of INSERTDATA and UPDATEDATA, the pages, the run's
+// variables, where its output, statements and log go, the control that says
+// whether the next line may run, and the hook that may pause it between
+// lines (null: the run never pauses). Everything referred to outlives the
+// interpreter.
+struct ScriptRun {
+    const std::vector<std::string>& script;
+    std::string_view insertStatement;
+    std::string_view updateStatement;
+    ScriptPages& pages;
+    VariableTable& variables;
+    ScriptOutput& output;
+    ScriptStatements& statements;
+    RunLog& log;
+    ScriptControl& control;
+    StepHook* step;
+};
+
+}  // namespace gleanwork

@@ -1,0 +1,49 @@
+#include "run/RunOutput.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <sstream>
+
+#include "support/TempFolder.h"
+
+namespace gleanwork::test {
+namespace {
+
+struct AppendingRun {
+    explicit AppendingRun(const std::string& path) {
+        int error = 0;
+        EXPECT_TRUE(output.OpenFile(path, true, error));
+    }
+    RunLogWriter log{nullptr};
+    RunControl control{log};
+    RunOutput output{log, control};
+};
+
+// Runs that append to one output file at once never splice their lines:
+// each writes whole lines only, in one write at a time. The runs here take
+// turns line by line, so their writes interleave as those of processes can.
+TEST(RunOutput, RunsAppendingToOneFileAtOnceKeepTheirLinesWhole) {
+    const TempFolder folder;
+    const std::string path = folder / "out.txt";
+    std::array<AppendingRun, 3> runs{AppendingRun(path), AppendingRun(path), AppendingRun(path)};
+    constexpr int kLines = 20000;
+    for (int line = 0; line < kLines; ++line) {
+        for (std::size_t run = 0; run < runs.size(); ++run) {
+            runs[run].output.Write(std::string(1 + (line + run * 31) % 97, 'a' + run));
+            runs[run].output.Write("\n");
+        }
+    }
+    for (AppendingRun& run : runs) {
+        run.output.Close(true);
+    }
+    std::istringstream lines(ReadFile(path));
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        ASSERT_EQ(line.find_first_not_of(line.front()), std::string::npos) << line;
+    }
+    EXPECT_EQ(count, static_cast<int>(runs.size()) * kLines);
+}
+
+}  // namespace
+}  // namespace gleanwork::test
