@@ -17,17 +17,21 @@ constexpr std::string_view kNothingRead = "Unable to read specified URL or file"
 // Whether the read of `url` gave nothing to work on: a file that could not be
 // read, or a web page without a body, whatever its status.
 bool NothingRead(const std::string& url, const SourceResult& read) {
-    return IsWebUrl(url) ? read.failure.GavePage() && read.text.empty()
-                         : !read.failure.GavePage();
+    return IsWebUrl(url) ? read.failure.GavePage() && read.text.empty() : !read.failure.GavePage();
 }
 
 // The request for the web page at `url` with the agent's settings and the
-// run's cookies. The agent's credentials go to its own site, whatever page
-// is read.
-HttpRequest RequestFor(const AgentDefinition& agent, const std::string& url, CookieJar& cookies,
+// run's cookies, a POST of `body` when there is one. The agent's credentials
+// go to its own site, whatever page is read.
+HttpRequest RequestFor(const AgentDefinition& agent, const std::string& url,
+                       std::optional<std::string_view> body, CookieJar& cookies,
                        const HttpLimits& limits) {
     HttpRequest request;
     request.url = url;
+    if (body) {
+        request.method = "POST";
+        request.body = *body;
+    }
     request.userAgent = agent.USERAGENT;
     request.credentials = {agent.WEBUSER, agent.WEBPASS, agent.URL};
     request.route = {agent.HOST, agent.PORT};
@@ -59,7 +63,8 @@ void PageBrowser::Show(std::string text) {
     kept_.reset();
 }
 
-bool PageBrowser::Fetch(std::string_view reference, std::size_t position) {
+bool PageBrowser::Fetch(std::string_view reference, std::optional<std::string_view> body,
+                        std::size_t position) {
     current_.position = position;
     kept_ = std::move(current_);
     current_ = Page{};
@@ -68,7 +73,12 @@ bool PageBrowser::Fetch(std::string_view reference, std::size_t position) {
         LogLine("ERROR: FETCH has no address to read");
         return false;
     }
-    SourceResult read = ReadPage(ResolvePageAddress(kept_->address, reference));
+    const std::string url = ResolvePageAddress(kept_->address, reference);
+    if (body && !IsWebUrl(url) && !reader_) {
+        LogLine("ERROR: FETCH can post a body only to a web address, not to " + url);
+        return false;
+    }
+    SourceResult read = ReadPage(url, body);
     current_.text = std::move(read.text);
     current_.serial = reads_;
     return read.failure.GavePage();
@@ -96,11 +106,11 @@ PageState PageBrowser::StateOf(const Page& page) {
     return {page.text.empty() ? 0 : page.serial, page.address};
 }
 
-SourceResult PageBrowser::Read(const std::string& url) {
+SourceResult PageBrowser::Read(const std::string& url, std::optional<std::string_view> body) {
     ++reads_;
     current_.address = url;
     SourceResult read = reader_         ? reader_(url)
-                        : IsWebUrl(url) ? FetchPage(url)
+                        : IsWebUrl(url) ? FetchPage(url, body)
                                         : ReadFileSource(url, limits_.maxSourceBytes, log_);
     if (!read.failure.Failed() && NothingRead(url, read)) {
         read.failure = {SourceFailureKind::NothingRead, std::string(kNothingRead)};
@@ -108,20 +118,20 @@ SourceResult PageBrowser::Read(const std::string& url) {
     return read;
 }
 
-SourceResult PageBrowser::ReadPage(const std::string& url) {
-    SourceResult read = Read(url);
+SourceResult PageBrowser::ReadPage(const std::string& url, std::optional<std::string_view> body) {
+    SourceResult read = Read(url, body);
     if (NothingRead(url, read)) {
         LogLine("ERROR: " + std::string(kNothingRead));
     }
     return read;
 }
 
-SourceResult PageBrowser::FetchPage(const std::string& url) {
+SourceResult PageBrowser::FetchPage(const std::string& url, std::optional<std::string_view> body) {
     const std::string host = CookieOriginOf(url).host;
     if (!WaitPolitely(host)) {
         return {{}, {SourceFailureKind::Stopped, ""}};
     }
-    HttpResult fetched = FetchHttp(RequestFor(agent_, url, cookies_, limits_), log_);
+    HttpResult fetched = FetchHttp(RequestFor(agent_, url, body, cookies_, limits_), log_);
     const PoliteInterval::Clock::time_point end = PoliteInterval::Clock::now();
     interval_.Record(host, end);
     if (!fetched.redirects.empty()) {

@@ -42,14 +42,18 @@ public:
 
     std::string_view Text() const override { return current_.text; }
 
-    // An empty reference names no page: it fails with an "ERROR: " line and
-    // reads nothing.
-    bool Fetch(std::string_view reference, std::size_t position) override;
+    // An empty reference names no page, and a file takes no body: either
+    // fails with an "ERROR: " line and reads nothing.
+    bool Fetch(std::string_view reference, std::optional<std::string_view> body,
+               std::size_t position) override;
     std::optional<std::size_t> Back() override;
 
     // Counts every page asked of a server or a file (or the page reader).
     std::uint64_t ReadCount() const override { return reads_; }
     PagesState CurrentState() const override;
+
+    // The cookies of the run.
+    CookieJar& Cookies() { return cookies_; }
 
     // The limits of every fetch; a polite wait, too, ends when their stop
     // signal is raised.
@@ -71,13 +75,14 @@ private:
 
     static PageState StateOf(const Page& page);
 
-    // Reads what `url` names, and notes the address of what was read (after
+    // Reads what `url` names (a web page: the reply to a POST of `body` when
+    // there is one), and notes the address of what was read (after
     // redirects) as the current page's.
-    SourceResult Read(const std::string& url);
+    SourceResult Read(const std::string& url, std::optional<std::string_view> body = {});
     // The same, logging nothing read as the first page always has.
-    SourceResult ReadPage(const std::string& url);
+    SourceResult ReadPage(const std::string& url, std::optional<std::string_view> body = {});
     // Fetches the web page at `url` after the polite wait.
-    SourceResult FetchPage(const std::string& url);
+    SourceResult FetchPage(const std::string& url, std::optional<std::string_view> body);
     // Waits out the polite interval before a fetch from `host`; false when
     // the run was stopped meanwhile.
     bool WaitPolitely(const std::string& host);

@@ -95,6 +95,25 @@ so a loop may fetch as many pages as it likes.</p>
 <p>Cookies that the pages of a run set are sent back to the pages they
 belong to for the rest of that run, so a run gets past a cookie notice or a
 session login; nothing is stored on disk.</p>
+
+<h3>Logging in through a form</h3>
+<p><code>FETCH "address" "body"</code> sends the body to the address as a
+form (a <code>POST</code>, as a browser sends a form whose method is post)
+and reads the reply as the new page; <code>BACK</code> returns from it as
+from any other. The body is the form's fields as
+<code>name=value</code> pairs joined by <code>&amp;</code>; write values that
+come from variables with the <code>url</code> filter. A login form that
+carries a hidden token is read first, and the token sent back:</p>
+<pre>FIND "name=\"token\" value=\""
+GETUNTIL "\""
+SAVETO token
+FETCH "login" "user=demo&amp;password=demo&amp;token={token|url}"
+FIND "&lt;p class=\"balance\"&gt;"</pre>
+<p>A redirect after the form (301, 302 or 303) is followed with a plain
+request; a 307 or 308 sends the form again to its new address. A server that
+refuses the form usually answers with an error status and a page that says
+why: the run logs the status as an <code>ERROR: </code> line, and the page is
+the text the script goes on with.</p>
 <p>To be polite to the sites it reads, a run waits until one second has
 passed since its last page from the same host before it asks that host again
 (about the pace of a person clicking through, and the pause sites most often

@@ -600,7 +600,7 @@ private slots:
         std::filesystem::current_path(folder_->Path());
         AgentCatalogue catalogue;
         catalogue.LoadCatalogue();
-        QCOMPARE(catalogue.Count(), std::size_t{6});
+        QCOMPARE(catalogue.Count(), std::size_t{7});
         QStringList logs;
         for (std::size_t index = 0; index < catalogue.Count(); ++index) {
             if (IsWebUrl(catalogue.At(index).URL)) {
