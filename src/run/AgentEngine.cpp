@@ -15,6 +15,7 @@ AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
       log_(log),
       output_(log_, control_),
       pages_(agent_, &log_),
+      cookieFile_(agent_, pages_.Cookies(), log_),
       database_(agent_, log_),
       control_(log_) {}
 
@@ -38,11 +39,15 @@ void AgentEngine::Run() {
     }
     control_.Finish();
     output_.Close(keepOutput);
+    if (!testRun_) {
+        cookieFile_.Save();
+    }
     log_.LogLine("Agent completed.");
 }
 
 bool AgentEngine::ReadAndRun() {
     pages_.SetHttpLimits(FetchLimits());
+    cookieFile_.Load();
     const bool sourceRead = !pages_.OpenSource().Failed();
     ChooseOutput(sourceRead);
     ScriptInterpreter({agent_.SCRIPT, agent_.DBINSERT, agent_.DBUPDATE, pages_, variables_, output_,
@@ -70,6 +75,7 @@ void AgentEngine::ChooseOutput(bool sourceRead) {
 
 SourceResult AgentEngine::ReadSource() {
     pages_.SetHttpLimits(FetchLimits());
+    cookieFile_.Load();
     return pages_.ReadSource();
 }
 
