@@ -5,8 +5,10 @@
 #include "base/ReadyWait.h"
 #include "net/FileSource.h"
 #include "net/HttpClient.h"
+#include "net/ResponseHead.h"
 #include "net/UrlSplit.h"
 #include "run/PageAddress.h"
+#include "run/RunCharset.h"
 
 namespace gleanwork {
 
@@ -109,9 +111,13 @@ PageState PageBrowser::StateOf(const Page& page) {
 SourceResult PageBrowser::Read(const std::string& url, std::optional<std::string_view> body) {
     ++reads_;
     current_.address = url;
+    std::string contentType;
     SourceResult read = reader_         ? reader_(url)
-                        : IsWebUrl(url) ? FetchPage(url, body)
+                        : IsWebUrl(url) ? FetchPage(url, body, contentType)
                                         : ReadFileSource(url, limits_.maxSourceBytes, log_);
+    if (read.failure.GavePage()) {
+        ApplyCharset(read.text, contentType, agent_.CHARSET, log_);
+    }
     if (!read.failure.Failed() && NothingRead(url, read)) {
         read.failure = {SourceFailureKind::NothingRead, std::string(kNothingRead)};
     }
@@ -126,7 +132,8 @@ SourceResult PageBrowser::ReadPage(const std::string& url, std::optional<std::st
     return read;
 }
 
-SourceResult PageBrowser::FetchPage(const std::string& url, std::optional<std::string_view> body) {
+SourceResult PageBrowser::FetchPage(const std::string& url, std::optional<std::string_view> body,
+                                    std::string& contentType) {
     const std::string host = CookieOriginOf(url).host;
     if (!WaitPolitely(host)) {
         return {{}, {SourceFailureKind::Stopped, ""}};
@@ -138,6 +145,7 @@ SourceResult PageBrowser::FetchPage(const std::string& url, std::optional<std::s
         current_.address = fetched.finalUrl;
         interval_.Record(CookieOriginOf(fetched.finalUrl).host, end);
     }
+    contentType = FindHeader("Content-Type", HeaderLines(fetched.head));
     return {std::move(fetched.body), std::move(fetched.failure)};
 }
 

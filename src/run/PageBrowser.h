@@ -21,7 +21,8 @@ namespace gleanwork {
 // http:// or https:// address, else ReadFileSource), with the agent's
 // settings, the run's cookies and the polite interval between fetches from
 // one host, and logs the same lines. A web page without a body is read as
-// failure NothingRead. At most two pages are held, however many a run
+// failure NothingRead. Every page is then converted as the agent's CHARSET
+// asks, each by what its own reply declares. At most two pages are held, however many a run
 // fetches.
 class PageBrowser : public ScriptPages {
 public:
@@ -81,8 +82,10 @@ private:
     SourceResult Read(const std::string& url, std::optional<std::string_view> body = {});
     // The same, logging nothing read as the first page always has.
     SourceResult ReadPage(const std::string& url, std::optional<std::string_view> body = {});
-    // Fetches the web page at `url` after the polite wait.
-    SourceResult FetchPage(const std::string& url, std::optional<std::string_view> body);
+    // Fetches the web page at `url` after the polite wait; `contentType`
+    // gets the reply's Content-Type.
+    SourceResult FetchPage(const std::string& url, std::optional<std::string_view> body,
+                           std::string& contentType);
     // Waits out the polite interval before a fetch from `host`; false when
     // the run was stopped meanwhile.
     bool WaitPolitely(const std::string& host);
