@@ -8,6 +8,7 @@
 #include "net/ResponseHead.h"
 #include "net/UrlSplit.h"
 #include "run/PageAddress.h"
+#include "run/ProxyChoice.h"
 #include "run/RunCharset.h"
 
 namespace gleanwork {
@@ -22,12 +23,13 @@ bool NothingRead(const std::string& url, const SourceResult& read) {
     return IsWebUrl(url) ? read.failure.GavePage() && read.text.empty() : !read.failure.GavePage();
 }
 
-// The request for the web page at `url` with the agent's settings and the
-// run's cookies, a POST of `body` when there is one. The agent's credentials
-// go to its own site, whatever page is read.
+// The request for the web page at `url` with the agent's settings (its
+// proxy, or the environment's; see RouteFor for `problem`) and the run's
+// cookies, a POST of `body` when there is one. The agent's credentials go to
+// its own site, whatever page is read.
 HttpRequest RequestFor(const AgentDefinition& agent, const std::string& url,
                        std::optional<std::string_view> body, CookieJar& cookies,
-                       const HttpLimits& limits) {
+                       const HttpLimits& limits, std::string& problem) {
     HttpRequest request;
     request.url = url;
     if (body) {
@@ -36,16 +38,24 @@ HttpRequest RequestFor(const AgentDefinition& agent, const std::string& url,
     }
     request.userAgent = agent.USERAGENT;
     request.credentials = {agent.WEBUSER, agent.WEBPASS, agent.URL};
-    request.route = {agent.HOST, agent.PORT};
+    request.route = RouteFor(agent, url, ProcessEnvironment, problem);
     request.cookies = &cookies;
     request.limits = limits;
+    request.honourRetryAfter = true;
     return request;
+}
+
+SourceResult Stopped() {
+    return {{}, {SourceFailureKind::Stopped, ""}};
 }
 
 }  // namespace
 
 PageBrowser::PageBrowser(const AgentDefinition& agent, SourceLog* log)
-    : agent_(agent), log_(log), interval_(PoliteInterval::Read(agent.INTERVAL)) {
+    : agent_(agent),
+      log_(log),
+      interval_(PoliteInterval::Read(agent.INTERVAL)),
+      robots_(agent.USERAGENT, log) {
     current_.address = agent.URL;
 }
 
@@ -135,10 +145,32 @@ SourceResult PageBrowser::ReadPage(const std::string& url, std::optional<std::st
 SourceResult PageBrowser::FetchPage(const std::string& url, std::optional<std::string_view> body,
                                     std::string& contentType) {
     const std::string host = CookieOriginOf(url).host;
-    if (!WaitPolitely(host)) {
-        return {{}, {SourceFailureKind::Stopped, ""}};
+    std::string problem;
+    const HttpRequest request = RequestFor(agent_, url, body, cookies_, limits_, problem);
+    if (!problem.empty()) {
+        return NotAllowed("ERROR: " + problem);
     }
-    HttpResult fetched = FetchHttp(RequestFor(agent_, url, body, cookies_, limits_), log_);
+    if (agent_.ROBOTS == "1") {
+        const RobotsRules& rules = robots_.RulesFor(url, [this](const std::string& robotsUrl) {
+            std::string unused;
+            return FetchHttp(RequestFor(agent_, robotsUrl, {}, cookies_, limits_, unused), nullptr);
+        });
+        if (limits_.Stopped()) {
+            return Stopped();
+        }
+        if (const auto delay = rules.CrawlDelay()) {
+            interval_.KeepAtLeast(host, *delay);
+        }
+        int port = 0;
+        std::string unusedHost;
+        if (!rules.Allows(SplitUrl(url, unusedHost, port))) {
+            return NotAllowed(RobotsGate::RefusalLine(url));
+        }
+    }
+    if (!WaitPolitely(host)) {
+        return Stopped();
+    }
+    HttpResult fetched = FetchHttp(request, log_);
     const PoliteInterval::Clock::time_point end = PoliteInterval::Clock::now();
     interval_.Record(host, end);
     if (!fetched.redirects.empty()) {
@@ -158,6 +190,11 @@ bool PageBrowser::WaitPolitely(const std::string& host) {
     LogLine("Waiting " + std::to_string(milliseconds) + " ms before contacting host: " + host);
     const auto end = PoliteInterval::Clock::now() + wait;
     return WaitReady(-1, POLLIN, end, limits_.stop) == WaitResult::TimedOut;
+}
+
+SourceResult PageBrowser::NotAllowed(const std::string& errorLine) {
+    LogLine(errorLine);
+    return {{}, {SourceFailureKind::NotAllowed, errorLine.substr(errorLine.find(' ') + 1)}};
 }
 
 void PageBrowser::LogLine(const std::string& line) {

@@ -11,6 +11,7 @@
 #include "net/PoliteInterval.h"
 #include "net/SourceLog.h"
 #include "net/SourceResult.h"
+#include "run/RobotsGate.h"
 #include "script/ScriptRun.h"
 #include "storage/AgentDefinition.h"
 
@@ -20,10 +21,13 @@ namespace gleanwork {
 // for BACK. Every page is read as the agent's source is (FetchHttp for an
 // http:// or https:// address, else ReadFileSource), with the agent's
 // settings, the run's cookies and the polite interval between fetches from
-// one host, and logs the same lines. A web page without a body is read as
+// one host (at least the Crawl-delay that a host's robots.txt asks for),
+// and logs the same lines. A web page without a body is read as
 // failure NothingRead. Every page is then converted as the agent's CHARSET
-// asks, each by what its own reply declares. At most two pages are held, however many a run
-// fetches.
+// asks, each by what its own reply declares. An agent with ROBOTS=1 asks a
+// site for no page that the site's robots.txt disallows. A 429 or 503 that
+// asks for a short wait is tried again (see HttpRequest). At most two pages are held, however many
+// a run fetches.
 class PageBrowser : public ScriptPages {
 public:
     // `agent` and `log` (which may be null) must outlive the browser.
@@ -89,6 +93,8 @@ private:
     // Waits out the polite interval before a fetch from `host`; false when
     // the run was stopped meanwhile.
     bool WaitPolitely(const std::string& host);
+    // Logs `errorLine` of a request that is not made, and gives its failure.
+    SourceResult NotAllowed(const std::string& errorLine);
     void LogLine(const std::string& line);
 
     const AgentDefinition& agent_;
@@ -96,6 +102,7 @@ private:
     HttpLimits limits_;
     CookieJar cookies_;
     PoliteInterval interval_;
+    RobotsGate robots_;
     PageReader reader_;
     Page current_;
     std::optional<Page> kept_;
