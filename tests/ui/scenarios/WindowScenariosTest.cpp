@@ -395,7 +395,9 @@ private slots:
         QVERIFY(sheet_->isVisible() && !sheet_->applyButton()->isEnabled());
         QCOMPARE(Saved(), QString("pear\nmango\nFresh\n"));
         QVERIFY(Saved("Agents/Fresh.agt").contains("\nUSERAGENT=Gleanwork/1.0\n"));
+        QVERIFY(Saved("Agents/Fresh.agt").contains("\nROBOTS=1\n"));
         QVERIFY(Saved("Agents/pear.agt").startsWith("DESCRIPTION=kept\n"));
+        QVERIFY(!Saved("Agents/pear.agt").contains("ROBOTS"));
     }
 
     // Runs that end, fail, or are closed while they loop, wait or stall:
