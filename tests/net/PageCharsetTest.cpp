@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "net/FetchFixture.h"
 #include "net/LoopbackServer.h"
 #include "net/PageCharset.h"
 #include "run/AgentEngine.h"
@@ -45,12 +46,9 @@ TEST_P(PageCharsetCase, IsSoInARunThatFetchesIt) {
          Reply("HTTP/1.0 200 OK\r\n" + (type.empty() ? "" : "Content-Type: " + type + "\r\n") +
                "\r\n" + expected.Text("body"))});
     const TempFolder folder;
-    AgentDefinition agent;
-    agent.URL = server.Url("/");
-    agent.FILE = folder / "out.txt";
-    agent.INTERVAL = "0";
+    AgentDefinition agent = LoopbackAgent(server.Url("/"), folder / "out.txt",
+                                          {"FETCH \"/page\"", "GET 1000000", "PRINT"});
     agent.CHARSET = expected.Text("charset");
-    agent.SCRIPT = {"FETCH \"/page\"", "GET 1000000", "PRINT"};
     RecordingRunLog log;
 
     AgentEngine(agent, &log).Run();
