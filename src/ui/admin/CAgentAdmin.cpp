@@ -159,7 +159,6 @@ void CAgentAdmin::NewAgent() {
         return;
     }
     AgentDefinition fresh;
-    fresh.ROBOTS = "1";  // a new agent obeys the robots.txt of the sites it reads
     if (!RunAgentEditor(this, AgentEditorMode::New, fresh, *catalogue_)) {
         return;
     }

@@ -55,12 +55,13 @@ enum Group { kAgent, kWebServer, kProxy };
 // text, ignoring case. An empty text is the beginning of every entry, so a new
 // agent (or one stored without a user agent) shows "Gleanwork/1.0", and OK
 // stores it: the editor never leaves the field empty on loading.
-constexpr std::array<PageField, 9> kFields{
+constexpr std::array<PageField, 10> kFields{
     TextRow(&AgentDefinition::name, "agentName", "Agent name:"),
     TextRow(&AgentDefinition::DESCRIPTION, "description", "Description:"),
     TextRow(&AgentDefinition::URL, "urlOrFile", "URL or File:"),
     ChoiceRow(&AgentDefinition::USERAGENT, "userAgent", "User agent:", kUserAgents),
     ChoiceRow(&AgentDefinition::CHARSET, "charset", "Character set:", kCharsets),
+    SwitchRow(&AgentDefinition::ROBOTS, "robots", "Obey each site's robots.txt"),
     TextRow(&AgentDefinition::WEBUSER, "webUser", "User ID:", kWebServer),
     PasswordRow(&AgentDefinition::WEBPASS, "webPassword", "Password:", kWebServer),
     TextRow(&AgentDefinition::HOST, "proxyHost", "Host name:", kProxy),

@@ -137,7 +137,8 @@ UTF-8 from what it declares (a byte order mark, its reply's
 windows-1252; a name such as <code>iso-8859-1</code>, <code>windows-1251</code>
 or <code>shift_jis</code> converts from that set. The run log says for each
 page what was converted.</li>
-<li><code>ROBOTS=1</code>, set for every new agent: each site's
+<li><code>ROBOTS=1</code> (<b>Obey each site's robots.txt</b> on the General
+page, on for every new agent): each site's
 <code>robots.txt</code> is read once per run, a page it disallows for the
 agent's user agent is not asked for (the <code>FETCH</code> fails with
 <code>ERROR: robots.txt of HOST disallows PATH</code>), and its
