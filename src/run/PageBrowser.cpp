@@ -151,20 +151,8 @@ SourceResult PageBrowser::FetchPage(const std::string& url, std::optional<std::s
         return NotAllowed("ERROR: " + problem);
     }
     if (agent_.ROBOTS == "1") {
-        const RobotsRules& rules = robots_.RulesFor(url, [this](const std::string& robotsUrl) {
-            std::string unused;
-            return FetchHttp(RequestFor(agent_, robotsUrl, {}, cookies_, limits_, unused), nullptr);
-        });
-        if (limits_.Stopped()) {
-            return Stopped();
-        }
-        if (const auto delay = rules.CrawlDelay()) {
-            interval_.KeepAtLeast(host, *delay);
-        }
-        int port = 0;
-        std::string unusedHost;
-        if (!rules.Allows(SplitUrl(url, unusedHost, port))) {
-            return NotAllowed(RobotsGate::RefusalLine(url));
+        if (std::optional<SourceResult> refused = ObeyRobots(url, host)) {
+            return std::move(*refused);
         }
     }
     if (!WaitPolitely(host)) {
@@ -179,6 +167,24 @@ SourceResult PageBrowser::FetchPage(const std::string& url, std::optional<std::s
     }
     contentType = FindHeader("Content-Type", HeaderLines(fetched.head));
     return {std::move(fetched.body), std::move(fetched.failure)};
+}
+
+std::optional<SourceResult> PageBrowser::ObeyRobots(const std::string& url,
+                                                    const std::string& host) {
+    const RobotsRules& rules = robots_.RulesFor(url, [this](const std::string& robotsUrl) {
+        std::string unused;
+        return FetchHttp(RequestFor(agent_, robotsUrl, {}, cookies_, limits_, unused), nullptr);
+    });
+    if (limits_.Stopped()) {
+        return Stopped();
+    }
+    if (const auto delay = rules.CrawlDelay()) {
+        interval_.KeepAtLeast(host, *delay);
+    }
+    if (!rules.Allows(RobotsGate::PathOf(url))) {
+        return NotAllowed(RobotsGate::RefusalLine(url));
+    }
+    return std::nullopt;
 }
 
 bool PageBrowser::WaitPolitely(const std::string& host) {

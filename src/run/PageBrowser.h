@@ -93,6 +93,10 @@ private:
     // Waits out the polite interval before a fetch from `host`; false when
     // the run was stopped meanwhile.
     bool WaitPolitely(const std::string& host);
+    // Reads the robots.txt rules for `url` on `host` when the run has none
+    // yet, and keeps their Crawl-delay; the result of the fetch when they
+    // disallow it (or the run was stopped meanwhile), none when it may go on.
+    std::optional<SourceResult> ObeyRobots(const std::string& url, const std::string& host);
     // Logs `errorLine` of a request that is not made, and gives its failure.
     SourceResult NotAllowed(const std::string& errorLine);
     void LogLine(const std::string& line);

@@ -51,11 +51,14 @@ const RobotsRules& RobotsGate::RulesFor(const std::string& url, const Fetcher& f
     return sites_.emplace(robotsUrl, std::move(rules)).first->second;
 }
 
-std::string RobotsGate::RefusalLine(const std::string& url) {
+std::string RobotsGate::PathOf(const std::string& url) {
     std::string host;
     int port = SchemePort(url);
-    const std::string path = SplitUrl(url, host, port);
-    return "ERROR: robots.txt of " + SiteOf(url) + " disallows " + path;
+    return SplitUrl(url, host, port);
+}
+
+std::string RobotsGate::RefusalLine(const std::string& url) {
+    return "ERROR: robots.txt of " + SiteOf(url) + " disallows " + PathOf(url);
 }
 
 }  // namespace gleanwork

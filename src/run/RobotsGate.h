@@ -28,6 +28,8 @@ public:
     // refuses every page.
     const RobotsRules& RulesFor(const std::string& url, const Fetcher& fetch);
 
+    // The path and query of `url`, which its robots.txt rules judge.
+    static std::string PathOf(const std::string& url);
     // The "ERROR: " line of a page that `url`'s robots.txt disallows.
     static std::string RefusalLine(const std::string& url);
 
