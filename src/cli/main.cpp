@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ErrorLine.h"
 #include "base/SystemReason.h"
 #include "cli/AgentLookup.h"
 #include "cli/RunnerOptions.h"
@@ -90,14 +91,14 @@ int Run(const gleanwork::RunnerOptions& options, const gleanwork::AgentDefinitio
     engine.SetRunLimits(options.runLimits);
     runningEngine.store(&engine);
     HandleSignals();
-    engine.Run();
+    const RunOutcome outcome = engine.Run();
     runningEngine.store(nullptr);
     const bool logWritten = log.Flush();
     EndStandardErrorLine();
     if (const int signal = stoppingSignal.load(); signal != 0) {
         return kStoppedBySignalBase + signal;
     }
-    return engine.ErrorLogged() || !logWritten ? kRunHadErrors : kRunClean;
+    return outcome.Failed() || !logWritten ? kRunHadErrors : kRunClean;
 }
 
 // --history and --diff: what the run history holds about the agent. An
@@ -162,8 +163,9 @@ int main(int argc, char** argv) {
         }
         return Run(*options, *agent);
     } catch (const std::exception& failure) {
-        std::fprintf(stderr, "ERROR: gleanwork-run ends on an unexpected failure: %s\n",
-                     failure.what());
+        const std::string line = ErrorLine("gleanwork-run ends on an unexpected failure: " +
+                                           std::string(failure.what()));
+        std::fprintf(stderr, "%s\n", line.c_str());
         return kRunHadErrors;
     }
 }

@@ -44,7 +44,8 @@ HistoryResult CompareWithBaseline(HistoryStore& store, const WatchSettings& sett
         changes = {comparison.added, comparison.removed};
     }
     entry.changes = changes;
-    entry.outcome = changes == LineChanges{} ? RunOutcome::kUnchanged : RunOutcome::kChanged;
+    entry.outcome =
+        changes == LineChanges{} ? HistoryOutcome::kUnchanged : HistoryOutcome::kChanged;
     return result;
 }
 
@@ -69,12 +70,12 @@ RecordedRun RecordRun(HistoryStore& store, const AgentDefinition& agent, const F
     RunEntry& entry = recorded.entry;
     entry.agent = agent.name;
     entry.host = HostName();
-    entry.started = floor<microseconds>(run.started);
-    entry.ended = floor<microseconds>(run.ended);
-    entry.errors = run.errors;
-    entry.firstError = run.firstError;
-    entry.linesPrinted = run.linesPrinted;
-    entry.rowsWritten = run.rowsWritten;
+    entry.started = floor<microseconds>(run.outcome.started);
+    entry.ended = floor<microseconds>(run.outcome.Ended());
+    entry.errors = run.outcome.errors;
+    entry.firstError = run.outcome.firstError;
+    entry.linesPrinted = run.outcome.linesPrinted;
+    entry.rowsWritten = RowsWritten(run.outcome);
     entry.outcome = OutcomeBeforeComparison(run);
     std::optional<std::string_view> output;
     if (run.output) {
@@ -88,7 +89,7 @@ RecordedRun RecordRun(HistoryStore& store, const AgentDefinition& agent, const F
                                      std::to_string(kMostKeptOutputBytes >> 20) + " MiB)");
         }
     }
-    if (entry.outcome == RunOutcome::kOk && output) {
+    if (entry.outcome == HistoryOutcome::kOk && output) {
         recorded.stored = CompareWithBaseline(store, settings, *output, entry);
         if (!recorded.stored) {
             return recorded;

@@ -25,11 +25,11 @@ int RunRunner(const TempFolder& folder, const std::string& args) {
 
 FinishedRun Finished(std::int64_t second, std::string output, std::uint64_t errors = 0) {
     FinishedRun run;
-    run.started = std::chrono::system_clock::time_point(std::chrono::seconds(second));
-    run.ended = run.started + std::chrono::milliseconds(2250);
-    run.end = errors > 0 ? RunEnd::kCompletedWithErrors : RunEnd::kCompleted;
-    run.errors = errors;
-    run.linesPrinted = 2;
+    run.outcome.started = std::chrono::system_clock::time_point(std::chrono::seconds(second));
+    run.outcome.duration = std::chrono::milliseconds(2250);
+    run.outcome.end = errors > 0 ? RunEnd::kCompletedWithErrors : RunEnd::kCompleted;
+    run.outcome.errors = errors;
+    run.outcome.linesPrinted = 2;
     run.output = std::move(output);
     return run;
 }

@@ -42,8 +42,6 @@ public:
     void LogLine(std::string_view line) override;
     void LogCommand(std::string_view line) override { Append(line); }
     void Append(std::string_view line);
-    // How many "ERROR: " lines were logged.
-    std::size_t ErrorLines() const;
 
     // The rows: the kept lines and, once lines were left out, the row that
     // says so. Never shrinks.
@@ -92,7 +90,6 @@ private:
     std::size_t fileCurrent_ = 0;  // the part of fileLatest_ being written
     std::uint64_t fileLeftOut_ = 0;
     bool wholeFailed_ = false;
-    std::size_t errorLines_ = 0;
 };
 
 }  // namespace gleanwork
