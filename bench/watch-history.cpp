@@ -98,8 +98,9 @@ FinishedRun Finished(long long second, const std::string& output) {
     run.outcome.duration = std::chrono::seconds(2);
     run.outcome.linesPrinted = 1;
     run.output = output;
-    run.logHead = {"Engine started.", "Setting variables...", "Reading file: page.html"};
-    run.logTail = {"Agent completed."};
+    run.log = {{"Engine started.", "Setting variables...", "Reading file: page.html"},
+               0,
+               {"Agent completed."}};
     return run;
 }
 

@@ -22,6 +22,8 @@
 #include "storage/FileWriting.h"
 #include "watch/HistoryOpen.h"
 #include "watch/HistoryReport.h"
+#include "watch/LogKeeper.h"
+#include "watch/RunWatch.h"
 
 namespace {
 
@@ -86,19 +88,21 @@ int Run(const gleanwork::RunnerOptions& options, const gleanwork::AgentDefinitio
                                       : StreamRunLog::Destination::StandardError,
                      logFile.IsOpen() ? logFile.Get() : STDERR_FILENO,
                      logFile.IsOpen() ? options.logFile : "on standard error", StopOnLogFailure);
-    AgentEngine engine(agent, &log);
+    LogKeeper kept(log);
+    AgentEngine engine(agent, &kept);
     engine.SetHttpLimits(options.limits);
     engine.SetRunLimits(options.runLimits);
     runningEngine.store(&engine);
     HandleSignals();
     const RunOutcome outcome = engine.Run();
     runningEngine.store(nullptr);
+    const WatchedRun watched = WatchRun(agent, outcome, kept, [&kept] { return kept.Parts(); });
     const bool logWritten = log.Flush();
     EndStandardErrorLine();
     if (const int signal = stoppingSignal.load(); signal != 0) {
         return kStoppedBySignalBase + signal;
     }
-    return outcome.Failed() || !logWritten ? kRunHadErrors : kRunClean;
+    return outcome.Failed() || watched.errors > 0 || !logWritten ? kRunHadErrors : kRunClean;
 }
 
 // --history and --diff: what the run history holds about the agent. An

@@ -63,6 +63,7 @@ RunOutcome AgentEngine::Outcome(std::chrono::system_clock::time_point started,
         outcome.end = outcome.errors > 0 ? RunEnd::kCompletedWithErrors : RunEnd::kCompleted;
     }
     outcome.output = output;
+    outcome.outputStart = output_.OutputStart();
     if (!agent_.FILE.empty()) {
         outcome.outputPath = InInstallFolder(agent_.FILE);
     }

@@ -40,7 +40,8 @@ struct RunOutcome {
     std::uint64_t errors = 0;          // the error lines logged
     std::string firstError;            // the first of them as logged; empty when none
     OutputFate output = OutputFate::kNone;
-    std::string outputPath;  // the output file's full path; empty when the agent names none
+    std::string outputPath;         // the output file's full path; empty when the agent names none
+    std::uint64_t outputStart = 0;  // where the run's lines begin in the file it appended to
     DatabaseFate database = DatabaseFate::kNone;
     // The statements that ran, committed or rolled back together; each
     // INSERTDATA or UPDATEDATA that ran counts as one row.

@@ -85,6 +85,7 @@ OutputFate RunOutput::Close(bool keep) {
 
 OutputFate RunOutput::CloseFile(bool keep) {
     const OutputFate written = append_ ? OutputFate::kAppended : OutputFate::kReplaced;
+    outputStart_ = static_cast<std::uint64_t>(file_.AppendStart());
     if (!keep || failed_) {
         const bool asBefore = file_.Discard();
         log_.LogLine((asBefore ? "Output file left as it was: "

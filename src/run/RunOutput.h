@@ -41,6 +41,10 @@ public:
     // became of the output: kNone when it went nowhere.
     OutputFate Close(bool keep);
 
+    // Where the lines of the output file that was closed last begin in it:
+    // past what it held before, when the run appended to it.
+    std::uint64_t OutputStart() const { return outputStart_; }
+
     // The lines printed so far, a last one without a line end too.
     std::uint64_t LinesPrinted() const { return lineEnds_ + (openLine_ ? 1 : 0); }
 
@@ -60,6 +64,7 @@ private:
     std::string buffer_;
     bool failed_ = false;
     bool append_ = false;
+    std::uint64_t outputStart_ = 0;
     std::uint64_t lineEnds_ = 0;
     bool openLine_ = false;  // the last text printed did not end its line
 };

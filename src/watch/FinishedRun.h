@@ -1,11 +1,10 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "run/RunOutcome.h"
+#include "watch/LogKeeper.h"
 
 namespace gleanwork {
 
@@ -17,11 +16,8 @@ struct FinishedRun {
     // it, the part it added when it appended. Nothing when the host has none
     // (the output went to standard output, or the file was left as it was).
     std::optional<std::string> output;
-    // The run log: its first lines, how many lines were left out after them
-    // and its last lines, as the Agent Output window keeps them.
-    std::vector<std::string> logHead;
-    std::uint64_t logLinesLeftOut = 0;
-    std::vector<std::string> logTail;
+    // The run log's first and last lines.
+    LogParts log;
 };
 
 }  // namespace gleanwork

@@ -45,9 +45,7 @@ FinishedRun RunAt(int second, const std::string& output, RunEnd end = RunEnd::kC
         run.output = output == "." ? "" : output;
         std::replace(run.output->begin(), run.output->end(), '|', '\n');
     }
-    run.logHead = {"Engine started.", "run " + std::to_string(second)};
-    run.logLinesLeftOut = 7;
-    run.logTail = {"Agent completed."};
+    run.log = {{"Engine started.", "run " + std::to_string(second)}, 7, {"Agent completed."}};
     return run;
 }
 

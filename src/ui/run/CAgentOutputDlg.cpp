@@ -27,6 +27,7 @@
 #include "ui/run/RunStatusLine.h"
 #include "ui/run/StepPanel.h"
 #include "ui/run/WindowCascade.h"
+#include "watch/RunWatch.h"
 
 namespace gleanwork {
 
@@ -50,7 +51,13 @@ RunOutcome RunAgent(const AgentDefinition& agent, RunLogLines& log, StepControl&
         engine.SetStepControl(&stepControl);
         engine.SetTestRun(testRun);
         const EngineStop::Attached attached(stop, engine);
-        return engine.Run();
+        RunOutcome outcome = engine.Run();
+        if (!testRun) {
+            // What recording logs is part of the run's log, its errors too.
+            outcome.errors +=
+                WatchRun(agent, outcome, log, [&log] { return log.Parts(kKeptLogLines); }).errors;
+        }
+        return outcome;
     } catch (const std::exception& error) {
         RunOutcome outcome;
         outcome.end = RunEnd::kCompletedWithErrors;

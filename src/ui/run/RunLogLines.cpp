@@ -158,6 +158,12 @@ std::uint64_t RunLogLines::LeftOut() const {
     return leftOut_;
 }
 
+LogParts RunLogLines::Parts(std::size_t mostLatest) const {
+    const std::lock_guard lock(mutex_);
+    const std::size_t skipped = latest_.size() - std::min(latest_.size(), mostLatest);
+    return {first_, leftOut_ + skipped, {latest_.begin() + skipped, latest_.end()}};
+}
+
 std::optional<std::uint64_t> RunLogLines::SaveAll(const std::string& path, int& error) const {
     const std::lock_guard lock(mutex_);
     if (wholeFailed_) {

@@ -12,6 +12,7 @@
 
 #include "base/OwnedHandle.h"
 #include "script/RunLog.h"
+#include "watch/LogKeeper.h"
 
 namespace gleanwork {
 
@@ -52,6 +53,9 @@ public:
     // The length in characters of the longest line so far.
     std::size_t LongestLength() const;
     std::uint64_t LeftOut() const;
+    // The rows kept before the gap, and at most the last `mostLatest` after
+    // it, with the number of lines left out between them.
+    LogParts Parts(std::size_t mostLatest) const;
 
     // Writes the log to `path`, replacing it as a whole: every line, or, for
     // a log past the files' bound, its first and latest lines with a line
