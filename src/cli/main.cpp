@@ -96,7 +96,8 @@ int Run(const gleanwork::RunnerOptions& options, const gleanwork::AgentDefinitio
     HandleSignals();
     const RunOutcome outcome = engine.Run();
     runningEngine.store(nullptr);
-    const WatchedRun watched = WatchRun(agent, outcome, kept, [&kept] { return kept.Parts(); });
+    const WatchedRun watched = WatchRun(
+        agent, outcome, kept, [&kept] { return kept.Parts(); }, AlertChannels{});
     const bool logWritten = log.Flush();
     EndStandardErrorLine();
     if (const int signal = stoppingSignal.load(); signal != 0) {

@@ -62,6 +62,36 @@ std::optional<std::string_view> ComparedOutput(const FinishedRun& run) {
     return *run.output;
 }
 
+// The run as the history records it, before its output is compared.
+RecordedRun EntryFor(const WatchSettings& settings, const AgentDefinition& agent,
+                     const FinishedRun& run) {
+    using std::chrono::floor;
+    using std::chrono::microseconds;
+    RecordedRun recorded;
+    recorded.notes = settings.problems;
+    recorded.keepRuns = settings.keepRuns;
+    RunEntry& entry = recorded.entry;
+    entry.agent = agent.name;
+    entry.host = HostName();
+    entry.started = floor<microseconds>(run.outcome.started);
+    entry.ended = floor<microseconds>(run.outcome.Ended());
+    entry.errors = run.outcome.errors;
+    entry.firstError = run.outcome.firstError;
+    entry.linesPrinted = run.outcome.linesPrinted;
+    entry.rowsWritten = RowsWritten(run.outcome);
+    entry.outcome = OutcomeBeforeComparison(run);
+    const std::optional<std::string_view> output = ComparedOutput(run);
+    if (run.output) {
+        entry.outputBytes = run.output->size();
+        if (output) {
+            entry.outputDigest = Sha256Hex(*output);
+        } else {
+            recorded.notes.push_back(OutputTooLargeNote(run.output->size()));
+        }
+    }
+    return recorded;
+}
+
 }  // namespace
 
 std::string KeptLogText(const FinishedRun& run) {
@@ -87,32 +117,15 @@ void StoreRun(HistoryStore& store, const FinishedRun& run, RecordedRun& recorded
         store.Record(recorded.entry, ComparedOutput(run), KeptLogText(run), recorded.keepRuns);
 }
 
+RecordedRun UnjudgedRun(const AgentDefinition& agent, const FinishedRun& run) {
+    return EntryFor(ReadWatchSettings(agent), agent, run);
+}
+
 RecordedRun JudgeRun(HistoryStore& store, const AgentDefinition& agent, const FinishedRun& run) {
-    using std::chrono::floor;
-    using std::chrono::microseconds;
     const WatchSettings settings = ReadWatchSettings(agent);
-    RecordedRun recorded;
-    recorded.notes = settings.problems;
-    recorded.keepRuns = settings.keepRuns;
+    RecordedRun recorded = EntryFor(settings, agent, run);
     RunEntry& entry = recorded.entry;
-    entry.agent = agent.name;
-    entry.host = HostName();
-    entry.started = floor<microseconds>(run.outcome.started);
-    entry.ended = floor<microseconds>(run.outcome.Ended());
-    entry.errors = run.outcome.errors;
-    entry.firstError = run.outcome.firstError;
-    entry.linesPrinted = run.outcome.linesPrinted;
-    entry.rowsWritten = RowsWritten(run.outcome);
-    entry.outcome = OutcomeBeforeComparison(run);
     const std::optional<std::string_view> output = ComparedOutput(run);
-    if (run.output) {
-        entry.outputBytes = run.output->size();
-        if (output) {
-            entry.outputDigest = Sha256Hex(*output);
-        } else {
-            recorded.notes.push_back(OutputTooLargeNote(run.output->size()));
-        }
-    }
     if (entry.outcome == HistoryOutcome::kOk && output) {
         recorded.stored = CompareWithBaseline(store, settings, *output, entry, recorded.diff);
     }

@@ -43,6 +43,9 @@ RecordedRun RecordRun(HistoryStore& store, const AgentDefinition& agent, const F
 // records the entry as it then stands, with the run's output and log.
 RecordedRun JudgeRun(HistoryStore& store, const AgentDefinition& agent, const FinishedRun& run);
 void StoreRun(HistoryStore& store, const FinishedRun& run, RecordedRun& recorded);
+// The run as JudgeRun gives it, for a host without a history: its outcome
+// is the one before comparison.
+RecordedRun UnjudgedRun(const AgentDefinition& agent, const FinishedRun& run);
 
 // The note for an output of `bytes` that the history does not keep.
 std::string OutputTooLargeNote(std::uint64_t bytes);

@@ -137,5 +137,48 @@ TEST(HistoryCommand, RecordsEveryRunAndABrokenHistoryFailsNoRun) {
         << ReadFile(folder / "2");
 }
 
+// Failure, failure, recovery through the real runner: one alert when the
+// failures begin and one when they end, each to a command that writes its
+// environment. A command that fails is an error line of its run, and of the
+// run's history entry.
+TEST(HistoryCommand, SendsOneAlertPerIncidentAndReportsAFailedAlert) {
+    const TempInstallFolder folder;
+    const ScopedEnvironment noBus("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
+    std::filesystem::create_directory(folder / "Agents");
+    std::filesystem::create_directory(folder / "alerts");
+    WriteFile(folder / "AGENTS.INI", "Prices\n");
+    WriteFile(folder / "Agents/Prices.agt",
+              "URL=page\nFILE=out.txt\nNOTIFYON=failure, recovery\n"
+              "NOTIFYCOMMAND=sh alert.sh\nSCRIPT\nPRINTLN \"x\"\n"
+              "ENDSCRIPT\n");
+    WriteFile(folder / "alert.sh",
+              "cd \"$GLEANWORK_INSTALLDIR\" && {\n"
+              "  env | grep -E '^GLEANWORK_(AGENT|EVENT|OUTCOME|ERROR|ADDED|REMOVED)=' | sort\n"
+              "  test -f \"$GLEANWORK_DIFF\" && echo diff\n"
+              "} >alerts/$(ls alerts | wc -l)\n"
+              "exit $(cat status)\n");
+    WriteFile(folder / "status", "0");
+    EXPECT_EQ(RunRunner(folder, "Prices"), 1);
+    EXPECT_EQ(RunRunner(folder, "Prices"), 1);
+    WriteFile(folder / "page", "p");
+    WriteFile(folder / "status", "3");
+    EXPECT_EQ(RunRunner(folder, "Prices"), 1);
+    EXPECT_NE(ReadFile(folder / "2")
+                  .find("\nAgent completed.\nERROR: Alert command exited with status 3\n"),
+              std::string::npos)
+        << ReadFile(folder / "2");
+    const std::string unreadable =
+        "ERROR: Cannot read " + (folder / "page") + ": No such file or directory";
+    EXPECT_EQ(ReadFile(folder / "alerts/0"),
+              "GLEANWORK_ADDED=0\nGLEANWORK_AGENT=Prices\nGLEANWORK_ERROR=" + unreadable +
+                  "\nGLEANWORK_EVENT=failure\nGLEANWORK_OUTCOME=failed\n"
+                  "GLEANWORK_REMOVED=0\ndiff\n");
+    EXPECT_EQ(ReadFile(folder / "alerts/1"),
+              "GLEANWORK_ADDED=0\nGLEANWORK_AGENT=Prices\nGLEANWORK_ERROR=\n"
+              "GLEANWORK_EVENT=recovery\nGLEANWORK_OUTCOME=ok\nGLEANWORK_REMOVED=0\ndiff\n");
+    EXPECT_FALSE(std::filesystem::exists(folder / "alerts/2"));
+    EXPECT_EQ(HistoryColumns(folder), "ok\t1\t1\t-\t-\nfailed\t2\t1\t-\t-\nfailed\t2\t1\t-\t-\n");
+}
+
 }  // namespace
 }  // namespace gleanwork::test

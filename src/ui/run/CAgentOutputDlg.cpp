@@ -55,7 +55,8 @@ RunOutcome RunAgent(const AgentDefinition& agent, RunLogLines& log, StepControl&
         if (!testRun) {
             // What recording logs is part of the run's log, its errors too.
             outcome.errors +=
-                WatchRun(agent, outcome, log, [&log] { return log.Parts(kKeptLogLines); }).errors;
+                WatchRun(agent, outcome, log, [&log] { return log.Parts(kKeptLogLines); }, {})
+                    .errors;
         }
         return outcome;
     } catch (const std::exception& error) {
