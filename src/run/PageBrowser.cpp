@@ -82,12 +82,12 @@ bool PageBrowser::Fetch(std::string_view reference, std::optional<std::string_vi
     current_ = Page{};
     current_.address = kept_->address;
     if (reference.empty()) {
-        LogLine("ERROR: FETCH has no address to read");
+        LogError("FETCH has no address to read");
         return false;
     }
     const std::string url = ResolvePageAddress(kept_->address, reference);
     if (body && !IsWebUrl(url) && !reader_) {
-        LogLine("ERROR: FETCH can post a body only to a web address, not to " + url);
+        LogError("FETCH can post a body only to a web address, not to " + url);
         return false;
     }
     SourceResult read = ReadPage(url, body);
@@ -137,7 +137,7 @@ SourceResult PageBrowser::Read(const std::string& url, std::optional<std::string
 SourceResult PageBrowser::ReadPage(const std::string& url, std::optional<std::string_view> body) {
     SourceResult read = Read(url, body);
     if (NothingRead(url, read)) {
-        LogLine("ERROR: " + std::string(kNothingRead));
+        LogError(kNothingRead);
     }
     return read;
 }
@@ -148,7 +148,7 @@ SourceResult PageBrowser::FetchPage(const std::string& url, std::optional<std::s
     std::string problem;
     const HttpRequest request = RequestFor(agent_, url, body, cookies_, limits_, problem);
     if (!problem.empty()) {
-        return NotAllowed("ERROR: " + problem);
+        return NotAllowed(problem);
     }
     if (agent_.ROBOTS == "1") {
         if (std::optional<SourceResult> refused = ObeyRobots(url, host)) {
@@ -182,7 +182,7 @@ std::optional<SourceResult> PageBrowser::ObeyRobots(const std::string& url,
         interval_.KeepAtLeast(host, *delay);
     }
     if (!rules.Allows(RobotsGate::PathOf(url))) {
-        return NotAllowed(RobotsGate::RefusalLine(url));
+        return NotAllowed(RobotsGate::Refusal(url));
     }
     return std::nullopt;
 }
@@ -198,14 +198,20 @@ bool PageBrowser::WaitPolitely(const std::string& host) {
     return WaitReady(-1, POLLIN, end, limits_.stop) == WaitResult::TimedOut;
 }
 
-SourceResult PageBrowser::NotAllowed(const std::string& errorLine) {
-    LogLine(errorLine);
-    return {{}, {SourceFailureKind::NotAllowed, errorLine.substr(errorLine.find(' ') + 1)}};
+SourceResult PageBrowser::NotAllowed(const std::string& reason) {
+    LogError(reason);
+    return {{}, {SourceFailureKind::NotAllowed, reason}};
 }
 
 void PageBrowser::LogLine(const std::string& line) {
     if (log_ != nullptr) {
         log_->LogLine(line);
+    }
+}
+
+void PageBrowser::LogError(std::string_view reason) {
+    if (log_ != nullptr) {
+        log_->LogError(reason);
     }
 }
 

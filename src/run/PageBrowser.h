@@ -36,7 +36,7 @@ public:
     // Reads the agent's source.
     SourceResult ReadSource();
 
-    // Reads the agent's source as the current page; logs "ERROR: Unable to
+    // Reads the agent's source as the current page; logs the error "Unable to
     // read specified URL or file" when nothing was read: a file that could
     // not be read, or a web page without a body (whatever its status).
     // Returns the read's failure: none when the source was read whole.
@@ -48,7 +48,7 @@ public:
     std::string_view Text() const override { return current_.text; }
 
     // An empty reference names no page, and a file takes no body: either
-    // fails with an "ERROR: " line and reads nothing.
+    // fails with an error line and reads nothing.
     bool Fetch(std::string_view reference, std::optional<std::string_view> body,
                std::size_t position) override;
     std::optional<std::size_t> Back() override;
@@ -97,9 +97,11 @@ private:
     // yet, and keeps their Crawl-delay; the result of the fetch when they
     // disallow it (or the run was stopped meanwhile), none when it may go on.
     std::optional<SourceResult> ObeyRobots(const std::string& url, const std::string& host);
-    // Logs `errorLine` of a request that is not made, and gives its failure.
-    SourceResult NotAllowed(const std::string& errorLine);
+    // Logs the error line of a request that is not made for `reason`, and
+    // gives its failure.
+    SourceResult NotAllowed(const std::string& reason);
     void LogLine(const std::string& line);
+    void LogError(std::string_view reason);
 
     const AgentDefinition& agent_;
     SourceLog* log_;

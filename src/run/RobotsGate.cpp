@@ -57,8 +57,8 @@ std::string RobotsGate::PathOf(const std::string& url) {
     return SplitUrl(url, host, port);
 }
 
-std::string RobotsGate::RefusalLine(const std::string& url) {
-    return "ERROR: robots.txt of " + SiteOf(url) + " disallows " + PathOf(url);
+std::string RobotsGate::Refusal(const std::string& url) {
+    return "robots.txt of " + SiteOf(url) + " disallows " + PathOf(url);
 }
 
 }  // namespace gleanwork

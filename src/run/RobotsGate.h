@@ -30,8 +30,9 @@ public:
 
     // The path and query of `url`, which its robots.txt rules judge.
     static std::string PathOf(const std::string& url);
-    // The "ERROR: " line of a page that `url`'s robots.txt disallows.
-    static std::string RefusalLine(const std::string& url);
+    // Why a page that `url`'s robots.txt disallows is not asked for (the
+    // reason of its error line).
+    static std::string Refusal(const std::string& url);
 
 private:
     std::string userAgent_;

@@ -30,7 +30,7 @@ void RunCookieFile::Load() {
     const CookieFileResult read = ReadCookieFile(agent_.COOKIEFILE, jar_);
     loaded_ = read.done;
     if (!read.done) {
-        log_.LogLine("ERROR: Cannot read cookie file " + read.path + ": " + read.reason);
+        log_.LogError("Cannot read cookie file " + read.path + ": " + read.reason);
         return;
     }
     log_.LogLine("Cookie file " + read.path + ": " + CookieCount(read.cookies) + " read" +
@@ -47,7 +47,7 @@ void RunCookieFile::Save() {
     }
     const CookieFileResult written = WriteCookieFile(agent_.COOKIEFILE, jar_);
     if (!written.done) {
-        log_.LogLine("ERROR: Cannot write cookie file " + written.path + ": " + written.reason);
+        log_.LogError("Cannot write cookie file " + written.path + ": " + written.reason);
         return;
     }
     log_.LogLine("Cookie file " + written.path + ": " + CookieCount(written.cookies) + " written" +

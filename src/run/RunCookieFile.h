@@ -9,7 +9,7 @@ namespace gleanwork {
 // The agent's COOKIEFILE for one run: its cookies go into the run's jar when
 // the run starts, and the jar goes back into it when the run ends, so that a
 // session lasts from one run to the next. Either step logs what it did, and
-// a file that cannot be read or written is an "ERROR: " line that ends
+// a file that cannot be read or written is an error line that ends
 // nothing. A file that could not be read is left as it was: the run's
 // cookies never replace cookies it did not see. An agent without a
 // COOKIEFILE does nothing here.
