@@ -20,6 +20,7 @@
 #include "net/StandardError.h"
 #include "run/AgentEngine.h"
 #include "storage/FileWriting.h"
+#include "watch/AlertPost.h"
 #include "watch/HistoryOpen.h"
 #include "watch/HistoryReport.h"
 #include "watch/LogKeeper.h"
@@ -96,8 +97,8 @@ int Run(const gleanwork::RunnerOptions& options, const gleanwork::AgentDefinitio
     HandleSignals();
     const RunOutcome outcome = engine.Run();
     runningEngine.store(nullptr);
-    const WatchedRun watched = WatchRun(
-        agent, outcome, kept, [&kept] { return kept.Parts(); }, AlertChannels{});
+    const WatchedRun watched =
+        WatchRun(agent, outcome, kept, [&kept] { return kept.Parts(); }, {HttpWebPost()});
     const bool logWritten = log.Flush();
     EndStandardErrorLine();
     if (const int signal = stoppingSignal.load(); signal != 0) {
