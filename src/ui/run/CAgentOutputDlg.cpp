@@ -48,11 +48,14 @@ const QWidget* Opener(const QWidget* parent) {
 RunOutcome RunAgent(const AgentDefinition& agent, RunLogLines& log, StepControl& stepControl,
                     EngineStop& stop, bool testRun) {
     try {
-        AgentEngine engine(agent, &log);
-        engine.SetStepControl(&stepControl);
-        engine.SetTestRun(testRun);
-        const EngineStop::Attached attached(stop, engine);
-        RunOutcome outcome = engine.Run();
+        RunOutcome outcome;
+        {
+            AgentEngine engine(agent, &log);
+            engine.SetStepControl(&stepControl);
+            engine.SetTestRun(testRun);
+            const EngineStop::Attached attached(stop, engine);
+            outcome = engine.Run();
+        }
         if (!testRun) {
             // What recording logs is part of the run's log, its errors too.
             outcome.errors += WatchRun(agent, outcome, log,
