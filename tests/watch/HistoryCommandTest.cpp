@@ -93,14 +93,17 @@ std::string HistoryColumns(const TempFolder& folder) {
     return columns;
 }
 
-// Every run of gleanwork-run is recorded with its output and log; a history
-// that cannot be used fails no run, and the log says so.
+// Every run of gleanwork-run is recorded with its output and log, and a
+// change alerts with its diff; a history that cannot be used fails no run,
+// and the log says so.
 TEST(HistoryCommand, RecordsEveryRunAndABrokenHistoryFailsNoRun) {
     const TempInstallFolder folder;
+    const ScopedEnvironment noBus("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
     std::filesystem::create_directory(folder / "Agents");
     WriteFile(folder / "AGENTS.INI", "Prices\n");
     WriteFile(folder / "Agents/Prices.agt",
-              "URL=page\nFILE=out.txt\nSCRIPT\nGET 100\nPRINT\nENDSCRIPT\n");
+              "URL=page\nFILE=out.txt\nNOTIFYON=change\nNOTIFYCOMMAND=cp \"$GLEANWORK_DIFF\" "
+              "diff\nSCRIPT\nGET 100\nPRINT\nENDSCRIPT\n");
     const std::pair<const char*, int> runs[] = {{"a\n", 0}, {"b\n", 0}, {nullptr, 1}};
     for (const auto& [page, status] : runs) {
         std::filesystem::remove(folder / "page");
@@ -110,6 +113,8 @@ TEST(HistoryCommand, RecordsEveryRunAndABrokenHistoryFailsNoRun) {
         EXPECT_EQ(RunRunner(folder, "Prices"), status);
     }
     EXPECT_EQ(HistoryColumns(folder), "failed\t2\t0\t-\t-\nchanged\t0\t1\t1\t1\nok\t0\t1\t-\t-\n");
+    EXPECT_TRUE(ReadFile(folder / "diff").ends_with("\n@@ -1 +1 @@\n-a\n+b\n"))
+        << ReadFile(folder / "diff");
     {
         HistoryResult result;
         const auto store = OpenHistory(result);
