@@ -17,15 +17,21 @@ void LogKeeper::Keep(std::string_view line) {
         head_.emplace_back(line);
         return;
     }
-    tail_.emplace_back(line);
-    if (tail_.size() > kKeptLogLines) {
-        tail_.pop_front();
-        ++leftOut_;
+    if (tail_.size() < kKeptLogLines) {
+        tail_.emplace_back(line);
+        return;
     }
+    tail_[oldest_].assign(line);
+    oldest_ = (oldest_ + 1) % tail_.size();
+    ++leftOut_;
 }
 
 LogParts LogKeeper::Parts() const {
-    return {head_, leftOut_, {tail_.begin(), tail_.end()}};
+    LogParts parts{head_, leftOut_, {}};
+    parts.tail.reserve(tail_.size());
+    parts.tail.insert(parts.tail.end(), tail_.begin() + oldest_, tail_.end());
+    parts.tail.insert(parts.tail.end(), tail_.begin(), tail_.begin() + oldest_);
+    return parts;
 }
 
 }  // namespace gleanwork

@@ -89,14 +89,15 @@ protected:
 
     // Runs `agent`, set up by `setUp`; `log_.onLine` may stop it or the
     // server on the way.
-    void Run(
+    RunOutcome Run(
         const AgentDefinition& agent,
         const std::function<void(AgentEngine&)>& setUp = [](AgentEngine&) {}) {
         AgentEngine engine(agent, &log_);
         setUp(engine);
         engine_ = &engine;
-        engine.Run();
+        const RunOutcome outcome = engine.Run();
         engine_ = nullptr;
+        return outcome;
     }
 
     std::string NotRun() const { return test::ReadFile(folder_ / "not-run.txt"); }
@@ -179,7 +180,10 @@ TEST_P(DatabaseRunTest, BindsRefusesAloneAndKeepsWhatRanBeforeAStop) {
 // A reference with filters binds the filtered value, quoted or not: the
 // database holds what the [SQL] line shows.
 TEST_P(DatabaseRunTest, StoresFilteredValuesAsLogged) {
-    Run(Agent({" Tom &amp; Jerry "}, "INSERT INTO t (v) VALUES ('{v|html|trim}'), ({v | trim})"));
+    const RunOutcome outcome = Run(
+        Agent({" Tom &amp; Jerry "}, "INSERT INTO t (v) VALUES ('{v|html|trim}'), ({v | trim})"));
+    EXPECT_EQ(outcome.database, DatabaseFate::kCommitted);
+    EXPECT_EQ(outcome.rows, 1u);  // statements, not the rows they wrote
     EXPECT_NE(std::find(log_.lines.begin(), log_.lines.end(),
                         "[SQL]: INSERT INTO t (v) VALUES ('Tom & Jerry'), (Tom &amp; Jerry)"),
               log_.lines.end());
@@ -198,7 +202,10 @@ TEST_P(DatabaseRunTest, AFailedSourceOrATestRunLeavesTheDatabaseAsItWas) {
         "SAVETO v",      "FETCH \"{v}\"",      "INSERTDATA",        "BACK",
         "JUMPIFOK item", "BOOKMARK done"};
     Run(failed);
-    Run(Agent({"a", "b"}), [](AgentEngine& engine) { engine.SetTestRun(true); });
+    const RunOutcome testRun =
+        Run(Agent({"a", "b"}), [](AgentEngine& engine) { engine.SetTestRun(true); });
+    EXPECT_EQ(testRun.database, DatabaseFate::kRolledBack);
+    EXPECT_EQ(testRun.rows, 2u);
     EXPECT_EQ(CountStarting(log_.lines, "[SQL]: "), 3u + 2u);
     EXPECT_EQ(CountStarting(log_.lines, "Database left as it was: "), 2u);
     EXPECT_EQ(CountStarting(log_.lines, "ERROR: Endless loop: "), 1u);
