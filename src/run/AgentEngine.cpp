@@ -32,8 +32,10 @@ void AgentEngine::Run() {
     try {
         keepOutput = ReadAndRun();
     } catch (const std::bad_alloc&) {
+        log_.WriteAll();
         log_.LogLine("ERROR: Out of memory; the run ends here");
     } catch (const std::exception& error) {
+        log_.WriteAll();
         log_.LogLine("ERROR: The run ends on an unexpected failure: " + std::string(error.what()));
     }
     control_.Finish();

@@ -55,6 +55,10 @@ public:
     // Counts the step and ends the run once it reaches one of its limits.
     bool ContinueRun() override;
     void EndRun(const std::string& errorLine) override;
+    bool Ending() const override;
+    RunMark Mark() override;
+    void GoBack(const RunMark& mark) override;
+    void Release(const RunMark* mark) override;
 
     // Ends the watcher, and logs the end at the time limit if no script line
     // has logged it. Called on the run's thread after its last line.
@@ -72,6 +76,8 @@ private:
     StopSignal stop_;
     RunLimits limits_;
     std::uint64_t steps_ = 0;
+    // Where the end at the time limit was logged, once it was.
+    std::optional<std::uint64_t> timeLimitLine_;
     std::function<void()> stopAction_;
     std::optional<StopSignal> finished_;  // raised when the watcher is to end
     std::jthread watcher_;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "net/SourceLog.h"
 #include "script/RunLog.h"
@@ -8,7 +12,8 @@
 namespace gleanwork {
 
 // Writes one run's lines to its run log, or nowhere when the run has none,
-// and notes whether any of them reported a failure.
+// and notes whether any of them reported a failure. Lines may be held back
+// for a while, to be written later or dropped as never logged.
 class RunLogWriter : public RunLog, public SourceLog {
 public:
     // `log` may be null; otherwise it must outlive the writer.
@@ -16,12 +21,38 @@ public:
 
     void LogLine(std::string_view line) override;
     void LogCommand(std::string_view line) override;
-    // Whether an "ERROR: " line has been logged so far.
+    // Whether an "ERROR: " line has been written so far.
     bool ErrorLogged() const { return errorLogged_; }
 
+    // How many lines have been logged so far, held ones included.
+    std::uint64_t Position() const { return base_ + held_.size(); }
+    // Holds back the lines logged from now on.
+    void Hold() { holding_ = true; }
+    // Drops the held lines from `position` on, as if never logged.
+    void DropFrom(std::uint64_t position);
+    // Writes the held lines logged before `position`.
+    void WriteBefore(std::uint64_t position);
+    // Writes every held line, and holds no more.
+    void WriteAll();
+
 private:
+    struct HeldLine {
+        std::size_t end;  // in heldText_
+        bool command;
+    };
+
+    void Write(std::string_view line, bool command);
+    void Take(std::string_view line, bool command);
+
     RunLog* log_;
     bool errorLogged_ = false;
+    bool holding_ = false;
+    // The held lines, one after the other, and where each ends; those before
+    // firstHeld_ are written already. base_ counts the lines before held_.
+    std::string heldText_;
+    std::vector<HeldLine> held_;
+    std::size_t firstHeld_ = 0;
+    std::uint64_t base_ = 0;
 };
 
 }  // namespace gleanwork
