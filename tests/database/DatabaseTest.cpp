@@ -266,6 +266,75 @@ TEST_P(PostgresRunTest, AWrongPasswordOrALostConnectionFailsCleanly) {
     EXPECT_EQ(Query(), std::vector<std::string>{"kept"});
 }
 
+// The log with the database's own words taken out of its refusals.
+std::vector<std::string> WithoutRefusalReasons(std::vector<std::string> lines) {
+    const std::string refused = "ERROR: The database refused the statement: ";
+    for (std::string& line : lines) {
+        if (line.starts_with(refused)) {
+            line.resize(refused.size());
+        }
+    }
+    return lines;
+}
+
+// The script goes on past the statements sent and comes back to a refused
+// one, at the start of a series sent as one statement, in its middle (two
+// in a row, with a JUMPIFFAILED right after each) and at its end: the log
+// (but for the database's words), the output and the rows are those of the
+// same run on SQLite, where each statement is waited for, also when the
+// step limit ends the run past a refusal.
+TEST_P(PostgresRunTest, GoesBackToARefusedStatementAsIfEachWereWaitedFor) {
+    std::vector<std::string> records;
+    for (int n = 0; n < 300; ++n) {
+        const bool refused = n == 0 || n == 150 || n == 151 || n == 299;
+        records.push_back((refused ? "<no>" : std::to_string(n)) + ",t" + std::to_string(n));
+    }
+    AgentDefinition agent = Agent(records);
+    agent.SCRIPT = {"BOOKMARK next",
+                    "GETUNTIL \",\"",
+                    "JUMPIFFAILED end",
+                    "SAVETO v",
+                    "SKIP 1",
+                    "INSERTDATA",
+                    "JUMPIFFAILED refused",
+                    "GETUNTIL \"|\"",
+                    "SAVETO tag",
+                    "SKIP 1",
+                    "JUMPIFOK next",
+                    "BOOKMARK refused",
+                    "PRINTLN \"{v} after {tag}\"",
+                    "SKIPUNTIL \"|\"",
+                    "SKIP 1",
+                    "JUMPIFOK next",
+                    "BOOKMARK end"};
+    AgentDefinition waited = agent;
+    waited.DBSOURCE = folder_ / "waited.db";
+    waited.DBUSER = waited.DBPASS = "";
+    const std::string sqlite = "sqlite3 '" + folder_ / "waited.db" + "' ";
+    ASSERT_EQ(std::system((sqlite + "\"CREATE TABLE t (v TEXT CHECK (v <> '<no>'))\"").c_str()), 0);
+    for (const std::uint64_t steps : {100000, 1700}) {
+        SCOPED_TRACE(steps);
+        log_.lines.clear();
+        Run(waited, [&](AgentEngine& engine) { engine.SetRunLimits({steps, {}}); });
+        const std::vector<std::string> waitedLog = WithoutRefusalReasons(log_.lines);
+        const std::string waitedOutput = NotRun();
+        log_.lines.clear();
+        Run(agent, [&](AgentEngine& engine) { engine.SetRunLimits({steps, {}}); });
+        EXPECT_EQ(WithoutRefusalReasons(log_.lines), waitedLog);
+        EXPECT_EQ(NotRun(), waitedOutput);
+        const std::string rows = folder_ / "rows";
+        ASSERT_EQ(std::system((sqlite + "'SELECT v FROM t ORDER BY v' >'" + rows + "'").c_str()),
+                  0);
+        std::vector<std::string> waitedRows;
+        std::istringstream in(test::ReadFile(rows));
+        for (std::string line; std::getline(in, line);) {
+            waitedRows.push_back(line);
+        }
+        EXPECT_EQ(Query(), waitedRows);
+        EXPECT_EQ(CountStarting(waitedLog, "ERROR: The database refused"), steps == 1700 ? 3u : 4u);
+    }
+}
+
 // A signal's stop (which only raises the stop signal) ends a wait for
 // another session's lock at once: the run ends, and what its statements did
 // before is kept, but not the interrupted statement. In SQLite the wait is
