@@ -23,14 +23,27 @@ namespace {
 // Requests per fetch: the first and up to four redirects.
 constexpr int kMostAttempts = 5;
 
-// The head of a request along `route`, each line ended by CR LF, to go in
-// one send: a line per send would leave every line after the first waiting
+constexpr std::string_view kFormType = "application/x-www-form-urlencoded";
+
+bool IsPost(const HttpRequest& request) {
+    return !request.body.empty() || request.method == "POST";
+}
+
+// Whether a POST answered with `statusCode` repeats at the redirect's
+// target: only 307 and 308 say so; every other redirect leads to a GET.
+bool RepeatsPost(int statusCode) {
+    return statusCode == 307 || statusCode == 308;
+}
+
+// The request along `route`, its head lines ended by CR LF, to go in one
+// send: a line per send would leave every line after the first waiting
 // for the server's acknowledgement of the one before. The web credentials go
 // along when `withCredentials`, the proxy's only to the proxy itself (never
-// through a tunnel); the cookies are those of `origin`.
-std::string RequestHead(const HttpRequest& request, const RequestRoute& route, bool withCredentials,
-                        const CookieOrigin& origin) {
-    std::string head = request.method + " " + OnOneLine(route.target) + " HTTP/1.0\r\n";
+// through a tunnel); the cookies are those of `origin`. A POST's body
+// follows its head.
+std::string RequestMessage(const HttpRequest& request, const RequestRoute& route, bool post,
+                           bool withCredentials, const CookieOrigin& origin) {
+    std::string head = (post ? "POST " : "GET ") + OnOneLine(route.target) + " HTTP/1.0\r\n";
     head.append("Host: ").append(route.hostField).append("\r\n");
     if (!route.secure) {
         head.append(ProxyAuthorizationLine(route));
@@ -47,7 +60,18 @@ std::string RequestHead(const HttpRequest& request, const RequestRoute& route, b
             head.append("Cookie: ").append(OnOneLine(cookies)).append("\r\n");
         }
     }
+    if (post) {
+        const std::string& type = request.contentType;
+        head.append("Content-Type: ")
+            .append(type.empty() ? std::string(kFormType) : OnOneLine(type))
+            .append("\r\nContent-Length: ")
+            .append(std::to_string(request.body.size()))
+            .append("\r\n");
+    }
     head.append("\r\n");
+    if (post) {
+        head.append(request.body);
+    }
     return head;
 }
 
@@ -67,7 +91,11 @@ SourceFailureKind ConnectFailure(int error) {
 class HttpFetch {
 public:
     HttpFetch(const HttpRequest& request, SourceLog* log, Transport& transport)
-        : request_(request), log_(log), transport_(transport), limits_(request.limits) {}
+        : request_(request),
+          log_(log),
+          transport_(transport),
+          limits_(request.limits),
+          post_(IsPost(request)) {}
 
     HttpResult Run();
 
@@ -97,6 +125,7 @@ private:
     Transport& transport_;
     HttpLimits limits_;
     std::optional<RequestRoute> home_;  // of the credentials' origin, when they go anywhere
+    bool post_;                         // the next request is a POST
     HttpResult result_;
 };
 
@@ -124,6 +153,7 @@ HttpResult HttpFetch::Run() {
                                                            " replies redirects again"});
             break;
         }
+        post_ = post_ && RepeatsPost(result_.statusCode);
         result_.finalUrl = target->empty() ? "" : ResolveUrl(result_.finalUrl, *target);
         result_.redirects.push_back(result_.finalUrl);
     }
@@ -174,7 +204,10 @@ std::optional<std::string> HttpFetch::Attempt() {
     if (withCredentials) {
         Log("Sending authentication information...");
     }
-    socket->Send(RequestHead(request_, route, withCredentials, origin));
+    if (post_) {
+        Log("Posting " + std::to_string(request_.body.size()) + " bytes");
+    }
+    socket->Send(RequestMessage(request_, route, post_, withCredentials, origin));
     if (!Receive(*socket)) {
         return std::nullopt;
     }
