@@ -164,7 +164,7 @@ void PostgresStatementQueue::WriteRuns(bool all) {
         QueuedStatement& statement = *first.statement;
         const bool grouped = first.count == statement.parameters;
         const std::size_t limit = grouped ? std::min(statement.rowsNow, first.most) : 1;
-        std::size_t rows = 1;
+        std::size_t rows = std::max<std::size_t>(1, std::min(alike_, runs_.size() - written_));
         while (rows < limit && written_ + rows < runs_.size()) {
             const Run& next = runs_[written_ + rows];
             if (next.statement != &statement || next.most != first.most ||
@@ -174,8 +174,10 @@ void PostgresStatementQueue::WriteRuns(bool all) {
             ++rows;
         }
         if (rows < limit && written_ + rows == runs_.size() && !all) {
+            alike_ = rows;
             return;
         }
+        alike_ = 0;
         WriteUnit(std::bit_floor(rows));
     }
 }
@@ -355,6 +357,7 @@ void PostgresStatementQueue::Fail(const Awaited& failed, const PGresult* result)
         return;
     }
     written_ = 0;
+    alike_ = 0;
     if (failed.rows > 1) {
         for (std::size_t i = 0; i < failed.rows; ++i) {
             runs_[i].most = failed.rows / 2;

@@ -128,6 +128,7 @@ private:
     StatementOutcomes outcomes_;
     std::deque<Run> runs_;     // sent and not known to have run, in ticket order
     std::size_t written_ = 0;  // how many runs, from the first, are on their way
+    std::size_t alike_ = 0;    // how many runs from written_ on were found to go together
     std::deque<Awaited> awaited_;
     std::vector<const char*> values_;
     std::vector<PostgresResult> answers_;  // of the commands of RunCommands
