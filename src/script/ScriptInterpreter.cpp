@@ -16,10 +16,12 @@ constexpr std::size_t kTraceCut = 255;
 // The most statements whose outcomes may be pending at once.
 constexpr std::size_t kMostPending = 4096;
 // Every so many lines, the outcomes known so far are taken, and a statement
-// pending for longer than kLongestHold is waited for, so that the lines
-// held back after it are not held for long.
-constexpr std::size_t kLinesBetweenLooks = 64;
+// pending for longer than kLongestHold, or with more than kMostLinesAhead
+// lines run since, is waited for, so that the lines held back after it are
+// neither held long nor many.
+constexpr std::uint64_t kLinesBetweenLooks = 64;
 constexpr std::chrono::milliseconds kLongestHold{100};
+constexpr std::uint64_t kMostLinesAhead = std::uint64_t{1} << 17;
 
 // Lines that reach outside the run, which must not happen before the
 // statements before them are known to have run.
@@ -104,7 +106,7 @@ void ScriptInterpreter::RunStatement(std::string_view statementTemplate) {
 void ScriptInterpreter::KeepCheckpoint(std::uint64_t ticket) {
     checkpoints_.push_back({ticket, lineIndex_, cursor_.Position(), outsideResultsUsed_,
                             dataBuffer_, journal_.Position(), loopCheck_, run_.control.Mark(),
-                            std::chrono::steady_clock::now()});
+                            std::chrono::steady_clock::now(), linesRun_});
 }
 
 bool ScriptInterpreter::CatchUpBeforeLine(std::size_t lineCount) {
@@ -119,11 +121,12 @@ bool ScriptInterpreter::CatchUpBeforeLine(std::size_t lineCount) {
     if (checkpoints_.size() >= window_) {
         return CatchUp(Catch::kSome);
     }
-    if (++linesSinceLook_ < kLinesBetweenLooks) {
+    if (++linesRun_ % kLinesBetweenLooks != 0) {
         return false;
     }
-    linesSinceLook_ = 0;
-    const bool held = std::chrono::steady_clock::now() - checkpoints_.front().sent > kLongestHold;
+    const Checkpoint& front = checkpoints_.front();
+    const bool held = linesRun_ - front.linesRun > kMostLinesAhead ||
+                      std::chrono::steady_clock::now() - front.sent > kLongestHold;
     return CatchUp(held ? Catch::kSome : Catch::kLook);
 }
 

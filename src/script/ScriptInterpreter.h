@@ -75,6 +75,7 @@ private:
         LoopCheck loopCheck;
         RunMark mark;
         std::chrono::steady_clock::time_point sent;
+        std::uint64_t linesRun = 0;
     };
     // How long CatchUp waits for outcomes.
     enum class Catch {
@@ -153,7 +154,8 @@ private:
     // after a statement that did not run, one more for each that ran since,
     // so that what is done again after a failure stays below what ran.
     std::size_t window_;
-    std::size_t linesSinceLook_ = 0;
+    // Lines run while statements were pending.
+    std::uint64_t linesRun_ = 0;
 };
 
 }  // namespace gleanwork
