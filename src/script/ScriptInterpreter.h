@@ -3,12 +3,12 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/ReusingQueue.h"
 #include "script/BookmarkIndex.h"
 #include "script/CommandTable.h"
 #include "script/LoopCheck.h"
@@ -147,7 +147,7 @@ private:
     std::string expansion_;  // the expansion of an argument that names variables
     std::string trace_;
     // Statements sent and not known to have run, oldest first.
-    std::deque<Checkpoint> checkpoints_;
+    ReusingQueue<Checkpoint> checkpoints_;
     VariableJournal journal_;
     std::vector<SentStatement> outcomes_;
     // The most statements pending before the run waits for outcomes: one
