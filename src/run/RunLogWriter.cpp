@@ -1,7 +1,5 @@
 #include "run/RunLogWriter.h"
 
-#include <algorithm>
-
 namespace gleanwork {
 
 namespace {
@@ -47,7 +45,7 @@ void RunLogWriter::Write(std::string_view line, bool command) {
 void RunLogWriter::DropFrom(std::uint64_t position) {
     const std::size_t kept = position > base_ ? position - base_ : 0;
     if (kept < held_.size()) {
-        held_.resize(std::max(kept, firstHeld_));
+        held_.resize(kept);
         heldText_.resize(held_.empty() ? 0 : held_.back().end);
     }
 }

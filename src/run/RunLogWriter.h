@@ -28,7 +28,8 @@ public:
     std::uint64_t Position() const { return base_ + held_.size(); }
     // Holds back the lines logged from now on.
     void Hold() { holding_ = true; }
-    // Drops the held lines from `position` on, as if never logged.
+    // Drops the held lines from `position` on, as if never logged; none
+    // before it may have been written.
     void DropFrom(std::uint64_t position);
     // Writes the held lines logged before `position`.
     void WriteBefore(std::uint64_t position);
