@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/ErrorLine.h"
 #include "net/Base64.h"
 #include "net/HostResolver.h"
 #include "net/ReplyText.h"
@@ -133,7 +134,7 @@ HttpResult HttpFetch::Run() {
     if (const int code = StartSocketLibrary(); code != 0) {
         const std::string reason = "Initializing Winsock - " + std::to_string(code);
         Fail({SourceFailureKind::SocketLibrary, reason});
-        WriteStandardError("ERROR: " + reason);
+        WriteStandardError(ErrorLine(reason));
         return std::move(result_);
     }
     limits_.fetchDeadline = HttpLimits::Clock::now() + limits_.fetch;
@@ -171,7 +172,7 @@ std::optional<std::string> HttpFetch::Attempt() {
     std::unique_ptr<StreamSocket> socket = transport_.OpenStream(limits_);
     if (!socket) {
         Fail({SourceFailureKind::NoSocket, "socket() failed"});
-        WriteStandardError("ERROR: socket() failed\n");
+        WriteStandardError(ErrorLine("socket() failed\n"));
         return std::nullopt;
     }
     const std::string& url = result_.finalUrl;
@@ -188,7 +189,7 @@ std::optional<std::string> HttpFetch::Attempt() {
     Log("Contacting host: " + route.host + " (port " + std::to_string(route.port) + ")...");
     if (const int error = socket->Connect(addresses); error != 0) {
         if (!EndedByLimits()) {
-            WriteStandardError("ERROR: connect() failed");
+            WriteStandardError(ErrorLine("connect() failed"));
             Fail({ConnectFailure(error), "Failed to connect"});
         }
         return std::nullopt;
@@ -280,8 +281,8 @@ bool HttpFetch::EndedByLimits() {
 }
 
 void HttpFetch::Fail(SourceFailure failure) {
-    if (failure.kind != SourceFailureKind::Stopped) {
-        Log("ERROR: " + failure.reason);
+    if (failure.kind != SourceFailureKind::Stopped && log_ != nullptr) {
+        log_->LogError(failure.reason);
     }
     if (!result_.failure.Failed() || !failure.GavePage()) {
         result_.failure = std::move(failure);

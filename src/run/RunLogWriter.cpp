@@ -1,5 +1,7 @@
 #include "run/RunLogWriter.h"
 
+#include "base/ErrorLine.h"
+
 namespace gleanwork {
 
 namespace {
@@ -11,31 +13,35 @@ constexpr std::size_t kWrittenBeforeClearing = 4096;
 }  // namespace
 
 void RunLogWriter::LogLine(std::string_view line) {
-    Take(line, false);
+    Take(line, Kind::kLine);
 }
 
 void RunLogWriter::LogCommand(std::string_view line) {
-    Take(line, true);
+    Take(line, Kind::kCommand);
 }
 
-void RunLogWriter::Take(std::string_view line, bool command) {
+void RunLogWriter::LogError(std::string_view reason) {
+    Take(ErrorLine(reason), Kind::kError);
+}
+
+void RunLogWriter::Take(std::string_view line, Kind kind) {
     if (!holding_) {
         ++base_;
-        Write(line, command);
+        Write(line, kind);
         return;
     }
     heldText_.append(line);
-    held_.push_back({heldText_.size(), command});
+    held_.push_back({heldText_.size(), kind});
 }
 
-void RunLogWriter::Write(std::string_view line, bool command) {
-    if (line.starts_with("ERROR: ")) {
-        errorLogged_ = true;
+void RunLogWriter::Write(std::string_view line, Kind kind) {
+    if (kind == Kind::kError && errors_++ == 0) {
+        firstError_ = line;
     }
     if (log_ == nullptr) {
         return;
     }
-    if (command) {
+    if (kind == Kind::kCommand) {
         log_->LogCommand(line);
     } else {
         log_->LogLine(line);
@@ -43,7 +49,7 @@ void RunLogWriter::Write(std::string_view line, bool command) {
 }
 
 void RunLogWriter::DropFrom(std::uint64_t position) {
-    const std::size_t kept = position > base_ ? position - base_ : 0;
+    const std::size_t kept = position - base_;
     if (kept < held_.size()) {
         held_.resize(kept);
         heldText_.resize(held_.empty() ? 0 : held_.back().end);
@@ -54,7 +60,7 @@ void RunLogWriter::WriteBefore(std::uint64_t position) {
     std::size_t begin = firstHeld_ == 0 ? 0 : held_[firstHeld_ - 1].end;
     for (; firstHeld_ < held_.size() && base_ + firstHeld_ < position; ++firstHeld_) {
         const HeldLine& line = held_[firstHeld_];
-        Write(std::string_view(heldText_).substr(begin, line.end - begin), line.command);
+        Write(std::string_view(heldText_).substr(begin, line.end - begin), line.kind);
         begin = line.end;
     }
     if (firstHeld_ == held_.size() ||

@@ -11,9 +11,10 @@
 
 namespace gleanwork {
 
-// Writes one run's lines to its run log, or nowhere when the run has none,
-// and notes whether any of them reported a failure. Lines may be held back
-// for a while, to be written later or dropped as never logged.
+// Writes one run's lines to its run log, or nowhere when the run has none.
+// Every error line of the run is written by LogError, which counts them and
+// keeps the first. Lines may be held back for a while, to be written later
+// or dropped as never logged; an error line counts once it is written.
 class RunLogWriter : public RunLog, public SourceLog {
 public:
     // `log` may be null; otherwise it must outlive the writer.
@@ -21,8 +22,12 @@ public:
 
     void LogLine(std::string_view line) override;
     void LogCommand(std::string_view line) override;
-    // Whether an "ERROR: " line has been written so far.
-    bool ErrorLogged() const { return errorLogged_; }
+    // Writes the error line of `reason` (see ErrorLine).
+    void LogError(std::string_view reason) override;
+
+    // The error lines written so far, and the first of them.
+    std::uint64_t ErrorCount() const { return errors_; }
+    const std::string& FirstError() const { return firstError_; }
 
     // How many lines have been logged so far, held ones included.
     std::uint64_t Position() const { return base_ + held_.size(); }
@@ -37,16 +42,18 @@ public:
     void WriteAll();
 
 private:
+    enum class Kind { kLine, kCommand, kError };
     struct HeldLine {
         std::size_t end;  // in heldText_
-        bool command;
+        Kind kind;
     };
 
-    void Write(std::string_view line, bool command);
-    void Take(std::string_view line, bool command);
+    void Take(std::string_view line, Kind kind);
+    void Write(std::string_view line, Kind kind);
 
     RunLog* log_;
-    bool errorLogged_ = false;
+    std::uint64_t errors_ = 0;
+    std::string firstError_;
     bool holding_ = false;
     // The held lines, one after the other, and where each ends; those before
     // firstHeld_ are written already. base_ counts the lines before held_.

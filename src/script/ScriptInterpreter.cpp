@@ -487,7 +487,7 @@ void ScriptInterpreter::EndAnEndlessLoop() {
     if (loopCheck_.Repeats(run_.pages.ReadCount() + outsideResultsUsed_,
                            {place, dataBuffer_, run_.variables, run_.pages}) &&
         !CatchUp(Catch::kAll)) {
-        run_.control.EndRun("ERROR: Endless loop: the script came back to line " +
+        run_.control.EndRun("Endless loop: the script came back to line " +
                             std::to_string(lineIndex_ + 1) +
                             " with nothing changed, so it would repeat forever");
     }
