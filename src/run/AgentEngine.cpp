@@ -36,8 +36,10 @@ RunOutcome AgentEngine::Run() {
         ReadAndRun();
         ranThrough = true;
     } catch (const std::bad_alloc&) {
+        log_.WriteAll();
         log_.LogError("Out of memory; the run ends here");
     } catch (const std::exception& error) {
+        log_.WriteAll();
         log_.LogError("The run ends on an unexpected failure: " + std::string(error.what()));
     }
     control_.Finish();
