@@ -1,5 +1,6 @@
 #include "ui/admin/CAgentAdmin.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -103,6 +104,7 @@ void CAgentAdmin::OnInitPage() {
     }
     for (std::size_t index = 0; index < catalogue_->Count(); ++index) {
         AddEntry(catalogue_->At(index));
+        schedules_.Remember(catalogue_->At(index));
     }
     if (agentList_->count() > 0) {
         agentList_->setCurrentRow(0);
@@ -111,11 +113,29 @@ void CAgentAdmin::OnInitPage() {
 }
 
 bool CAgentAdmin::OnApply() {
-    if (catalogue_ == nullptr || catalogue_->SaveCatalogue() == 0) {
+    if (catalogue_ == nullptr) {
         return true;
     }
-    QMessageBox::warning(this, "Gleanwork - Save Agents", SaveFailureText());
-    return false;
+    if (catalogue_->SaveCatalogue() != 0) {
+        QMessageBox::warning(this, "Gleanwork - Save Agents", SaveFailureText());
+        return false;
+    }
+    SyncSchedules();
+    return true;
+}
+
+void CAgentAdmin::SyncSchedules() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::vector<std::string> problems = schedules_.Apply(*catalogue_);
+    QApplication::restoreOverrideCursor();
+    if (problems.empty()) {
+        return;
+    }
+    QStringList lines;
+    for (const std::string& problem : problems) {
+        lines << ToDisplayText(problem);
+    }
+    QMessageBox::information(this, "Gleanwork - Schedules", lines.join(QStringLiteral("\n\n")));
 }
 
 AgentDefinition* CAgentAdmin::SelectedAgent() const {
@@ -192,6 +212,7 @@ void CAgentAdmin::RemoveAgent() {
         return;
     }
     RemoveSelectedEntry();
+    schedules_.Forget(agent);
     catalogue_->RemoveAgent(agent);
     SetModified(true);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/admin/ScheduleSync.h"
 #include "ui/sheet/PropertyPage.h"
 
 class QLabel;
@@ -47,14 +48,18 @@ public slots:
 protected:
     // Fills the list, selects the first entry and shows its description.
     void OnInitPage() override;
-    // Saves the whole catalogue; a failed save is reported and refused.
+    // Saves the whole catalogue, then writes and removes the timer units of
+    // the agents whose schedule or name changed; a failed save is reported
+    // and refused, what the units came to is reported.
     bool OnApply() override;
 
 private:
     void AddEntry(AgentDefinition& agent);
     void RemoveSelectedEntry();
+    void SyncSchedules();
 
     AgentCatalogue* catalogue_ = nullptr;
+    ScheduleSync schedules_;
     QListWidget* agentList_;
     QLabel* description_;
     QPushButton* newButton_;

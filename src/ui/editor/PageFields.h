@@ -15,6 +15,8 @@ class QLabel;
 
 namespace gleanwork {
 
+class FieldWidget;
+
 // The control that shows an agent field on an editor page, and with it the
 // rule by which the field is loaded into the control and saved back.
 enum class FieldControl {
@@ -28,6 +30,7 @@ enum class FieldControl {
                 // state, any other value loads (and stays) as 0
     Lines,      // list of lines: filled by its page when first shown and changed
                 // only by the page's own buttons; load and save leave it alone
+    Widget,     // a FieldWidget that the row makes: its own rules
 };
 
 using TextMember = std::string AgentDefinition::*;
@@ -43,7 +46,8 @@ struct PageField {
     const char* objectName;
     const char* caption;  // the label beside the control; a check box's own text
     int group;
-    std::span<const char* const> choices;  // the entries of a Choice, in list order
+    std::span<const char* const> choices;           // the entries of a Choice, in list order
+    FieldWidget* (*make)(QWidget* page) = nullptr;  // makes the control of a Widget row
 };
 
 constexpr PageField TextRow(TextMember member, const char* objectName, const char* caption,
@@ -73,6 +77,11 @@ constexpr PageField FlagRow(FlagMember member, const char* objectName, const cha
 
 constexpr PageField LinesRow(LinesMember member, const char* objectName, int group = 0) {
     return {member, FieldControl::Lines, objectName, "", group, {}};
+}
+
+constexpr PageField WidgetRow(TextMember member, const char* objectName, const char* caption,
+                              FieldWidget* (*make)(QWidget* page), int group = 0) {
+    return {member, FieldControl::Widget, objectName, caption, group, {}, make};
 }
 
 // The controls of one editor page, made from the page's table, and the moves
