@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QTimer>
+
+#include "ui/admin/AgentStatus.h"
 #include "ui/admin/ScheduleSync.h"
+#include "ui/common/BackgroundWork.h"
 #include "ui/sheet/PropertyPage.h"
 
 class QLabel;
-class QListWidget;
-class QListWidgetItem;
 class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace gleanwork {
 
@@ -15,8 +19,10 @@ struct AgentDefinition;
 
 // The Agents page: lists the catalogue's agents by name, sorted without
 // regard to case, each entry carrying its record; shows the selected agent's
-// description; creates, edits, removes, duplicates and runs agents. Changes
-// stay in memory until the sheet applies them, which saves the catalogue.
+// description; creates, edits, removes, duplicates and runs agents. Beside
+// each name, its last run as the history holds it and its next scheduled
+// run; both are read again while the page is open. Changes stay in memory
+// until the sheet applies them, which saves the catalogue.
 class CAgentAdmin : public PropertyPage {
     Q_OBJECT
 
@@ -29,7 +35,7 @@ public:
     // The record of the selected entry, or nullptr.
     AgentDefinition* SelectedAgent() const;
 
-    QListWidget* agentList() const { return agentList_; }
+    QTreeWidget* agentList() const { return agentList_; }
     QLabel* descriptionArea() const { return description_; }
     QPushButton* newButton() const { return newButton_; }
     QPushButton* editButton() const { return editButton_; }
@@ -44,6 +50,8 @@ public slots:
     void DuplicateAgent();
     void RunAgent();
     void ShowDescription();
+    // Reads the last runs again (off the window's thread) and shows them.
+    void RefreshStatus();
 
 protected:
     // Fills the list, selects the first entry and shows its description.
@@ -57,10 +65,15 @@ private:
     void AddEntry(AgentDefinition& agent);
     void RemoveSelectedEntry();
     void SyncSchedules();
+    void ShowLastRuns(LastRuns runs);
+    void ShowStatus(QTreeWidgetItem& item) const;
 
     AgentCatalogue* catalogue_ = nullptr;
     ScheduleSync schedules_;
-    QListWidget* agentList_;
+    LastRuns lastRuns_;
+    BackgroundWork<LastRuns> lastRunsRead_{this};
+    QTimer refresh_;
+    QTreeWidget* agentList_;
     QLabel* description_;
     QPushButton* newButton_;
     QPushButton* editButton_;

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QTreeWidget>
 #include <QtTest>
 #include <filesystem>
 
@@ -128,6 +129,14 @@ QString Shown(const QListWidget& list) {
     return shown.join(u'|');
 }
 
+QString Shown(const QTreeWidget& list) {
+    QStringList shown;
+    for (int row = 0; row < list.topLevelItemCount(); ++row) {
+        shown << list.topLevelItem(row)->text(0);
+    }
+    return shown.join(u'|');
+}
+
 // Works every control of the "every control" table, on all three pages.
 void ChangeEverything(PropertySheet& sheet) {
     for (const std::vector<std::string>& row : Table("every control")) {
@@ -169,8 +178,8 @@ void Act(PropertySheet& sheet, const std::string& action) {
 
 // Keeps the rows a window listed when its run ended (the window may delete
 // itself right afterwards).
-struct FinishedRun {
-    explicit FinishedRun(CAgentOutputDlg* window) {
+struct WatchedRun {
+    explicit WatchedRun(CAgentOutputDlg* window) {
         QObject::connect(window, &CAgentOutputDlg::runFinished, window, [this, window] {
             for (int row = 0; row < window->model()->rowCount(); ++row) {
                 lines << window->model()->RowText(row);
@@ -296,7 +305,7 @@ private slots:
         const std::string install = *folder_ / "nothing-here";
         const test::ScopedEnvironment environment("GLEANWORK_INSTALLDIR", install.c_str());
         const auto seen = test::WhenModalWindow<Sheet>([](Sheet& sheet) {
-            QCOMPARE(sheet.agentsPage().agentList()->count(), 0);
+            QCOMPARE(sheet.agentsPage().agentList()->topLevelItemCount(), 0);
             sheet.cancelButton()->click();
         });
         QCOMPARE(RunGleanwork([] { return 0; }), 0);
@@ -380,7 +389,7 @@ private slots:
         QCOMPARE(seen->title, QString("New Agent"));
         Select("apple");
         seen = AnswerEditor(true, "pear");
-        emit page().agentList()->itemDoubleClicked(page().agentList()->currentItem());
+        emit page().agentList()->itemDoubleClicked(page().agentList()->currentItem(), 0);
         QVERIFY(seen->acted);
         QCOMPARE(Shown(*page().agentList()), QString("Fresh|mango|pear"));
         {  // a failed save keeps the sheet open
@@ -422,7 +431,7 @@ private slots:
             QPointer<CAgentOutputDlg> window = new CAgentOutputDlg(
                 agent, nullptr,
                 paused ? CAgentOutputDlg::Start::kPaused : CAgentOutputDlg::Start::kRunning);
-            FinishedRun run(window);
+            WatchedRun run(window);
             const RunLogModel& model = *window->model();
             const bool stop = row[2] == "Shift+F5";
             const QString waitFor =
@@ -535,7 +544,7 @@ private slots:
     void stepsThroughARunAndShowsItsState() {
         auto* window = new CAgentOutputDlg(MakeNamesAgent(folder_->Path()), nullptr,
                                            CAgentOutputDlg::Start::kPaused);
-        FinishedRun run(window);
+        WatchedRun run(window);
         const QPointer<CAgentOutputDlg> next = new CAgentOutputDlg(MakeNamesAgent(folder_->Path()));
         QCOMPARE(next->pos(), window->pos() + QPoint(32, 32));  // cascaded
         Click(*next, "Close");
@@ -607,7 +616,7 @@ private slots:
                 continue;  // tests reach no address but the loopback's
             }
             auto* window = new CAgentOutputDlg(catalogue.At(index));
-            FinishedRun run(window);
+            WatchedRun run(window);
             QTRY_VERIFY_WITH_TIMEOUT(run.finished, kRunMs);
             delete window;
             QCOMPARE(run.lines.last(), QString("Agent completed."));

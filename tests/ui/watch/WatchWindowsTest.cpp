@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QtTest>
 #include <filesystem>
 
@@ -201,6 +202,37 @@ private slots:
         }));
         QVERIFY(test::ReadFile(written).find("GLEANWORK_AGENT=Prices\n") != std::string::npos);
         QCOMPARE(agent.IGNORELINES, std::string("^Updated"));
+    }
+
+    // Each agent shows its last run, with its outcome's mark, and its next
+    // scheduled run.
+    void theAgentsPageShowsLastAndNextRuns() {
+        AgentDefinition failing = test::MakeAgent("Failing");
+        failing.SCHEDULE = "Mon..Fri 06:30";
+        const AgentDefinition changing = test::MakeAgent("Changing");
+        Record(failing, "a\n", 30);
+        Record(failing, "", 20, "ERROR: Cannot open the page");
+        Record(changing, "a\n", 20);
+        Record(changing, "b\n", 10);
+        AgentCatalogue saved;
+        for (const AgentDefinition& agent : {failing, changing, test::MakeAgent("Never")}) {
+            saved.AddAgent(agent);
+        }
+        QCOMPARE(saved.SaveCatalogue(), 0);
+        CGleanworkSheet sheet("Gleanwork 1.0 Administrator");
+        sheet.show();
+        QTreeWidget* list = sheet.agentsPage().agentList();
+        QTRY_VERIFY_WITH_TIMEOUT(!list->topLevelItem(1)->text(1).isEmpty(), kWaitMs);
+        const QStringList shown{list->topLevelItem(0)->text(1), list->topLevelItem(1)->text(1),
+                                list->topLevelItem(2)->text(1)};
+        QVERIFY2(
+            shown[0].endsWith("  changed") && shown[1].endsWith("  failed") && shown[2].isEmpty(),
+            qPrintable(shown.join(u'|')));
+        QCOMPARE(list->topLevelItem(1)->toolTip(1), QStringLiteral("ERROR: Cannot open the page"));
+        QVERIFY(!list->topLevelItem(1)->icon(1).isNull() &&
+                list->topLevelItem(2)->icon(1).isNull());
+        QVERIFY(list->topLevelItem(1)->text(2).endsWith("06:30"));
+        QVERIFY(list->topLevelItem(0)->text(2).isEmpty());
     }
 
     // Saving the agents writes the units of agents newly scheduled and
