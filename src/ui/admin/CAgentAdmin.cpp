@@ -16,6 +16,7 @@
 #include "ui/common/Buttons.h"
 #include "ui/common/DisplayText.h"
 #include "ui/editor/AgentEditor.h"
+#include "ui/history/CRunHistoryDlg.h"
 #include "ui/run/CAgentOutputDlg.h"
 
 namespace gleanwork {
@@ -68,7 +69,8 @@ CAgentAdmin::CAgentAdmin()
       editButton_(MakeButton(this, "Edit Agent...", "EditAgent")),
       removeButton_(MakeButton(this, "Remove Agent", "RemoveAgent")),
       duplicateButton_(MakeButton(this, "Duplicate", "Duplicate")),
-      runButton_(MakeButton(this, "Run Agent...", "RunAgent")) {
+      runButton_(MakeButton(this, "Run Agent...", "RunAgent")),
+      historyButton_(MakeButton(this, "History...", "History")) {
     agentList_->setObjectName("AgentList");
     agentList_->setSelectionMode(QAbstractItemView::SingleSelection);
     agentList_->setRootIsDecorated(false);
@@ -92,6 +94,7 @@ CAgentAdmin::CAgentAdmin()
         buttons->addWidget(button);
     }
     buttons->addStretch(1);
+    buttons->addWidget(historyButton_);
     buttons->addWidget(runButton_);
     auto* layout = new QGridLayout(this);
     layout->addWidget(label, 0, 0);
@@ -113,6 +116,7 @@ CAgentAdmin::CAgentAdmin()
     connect(duplicateButton_, &QPushButton::clicked, this, &CAgentAdmin::DuplicateAgent);
     connect(agentList_, &QTreeWidget::itemDoubleClicked, this, &CAgentAdmin::EditAgent);
     connect(runButton_, &QPushButton::clicked, this, &CAgentAdmin::RunAgent);
+    connect(historyButton_, &QPushButton::clicked, this, &CAgentAdmin::ShowHistory);
     refresh_.setInterval(kStatusRefresh);
     connect(&refresh_, &QTimer::timeout, this, &CAgentAdmin::RefreshStatus);
 }
@@ -280,6 +284,12 @@ void CAgentAdmin::RunAgent() {
     if (const AgentDefinition* agent = SelectedAgent()) {
         auto* window = new CAgentOutputDlg(*agent);
         connect(window, &CAgentOutputDlg::runFinished, this, &CAgentAdmin::RefreshStatus);
+    }
+}
+
+void CAgentAdmin::ShowHistory() {
+    if (const AgentDefinition* agent = SelectedAgent()) {
+        CRunHistoryDlg::ShowHistory(*agent);
     }
 }
 

@@ -42,6 +42,7 @@ public:
     QPushButton* removeButton() const { return removeButton_; }
     QPushButton* duplicateButton() const { return duplicateButton_; }
     QPushButton* runButton() const { return runButton_; }
+    QPushButton* historyButton() const { return historyButton_; }
 
 public slots:
     void NewAgent();
@@ -49,6 +50,8 @@ public slots:
     void RemoveAgent();
     void DuplicateAgent();
     void RunAgent();
+    // Opens the History window of the selected agent.
+    void ShowHistory();
     void ShowDescription();
     // Reads the last runs again (off the window's thread) and shows them.
     void RefreshStatus();
@@ -80,6 +83,7 @@ private:
     QPushButton* removeButton_;
     QPushButton* duplicateButton_;
     QPushButton* runButton_;
+    QPushButton* historyButton_;
 };
 
 }  // namespace gleanwork

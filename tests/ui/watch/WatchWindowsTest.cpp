@@ -8,8 +8,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTreeWidget>
 #include <QtTest>
 #include <filesystem>
@@ -20,6 +23,7 @@
 #include "support/TempFolder.h"
 #include "ui/admin/CGleanworkSheet.h"
 #include "ui/editor/AgentEditor.h"
+#include "ui/history/CRunHistoryDlg.h"
 #include "watch/HistoryOpen.h"
 #include "watch/RunRecording.h"
 #include "watch/UnitName.h"
@@ -233,6 +237,57 @@ private slots:
                 list->topLevelItem(2)->icon(1).isNull());
         QVERIFY(list->topLevelItem(1)->text(2).endsWith("06:30"));
         QVERIFY(list->topLevelItem(0)->text(2).isEmpty());
+    }
+
+    // History... lists the runs; the run selected shows its changes,
+    // coloured, its log, and its output.
+    void theHistoryWindowShowsEachRun() {
+        const AgentDefinition prices = test::MakeAgent("Prices");
+        Record(prices, "a\nb\nc\n", 30);
+        Record(prices, "a\nB\nc\n", 20);
+        Record(prices, "", 10, "ERROR: Cannot open the page");
+        AgentCatalogue saved;
+        saved.AddAgent(prices);
+        saved.AddAgent(test::MakeAgent("Other"));
+        QCOMPARE(saved.SaveCatalogue(), 0);
+        CGleanworkSheet sheet("Gleanwork 1.0 Administrator");
+        sheet.show();
+        Type(sheet, "AgentList", QKeySequence(Qt::Key_End));
+        Type(sheet, "History", QKeySequence(Qt::Key_Space));
+        CRunHistoryDlg* window = test::TopLevel<CRunHistoryDlg>().value(0);
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->windowTitle(), QStringLiteral("History - Prices"));
+        QTreeWidget* runs = window->runList();
+        QCOMPARE(runs->topLevelItemCount(), 3);
+        QCOMPARE(runs->topLevelItem(0)->text(1), QStringLiteral("failed"));
+        QCOMPARE(runs->topLevelItem(0)->toolTip(2), QStringLiteral("ERROR: Cannot open the page"));
+        QCOMPARE(runs->topLevelItem(1)->text(4) + runs->topLevelItem(1)->text(5),
+                 QStringLiteral("+1\u22121"));
+
+        Type(*window, "runs", QKeySequence(Qt::Key_Down));
+        const QString changes = window->changes()->toPlainText();
+        QVERIFY2(changes.contains("\n-b\n+B\n"), qPrintable(changes));
+        const auto background = [window](const QString& line) {
+            const QTextBlock block = window->changes()->document()->find(line).block();
+            const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
+            return formats.isEmpty() ? QColor() : formats.first().format.background().color();
+        };
+        QCOMPARE(background(QStringLiteral("+B")).green() > 200, true);
+        QCOMPARE(background(QStringLiteral("-b")).red() > 200, true);
+        QVERIFY(background(QStringLiteral("+B")) != background(QStringLiteral("-b")));
+        QVERIFY(window->log()->toPlainText().startsWith("Engine started.\n"));
+        Type(*window, "openOutput", QKeySequence(Qt::Key_Space));
+        QDialog* output = nullptr;
+        for (QDialog* dialog : test::TopLevel<QDialog>()) {
+            output = dialog->objectName() == "runOutput" ? dialog : output;
+        }
+        QVERIFY(output != nullptr);
+        QCOMPARE(Find<QPlainTextEdit>(*output, "outputText")->toPlainText(),
+                 QStringLiteral("a\nB\nc\n"));
+        delete output;
+        Type(*window, "runs", QKeySequence(Qt::Key_End));  // the first run: nothing before it
+        QVERIFY(window->changes()->toPlainText().startsWith("No earlier successful run"));
+        delete window;
     }
 
     // Saving the agents writes the units of agents newly scheduled and
