@@ -1,11 +1,10 @@
 #include "run/RunLogWriter.h"
 
+#include "base/ErrorLine.h"
+
 namespace gleanwork {
 
 void RunLogWriter::LogLine(std::string_view line) {
-    if (line.starts_with("ERROR: ")) {
-        errorLogged_ = true;
-    }
     if (log_ != nullptr) {
         log_->LogLine(line);
     }
@@ -14,6 +13,14 @@ void RunLogWriter::LogLine(std::string_view line) {
 void RunLogWriter::LogCommand(std::string_view line) {
     if (log_ != nullptr) {
         log_->LogCommand(line);
+    }
+}
+
+void RunLogWriter::LogError(std::string_view reason) {
+    std::string line = ErrorLine(reason);
+    LogLine(line);
+    if (errors_++ == 0) {
+        firstError_ = std::move(line);
     }
 }
 
