@@ -24,6 +24,7 @@
 #include "watch/HistoryReport.h"
 #include "watch/LogKeeper.h"
 #include "watch/RunWatch.h"
+#include "watch/WebhookPost.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ int Run(const gleanwork::RunnerOptions& options, const gleanwork::AgentDefinitio
     const RunOutcome outcome = engine.Run();
     runningEngine.store(nullptr);
     const WatchedRun watched = WatchRun(
-        agent, outcome, kept, [&kept] { return kept.Parts(); }, AlertChannels{});
+        agent, outcome, kept, [&kept] { return kept.Parts(); }, DefaultAlertChannels());
     const bool logWritten = log.Flush();
     EndStandardErrorLine();
     if (const int signal = stoppingSignal.load(); signal != 0) {

@@ -10,24 +10,24 @@ namespace {
 
 constexpr int kIconSize = 12;
 
-QColor OutcomeColour(RunOutcome outcome) {
+QColor OutcomeColour(HistoryOutcome outcome) {
     switch (outcome) {
-        case RunOutcome::kOk:
-        case RunOutcome::kUnchanged:
+        case HistoryOutcome::kOk:
+        case HistoryOutcome::kUnchanged:
             return {46, 160, 67};
-        case RunOutcome::kChanged:
+        case HistoryOutcome::kChanged:
             return {31, 111, 235};
-        case RunOutcome::kEmpty:
+        case HistoryOutcome::kEmpty:
             return {212, 140, 0};
-        case RunOutcome::kFailed:
+        case HistoryOutcome::kFailed:
             return {207, 34, 46};
-        case RunOutcome::kStopped:
+        case HistoryOutcome::kStopped:
             break;
     }
     return {128, 128, 128};
 }
 
-QIcon DrawIcon(RunOutcome outcome) {
+QIcon DrawIcon(HistoryOutcome outcome) {
     QPixmap mark(kIconSize, kIconSize);
     mark.fill(Qt::transparent);
     QPainter painter(&mark);
@@ -40,15 +40,15 @@ QIcon DrawIcon(RunOutcome outcome) {
 
 }  // namespace
 
-QIcon OutcomeIcon(RunOutcome outcome) {
+QIcon OutcomeIcon(HistoryOutcome outcome) {
     static const std::array<QIcon, 6> icons{
-        DrawIcon(RunOutcome::kOk),        DrawIcon(RunOutcome::kChanged),
-        DrawIcon(RunOutcome::kUnchanged), DrawIcon(RunOutcome::kEmpty),
-        DrawIcon(RunOutcome::kFailed),    DrawIcon(RunOutcome::kStopped)};
+        DrawIcon(HistoryOutcome::kOk),        DrawIcon(HistoryOutcome::kChanged),
+        DrawIcon(HistoryOutcome::kUnchanged), DrawIcon(HistoryOutcome::kEmpty),
+        DrawIcon(HistoryOutcome::kFailed),    DrawIcon(HistoryOutcome::kStopped)};
     return icons.at(static_cast<std::size_t>(outcome));
 }
 
-QString OutcomeText(RunOutcome outcome) {
+QString OutcomeText(HistoryOutcome outcome) {
     const std::string_view word = OutcomeWord(outcome);
     return QString::fromLatin1(word.data(), static_cast<qsizetype>(word.size()));
 }

@@ -22,6 +22,7 @@
 #include "watch/HistoryOpen.h"
 #include "watch/LinePattern.h"
 #include "watch/TestAlert.h"
+#include "watch/WebhookPost.h"
 
 namespace gleanwork {
 
@@ -175,7 +176,7 @@ void CAgentPropSchedule::OnSendTestAlert() {
     const auto failed = [](const std::string& failure) {
         return std::vector<std::string>{"The test alert ends on " + failure};
     };
-    if (testAlert_.Start([agent] { return SendTestAlert(agent, AlertChannels{}); },
+    if (testAlert_.Start([agent] { return SendTestAlert(agent, DefaultAlertChannels()); },
                          [this](std::vector<std::string> lines) { ShowTestAlert(lines); },
                          failed)) {
         sendTestAlert_->setEnabled(false);

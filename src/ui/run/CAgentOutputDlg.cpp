@@ -28,6 +28,7 @@
 #include "ui/run/StepPanel.h"
 #include "ui/run/WindowCascade.h"
 #include "watch/RunWatch.h"
+#include "watch/WebhookPost.h"
 
 namespace gleanwork {
 
@@ -54,9 +55,10 @@ RunOutcome RunAgent(const AgentDefinition& agent, RunLogLines& log, StepControl&
         RunOutcome outcome = engine.Run();
         if (!testRun) {
             // What recording logs is part of the run's log, its errors too.
-            outcome.errors +=
-                WatchRun(agent, outcome, log, [&log] { return log.Parts(kKeptLogLines); }, {})
-                    .errors;
+            outcome.errors += WatchRun(
+                                  agent, outcome, log, [&log] { return log.Parts(kKeptLogLines); },
+                                  DefaultAlertChannels())
+                                  .errors;
         }
         return outcome;
     } catch (const std::exception& error) {

@@ -17,6 +17,7 @@
 #include <QtTest>
 #include <filesystem>
 
+#include "net/LoopbackServer.h"
 #include "storage/AgentCatalogue.h"
 #include "support/AgentSamples.h"
 #include "support/ModalDriver.h"
@@ -44,15 +45,16 @@ void Record(const AgentDefinition& agent, const std::string& output, int minutes
     std::unique_ptr<HistoryStore> store = OpenHistory(result);
     QVERIFY2(store != nullptr, result.reason.c_str());
     FinishedRun run;
-    run.started = std::chrono::system_clock::now() - std::chrono::minutes(minutesAgo);
-    run.ended = run.started + std::chrono::seconds(2);
+    run.outcome.started = std::chrono::system_clock::now() - std::chrono::minutes(minutesAgo);
+    run.outcome.duration = std::chrono::seconds(2);
+    run.outcome.linesPrinted =
+        static_cast<std::uint64_t>(std::count(output.begin(), output.end(), '\n'));
     run.output = output;
-    run.linesPrinted = static_cast<std::uint64_t>(std::count(output.begin(), output.end(), '\n'));
-    run.logHead = {"Engine started.", "Agent completed."};
+    run.log.head = {"Engine started.", "Agent completed."};
     if (!error.empty()) {
-        run.end = RunEnd::kCompletedWithErrors;
-        run.errors = 1;
-        run.firstError = error;
+        run.outcome.end = RunEnd::kCompletedWithErrors;
+        run.outcome.errors = 1;
+        run.outcome.firstError = error;
     }
     QVERIFY(RecordRun(*store, agent, run).stored.done);
 }
@@ -178,7 +180,8 @@ private slots:
         AgentDefinition agent = test::MakeAgent("Prices");
         Record(agent, "Price 10\nUpdated 12:00\nPrice 11\n", 5);
         const std::string written = *folder_ / "alert.env";
-        QVERIFY(EditSchedule(agent, [&written](PropertySheet& sheet) {
+        test::LoopbackServer hook({test::Reply("HTTP/1.0 204 No Content\r\n\r\n")});
+        QVERIFY(EditSchedule(agent, [&written, &hook](PropertySheet& sheet) {
             QVERIFY(Text(sheet, "ignoredSummary").startsWith("Every line of the output"));
             Retype(sheet, "ignoreLines", QStringLiteral("^Updated|11$"));
             auto* lines = Find<QListWidget>(sheet, "ignoredLines");
@@ -194,17 +197,20 @@ private slots:
             Retype(sheet, "ignoreLines", QStringLiteral("^Updated"));
 
             Retype(sheet, "notifyCommand", QString::fromStdString("env > '" + written + "'"));
-            Retype(sheet, "notifyUrl", QStringLiteral("http://127.0.0.1:9/hook"));
+            Retype(sheet, "notifyUrl", QString::fromStdString(hook.Url("/hook")));
             Type(sheet, "sendTestAlert", QKeySequence(Qt::Key_Space));
             QTRY_VERIFY_WITH_TIMEOUT(Find<QPushButton>(sheet, "sendTestAlert")->isEnabled(),
                                      kWaitMs);
             const QStringList result = Text(sheet, "testAlertResult").split(u'\n');
             QCOMPARE(result.value(0), QStringLiteral("Command: delivered"));
-            QVERIFY2(result.value(1).startsWith("Webhook: Alert webhook at 127.0.0.1 "),
-                     qPrintable(result.value(1)));
+            QCOMPARE(result.value(1), QStringLiteral("Webhook: delivered"));
             sheet.okButton()->click();
         }));
         QVERIFY(test::ReadFile(written).find("GLEANWORK_AGENT=Prices\n") != std::string::npos);
+        const std::string posted = hook.Requests().at(0);
+        QVERIFY2(posted.starts_with("POST /hook HTTP/1.0\r\n") &&
+                     posted.find("\r\n\r\n{\"agent\":\"Prices\"") != std::string::npos,
+                 posted.c_str());
         QCOMPARE(agent.IGNORELINES, std::string("^Updated"));
     }
 
