@@ -2,13 +2,16 @@
 // the editor's Schedule and alerts page (a schedule chosen and written, its
 // next runs, refusals; events, the test alert; the lines to ignore against
 // the last kept output), and the timer units that saving the agents writes
-// and removes.
+// and removes; a click on an alert's notification.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -26,6 +29,7 @@
 #include "ui/editor/AgentEditor.h"
 #include "ui/history/CRunHistoryDlg.h"
 #include "watch/HistoryOpen.h"
+#include "watch/NotificationLedger.h"
 #include "watch/RunRecording.h"
 #include "watch/UnitName.h"
 #include "watch/UserTimerSetup.h"
@@ -131,10 +135,64 @@ class WatchWindowsTest : public QObject {
 
 private:
     std::unique_ptr<test::TempInstallFolder> folder_;
+    // A session bus of the tests' own, so that the windows never reach the
+    // user's: a dbus-daemon on a socket in a temporary folder.
+    test::TempFolder busFolder_;
+    QProcess busDaemon_;
+    QString busAddress_;
+    std::unique_ptr<test::ScopedEnvironment> session_;
 
 private slots:
+    void initTestCase() {
+        busDaemon_.start(QStringLiteral("dbus-daemon"),
+                         {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                          QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1"),
+                          QString::fromStdString("--address=unix:path=" + busFolder_ / "bus")});
+        QVERIFY(busDaemon_.waitForStarted(kWaitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(busDaemon_.canReadLine(), kWaitMs);
+        busAddress_ = QString::fromUtf8(busDaemon_.readLine()).trimmed();
+        session_ = std::make_unique<test::ScopedEnvironment>("DBUS_SESSION_BUS_ADDRESS",
+                                                             busAddress_.toUtf8().constData());
+    }
+    void cleanupTestCase() {
+        session_.reset();
+        busDaemon_.kill();
+        busDaemon_.waitForFinished(kWaitMs);
+    }
     void init() { folder_ = std::make_unique<test::TempInstallFolder>(); }
     void cleanup() { folder_.reset(); }
+
+    // A click on an alert's notification opens the History window of the
+    // agent it is about; other actions and notifications open nothing.
+    void clickingAnAlertOpensTheAgentsHistory() {
+        const test::ScopedEnvironment runtime("XDG_RUNTIME_DIR", folder_->Path().c_str());
+        AgentCatalogue saved;
+        saved.AddAgent(test::MakeAgent("Prices"));
+        QCOMPARE(saved.SaveCatalogue(), 0);
+        RememberNotification(41, "Prices");
+        RememberNotification(42, "Other");
+        CGleanworkSheet sheet("Gleanwork 1.0 Administrator");
+        sheet.show();
+        QDBusConnection server = QDBusConnection::connectToBus(busAddress_, "notifications");
+        QVERIFY(server.registerService(QStringLiteral("org.freedesktop.Notifications")));
+        for (const auto& [id, action] :
+             {std::pair{43U, "default"}, std::pair{42U, "other"}, std::pair{41U, "default"}}) {
+            QDBusMessage clicked = QDBusMessage::createSignal(
+                QStringLiteral("/org/freedesktop/Notifications"),
+                QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"));
+            clicked << id << QString::fromLatin1(action);
+            QVERIFY(server.send(clicked));
+        }
+        // The signals arrive in order: once the last has opened its window,
+        // the others have been handled.
+        QTRY_VERIFY_WITH_TIMEOUT(!test::TopLevel<CRunHistoryDlg>().isEmpty() &&
+                                     test::TopLevel<CRunHistoryDlg>().back()->windowTitle() ==
+                                         QStringLiteral("History - Prices"),
+                                 kWaitMs);
+        QCOMPARE(test::TopLevel<CRunHistoryDlg>().size(), 1);
+        delete test::TopLevel<CRunHistoryDlg>().front();
+        QDBusConnection::disconnectFromBus(QStringLiteral("notifications"));
+    }
 
     // A schedule picked from the list starts a custom expression from it;
     // the next runs follow what is typed, a refused expression shows and
