@@ -154,6 +154,7 @@ void CAgentAdmin::ShowLastRuns(LastRuns runs) {
     for (int row = 0; row < agentList_->topLevelItemCount(); ++row) {
         ShowStatus(*agentList_->topLevelItem(row));
     }
+    emit statusShown();
 }
 
 void CAgentAdmin::ShowStatus(QTreeWidgetItem& item) const {

@@ -56,6 +56,10 @@ public slots:
     // Reads the last runs again (off the window's thread) and shows them.
     void RefreshStatus();
 
+signals:
+    // The last runs just read are shown.
+    void statusShown();
+
 protected:
     // Fills the list, selects the first entry and shows its description.
     void OnInitPage() override;
