@@ -50,6 +50,9 @@ ScheduleField::ScheduleField(QWidget* parent)
     expression_->setPlaceholderText(QStringLiteral("Mon..Fri 06:30, *:0/15, hourly"));
     forecast_->setObjectName(QStringLiteral("scheduleForecast"));
     forecast_->setWordWrap(true);
+    // Room for two lines from the start: the three next runs take that much
+    // at the sheet's width, and the page does not move as they change.
+    forecast_->setMinimumHeight(2 * forecast_->fontMetrics().lineSpacing());
     forecast_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     setFocusProxy(kind_);
 
