@@ -7,6 +7,11 @@
 
 namespace gleanwork {
 
+CalendarTime CalendarNow() {
+    return std::chrono::time_point_cast<std::chrono::microseconds>(
+        std::chrono::system_clock::now());
+}
+
 ScheduleForecast ForecastSchedule(const std::string& schedule, CalendarTime now,
                                   std::size_t count) {
     const std::string text(TrimWhitespace(schedule));

@@ -8,6 +8,9 @@
 
 namespace gleanwork {
 
+// The time now, as schedules count it.
+CalendarTime CalendarNow();
+
 // When a schedule starts its next runs, or why it starts none.
 struct ScheduleForecast {
     std::vector<CalendarTime> runs;  // at most the count asked for, each after the one before

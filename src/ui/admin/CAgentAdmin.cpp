@@ -18,6 +18,7 @@
 #include "ui/editor/AgentEditor.h"
 #include "ui/history/CRunHistoryDlg.h"
 #include "ui/run/CAgentOutputDlg.h"
+#include "watch/ScheduleForecast.h"
 
 namespace gleanwork {
 
@@ -41,11 +42,6 @@ AgentDefinition* RecordOf(const QTreeWidgetItem* item) {
 // How often the last and next runs are read again while the page is open:
 // runs that timers start show within this time.
 constexpr std::chrono::seconds kStatusRefresh{30};
-
-CalendarTime Now() {
-    return std::chrono::time_point_cast<std::chrono::microseconds>(
-        std::chrono::system_clock::now());
-}
 
 QString SaveFailureText() {
     const std::string folder = GetInstallFolder();
@@ -159,7 +155,7 @@ void CAgentAdmin::ShowLastRuns(LastRuns runs) {
 
 void CAgentAdmin::ShowStatus(QTreeWidgetItem& item) const {
     if (const AgentDefinition* agent = RecordOf(&item)) {
-        ShowAgentStatus(item, *agent, lastRuns_, Now());
+        ShowAgentStatus(item, *agent, lastRuns_, CalendarNow());
     }
 }
 

@@ -7,17 +7,13 @@
 
 #include "base/TextScan.h"
 #include "storage/AgentCatalogue.h"
+#include "watch/ScheduleForecast.h"
 #include "watch/UserTimerSetup.h"
 #include "watch/UserTimers.h"
 
 namespace gleanwork {
 
 namespace {
-
-CalendarTime Now() {
-    return std::chrono::time_point_cast<std::chrono::microseconds>(
-        std::chrono::system_clock::now());
-}
 
 // Adds `report`'s error and its notes not given before.
 void Collect(const std::string& name, const ScheduleReport& report,
@@ -86,7 +82,7 @@ std::vector<std::string> ScheduleSync::Apply(const AgentCatalogue& catalogue) {
     }
     leaving_.clear();
     for (const AgentDefinition* agent : changed) {
-        const ScheduleReport report = UpdateAgentSchedule(*agent, *setup, Now());
+        const ScheduleReport report = UpdateAgentSchedule(*agent, *setup, CalendarNow());
         Collect(agent->name, report, problems, notes);
         if (report.done) {
             Remember(*agent);

@@ -21,6 +21,7 @@
 #include "watch/CalendarCheck.h"
 #include "watch/HistoryOpen.h"
 #include "watch/LinePattern.h"
+#include "watch/ScheduleForecast.h"
 #include "watch/TestAlert.h"
 #include "watch/WebhookPost.h"
 
@@ -44,11 +45,6 @@ constexpr std::array<PageField, 7> kFields{
 
 // The most matching lines listed; the rest are counted.
 constexpr int kMostLinesListed = 200;
-
-CalendarTime Now() {
-    return std::chrono::time_point_cast<std::chrono::microseconds>(
-        std::chrono::system_clock::now());
-}
 
 QLabel* MakeNote(QWidget* parent, const char* objectName) {
     auto* note = new QLabel(parent);
@@ -197,7 +193,7 @@ bool CAgentPropSchedule::OnApply() {
     const AgentDefinition& agent = values();
     std::string scheduleProblem;
     if (!TrimWhitespace(agent.SCHEDULE).empty()) {
-        scheduleProblem = CheckCalendarExpression(agent.SCHEDULE, Now()).reason;
+        scheduleProblem = CheckCalendarExpression(agent.SCHEDULE, CalendarNow()).reason;
     }
     const bool webhookUsable = agent.NOTIFYURL.empty() || IsWebUrl(agent.NOTIFYURL);
     return Accept(scheduleProblem, fields().ControlOf(&AgentDefinition::SCHEDULE)) &&

@@ -22,11 +22,6 @@ constexpr const char* kKinds[] = {"No schedule", "Every few minutes", "Hourly",
 
 constexpr std::size_t kRunsForecast = 3;
 
-CalendarTime Now() {
-    return std::chrono::time_point_cast<std::chrono::microseconds>(
-        std::chrono::system_clock::now());
-}
-
 }  // namespace
 
 ScheduleField::ScheduleField(QWidget* parent)
@@ -122,7 +117,7 @@ void ScheduleField::ShowForecast() {
         forecast_->setText(QStringLiteral("The agent runs only when it is started."));
         return;
     }
-    const ScheduleForecast forecast = ForecastSchedule(schedule, Now(), kRunsForecast);
+    const ScheduleForecast forecast = ForecastSchedule(schedule, CalendarNow(), kRunsForecast);
     if (!forecast.refusal.empty() || forecast.runs.empty()) {
         forecast_->setText(forecast.refusal.empty() ? QStringLiteral("Write a calendar expression.")
                                                     : ToDisplayText(forecast.refusal));
