@@ -14,7 +14,8 @@ namespace gleanwork {
 LastRuns ReadLastRuns() {
     LastRuns last;
     HistoryResult result;
-    const std::unique_ptr<HistoryStore> store = OpenHistory(result);
+    const std::unique_ptr<HistoryStore> store =
+        HistoryMayHoldRuns() ? OpenHistory(result) : nullptr;
     std::vector<RunEntry> runs;
     if (store) {
         result = store->LastRuns(runs);

@@ -109,7 +109,7 @@ void CAgentPropSchedule::OnInitPage() {
         return;
     }
     HistoryResult result;
-    std::unique_ptr<HistoryStore> store = OpenHistory(result);
+    std::unique_ptr<HistoryStore> store = HistoryMayHoldRuns() ? OpenHistory(result) : nullptr;
     std::optional<KeptOutput> kept;
     if (store) {
         result = store->KeptOutputOf(historyAgent_, 0, kept);

@@ -142,7 +142,7 @@ CRunHistoryDlg::CRunHistoryDlg(const AgentDefinition& agent)
 void CRunHistoryDlg::ReadRuns() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     HistoryResult result;
-    if (!store_) {
+    if (!store_ && HistoryMayHoldRuns()) {
         store_ = OpenHistory(result);
     }
     const RunEntry* selected = SelectedRun();

@@ -375,7 +375,10 @@ private slots:
         QVERIFY(units.Has("Old") && units.Has("Gone") && units.Has("Kept"));
 
         CGleanworkSheet sheet("Gleanwork 1.0 Administrator");
+        QSignalSpy shown(&sheet.agentsPage(), &CAgentAdmin::statusShown);
         sheet.show();
+        QVERIFY(shown.wait(kWaitMs));
+        QVERIFY(!std::filesystem::exists(*folder_ / "history.db"));  // reading made none
         CAgentAdmin& page = sheet.agentsPage();
         sheet.catalogue().FindAgent("Old")->name = "New";
         sheet.catalogue().FindAgent("Plain")->SCHEDULE = "*:0/5";
