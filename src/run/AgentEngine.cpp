@@ -15,6 +15,7 @@ AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
       log_(log),
       output_(log_, control_),
       pages_(agent_, &log_),
+      cookieFile_(agent_, pages_.Cookies(), log_),
       database_(agent_, log_),
       control_(log_) {}
 
@@ -43,6 +44,9 @@ RunOutcome AgentEngine::Run() {
     OutputFate output = output_.Close(ranThrough);
     if (output == OutputFate::kNone && !agent_.FILE.empty()) {
         output = OutputFate::kLeftAsItWas;
+    }
+    if (!testRun_) {
+        cookieFile_.Save();
     }
     log_.LogLine("Agent completed.");
     return Outcome(started, start, output);
@@ -79,6 +83,7 @@ RunOutcome AgentEngine::Outcome(std::chrono::system_clock::time_point started,
 
 void AgentEngine::ReadAndRun() {
     pages_.SetHttpLimits(FetchLimits());
+    cookieFile_.Load();
     const bool sourceRead = !pages_.OpenSource().Failed();
     ChooseOutput(sourceRead);
     ScriptInterpreter({agent_.SCRIPT, agent_.DBINSERT, agent_.DBUPDATE, pages_, variables_, output_,
@@ -105,6 +110,7 @@ void AgentEngine::ChooseOutput(bool sourceRead) {
 
 SourceResult AgentEngine::ReadSource() {
     pages_.SetHttpLimits(FetchLimits());
+    cookieFile_.Load();
     return pages_.ReadSource();
 }
 

@@ -299,7 +299,11 @@ void ScriptInterpreter::UpdateData(PreparedLine& /*line*/) {
 }
 
 void ScriptInterpreter::Fetch(PreparedLine& line) {
-    SetStatus(run_.pages.Fetch(ArgumentOf(line), cursor_.Position()));
+    std::optional<std::string> body;
+    if (line.line.body) {
+        body = ExpandArgument(*line.line.body);
+    }
+    SetStatus(run_.pages.Fetch(ArgumentOf(line), body, cursor_.Position()));
     statusFromPage_ = true;
     OpenPage(0);
 }

@@ -37,10 +37,12 @@ public:
     virtual std::string_view Text() const = 0;
 
     // Reads the page that `reference` names, relative to the current page's
-    // address, as the new current page; the old one is kept for Back with
-    // the cursor `position`. True when a page was read; the current page is
-    // empty otherwise.
-    virtual bool Fetch(std::string_view reference, std::size_t position) = 0;
+    // address, as the new current page (with a `body`: the reply to a form
+    // that posts it); the old one is kept for Back with the cursor
+    // `position`. True when a page was read; the current page is empty
+    // otherwise.
+    virtual bool Fetch(std::string_view reference, std::optional<std::string_view> body,
+                       std::size_t position) = 0;
 
     // Makes the kept page current again. Gives the cursor position kept with
     // it, or none when no page is kept.

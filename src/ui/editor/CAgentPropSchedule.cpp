@@ -37,8 +37,8 @@ constexpr std::array<PageField, 7> kFields{
     TextRow(&AgentDefinition::NOTIFYCOMMAND, "notifyCommand", "Command:", kAlerts),
     TextRow(&AgentDefinition::NOTIFYURL, "notifyUrl", "Webhook:", kWebhook),
     TextRow(&AgentDefinition::IGNORELINES, "ignoreLines", "Lines to ignore:", kChanges),
-    WidgetRow(&AgentDefinition::IGNOREORDER, "ignoreOrder", "Order:", IgnoreOrderField::Make,
-              kChanges),
+    SwitchRow(&AgentDefinition::IGNOREORDER, "ignoreOrder",
+              "Lines that only change places are no change", kChanges),
     WidgetRow(&AgentDefinition::KEEPRUNS, "keepRuns", "Runs to keep:", KeepRunsField::Make,
               kChanges),
 };

@@ -69,18 +69,4 @@ std::string KeepRunsField::Current() const {
     return std::to_string(count_->value());
 }
 
-IgnoreOrderField::IgnoreOrderField(QWidget* parent)
-    : FieldWidget(parent),
-      box_(new QCheckBox(QStringLiteral("Lines that only change places are no change"), this)) {
-    LayOut(*this, {box_});
-}
-
-void IgnoreOrderField::Show(const std::string& stored) {
-    box_->setChecked(stored == "1");
-}
-
-std::string IgnoreOrderField::Current() const {
-    return box_->isChecked() ? "1" : "";
-}
-
 }  // namespace gleanwork

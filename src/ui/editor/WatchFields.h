@@ -38,18 +38,4 @@ private:
     QSpinBox* count_;
 };
 
-// IGNOREORDER as a check box: checked writes 1, cleared nothing.
-class IgnoreOrderField : public FieldWidget {
-public:
-    explicit IgnoreOrderField(QWidget* parent);
-    static FieldWidget* Make(QWidget* page) { return new IgnoreOrderField(page); }
-
-protected:
-    void Show(const std::string& stored) override;
-    std::string Current() const override;
-
-private:
-    QCheckBox* box_;
-};
-
 }  // namespace gleanwork
