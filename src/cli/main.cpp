@@ -105,8 +105,8 @@ int Run(const gleanwork::RunnerOptions& options, const gleanwork::AgentDefinitio
                      logFile.IsOpen() ? options.logFile : "on standard error", StopOnLogFailure);
     LogKeeper kept(log);
     const RunOutcome outcome = RunEngine(options, agent, kept);
-    const WatchedRun watched =
-        WatchRun(agent, outcome, kept, [&kept] { return kept.Parts(); }, {HttpWebPost()});
+    const WatchedRun watched = WatchRun(
+        agent, outcome, kept, [&kept] { return kept.Parts(); }, DefaultAlertChannels());
     const bool logWritten = log.Flush();
     EndStandardErrorLine();
     if (const int signal = stoppingSignal.load(); signal != 0) {

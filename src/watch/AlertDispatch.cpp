@@ -1,6 +1,7 @@
 #include "watch/AlertDispatch.h"
 
 #include "watch/DesktopNotification.h"
+#include "watch/NotificationLedger.h"
 
 namespace gleanwork {
 
@@ -35,6 +36,7 @@ AlertReport SendRunAlerts(const AgentDefinition& agent, const AlertRun& run,
     const DesktopNotification desktop = ShowDesktopNotification(*report.event, run);
     if (desktop.state == DesktopNotification::State::kShown) {
         report.notificationId = desktop.id;
+        RememberNotification(desktop.id, agent.name);
     } else if (desktop.state == DesktopNotification::State::kFailed) {
         report.notes.push_back(desktop.reason);
     }

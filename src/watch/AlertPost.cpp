@@ -21,11 +21,16 @@ WebPost HttpWebPost() {
         request.method = "POST";
         request.body = body;
         request.contentType = contentType;
+        request.userAgent = "Gleanwork/1.0";
         request.limits.fetch = kAlertCommandLimit;
         request.limits.maxSourceBytes = kMostReplyBytes;
         const HttpResult result = FetchHttp(request, nullptr);
         return WebPostResult{result.statusCode, result.failure.reason};
     };
+}
+
+AlertChannels DefaultAlertChannels() {
+    return AlertChannels{HttpWebPost()};
 }
 
 }  // namespace gleanwork

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "watch/AlertDispatch.h"
 #include "watch/AlertWebhook.h"
 
 namespace gleanwork {
@@ -8,5 +9,8 @@ namespace gleanwork {
 // follows redirects as it does for any request and gives up after the time
 // that an alert command may take.
 WebPost HttpWebPost();
+
+// The channels of a run's alerts: webhooks posted with HttpWebPost.
+AlertChannels DefaultAlertChannels();
 
 }  // namespace gleanwork

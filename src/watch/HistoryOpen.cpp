@@ -1,6 +1,7 @@
 #include "watch/HistoryOpen.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "storage/InstallFolder.h"
@@ -11,10 +12,14 @@ namespace gleanwork {
 
 namespace {
 
-std::unique_ptr<HistoryConnection> OpenConnection(HistoryResult& result) {
+bool SharedHistoryNamed() {
     const char* shared = std::getenv("GLEANWORK_HISTORY");
-    if (shared != nullptr && *shared != '\0') {
-        const std::string uri = shared;
+    return shared != nullptr && *shared != '\0';
+}
+
+std::unique_ptr<HistoryConnection> OpenConnection(HistoryResult& result) {
+    if (SharedHistoryNamed()) {
+        const std::string uri = std::getenv("GLEANWORK_HISTORY");
         if (uri.starts_with("postgresql://") || uri.starts_with("postgres://")) {
             return OpenPostgresHistory(uri, result);
         }
@@ -31,6 +36,13 @@ std::unique_ptr<HistoryConnection> OpenConnection(HistoryResult& result) {
 }
 
 }  // namespace
+
+bool HistoryMayHoldRuns() {
+    const std::string folder = GetInstallFolder();
+    std::error_code failed;
+    return SharedHistoryNamed() || folder.empty() ||
+           std::filesystem::exists(folder + "/history.db", failed);
+}
 
 std::unique_ptr<HistoryStore> OpenHistory(HistoryResult& result) {
     std::unique_ptr<HistoryConnection> connection = OpenConnection(result);

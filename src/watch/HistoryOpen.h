@@ -13,4 +13,9 @@ namespace gleanwork {
 // opened.
 std::unique_ptr<HistoryStore> OpenHistory(HistoryResult& result);
 
+// False when the history would be history.db in the installation folder and
+// there is no such file yet: no run was ever recorded, and a window that
+// only reads need not make one.
+bool HistoryMayHoldRuns();
+
 }  // namespace gleanwork

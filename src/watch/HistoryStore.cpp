@@ -236,13 +236,25 @@ HistoryResult HistoryStore::ReadKeptOutput(std::string_view content, std::string
     return result;
 }
 
+HistoryResult HistoryStore::KeptContent(const std::string& agent, const std::string& digest,
+                                        std::optional<std::string>& content) {
+    return FirstText("SELECT content FROM gleanwork_outputs WHERE agent = $1 AND digest = $2",
+                     {SqlValue::Bytes(agent), SqlValue::Word(digest)}, content);
+}
+
 HistoryResult HistoryStore::KeptLog(std::int64_t run, std::optional<std::string>& log) {
+    return FirstText("SELECT text FROM gleanwork_logs WHERE run = $1", {SqlValue::Integer(run)},
+                     log);
+}
+
+// The first column of the first row of `sql`; nothing when it has none.
+HistoryResult HistoryStore::FirstText(std::string_view sql, std::initializer_list<SqlValue> values,
+                                      std::optional<std::string>& text) {
     std::vector<SqlRow> rows;
-    HistoryResult result = connection_->Run("SELECT text FROM gleanwork_logs WHERE run = $1",
-                                            {SqlValue::Integer(run)}, &rows);
-    log.reset();
+    HistoryResult result = connection_->Run(sql, values, &rows);
+    text.reset();
     if (!rows.empty()) {
-        log = rows.front().front().value_or("");
+        text = rows.front().front().value_or("");
     }
     return result;
 }

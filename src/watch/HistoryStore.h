@@ -50,6 +50,10 @@ public:
     // `agent` (0: the newest); nothing when there are not that many.
     HistoryResult KeptOutputOf(const std::string& agent, std::size_t before,
                                std::optional<KeptOutput>& kept);
+    // The kept output of `agent` whose digest is `digest`; nothing when no
+    // kept run printed it.
+    HistoryResult KeptContent(const std::string& agent, const std::string& digest,
+                              std::optional<std::string>& content);
     // The kept log of run `run`; nothing when it is not kept.
     HistoryResult KeptLog(std::int64_t run, std::optional<std::string>& log);
 
@@ -61,6 +65,8 @@ private:
     HistoryResult ReadKeptOutput(std::string_view content, std::string_view rest,
                                  std::initializer_list<SqlValue> values,
                                  std::optional<KeptOutput>& kept);
+    HistoryResult FirstText(std::string_view sql, std::initializer_list<SqlValue> values,
+                            std::optional<std::string>& text);
     HistoryResult Entries(std::string_view sql, std::initializer_list<SqlValue> values,
                           std::vector<RunEntry>& runs, std::vector<SqlRow>* rows = nullptr);
 

@@ -1,11 +1,13 @@
 #include "ui/admin/CAgentAdmin.h"
 
+#include <QApplication>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "storage/AgentCatalogue.h"
@@ -14,7 +16,9 @@
 #include "ui/common/Buttons.h"
 #include "ui/common/DisplayText.h"
 #include "ui/editor/AgentEditor.h"
+#include "ui/history/CRunHistoryDlg.h"
 #include "ui/run/CAgentOutputDlg.h"
+#include "watch/ScheduleForecast.h"
 
 namespace gleanwork {
 
@@ -29,10 +33,15 @@ bool ListsBefore(const QString& left, const QString& right) {
     return folded != 0 ? folded < 0 : QString::compare(left, right, Qt::CaseSensitive) < 0;
 }
 
-AgentDefinition* RecordOf(const QListWidgetItem* item) {
-    return item == nullptr ? nullptr
-                           : static_cast<AgentDefinition*>(item->data(kRecordRole).value<void*>());
+AgentDefinition* RecordOf(const QTreeWidgetItem* item) {
+    return item == nullptr
+               ? nullptr
+               : static_cast<AgentDefinition*>(item->data(kNameColumn, kRecordRole).value<void*>());
 }
+
+// How often the last and next runs are read again while the page is open:
+// runs that timers start show within this time.
+constexpr std::chrono::seconds kStatusRefresh{30};
 
 QString SaveFailureText() {
     const std::string folder = GetInstallFolder();
@@ -50,16 +59,23 @@ QString SaveFailureText() {
 
 CAgentAdmin::CAgentAdmin()
     : PropertyPage("Agents"),
-      agentList_(new QListWidget(this)),
+      agentList_(new QTreeWidget(this)),
       description_(new QLabel(this)),
       newButton_(MakeButton(this, "New Agent...", "NewAgent")),
       editButton_(MakeButton(this, "Edit Agent...", "EditAgent")),
       removeButton_(MakeButton(this, "Remove Agent", "RemoveAgent")),
       duplicateButton_(MakeButton(this, "Duplicate", "Duplicate")),
-      runButton_(MakeButton(this, "Run Agent...", "RunAgent")) {
+      runButton_(MakeButton(this, "Run Agent...", "RunAgent")),
+      historyButton_(MakeButton(this, "History...", "History")) {
     agentList_->setObjectName("AgentList");
     agentList_->setSelectionMode(QAbstractItemView::SingleSelection);
-    agentList_->setMinimumSize(260, 170);
+    agentList_->setRootIsDecorated(false);
+    agentList_->setUniformRowHeights(true);
+    agentList_->setHeaderLabels(
+        {QStringLiteral("Agent"), QStringLiteral("Last run"), QStringLiteral("Next run")});
+    agentList_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    agentList_->header()->setStretchLastSection(true);
+    agentList_->setMinimumSize(520, 170);
     description_->setObjectName("Description");
     description_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     description_->setTextFormat(Qt::PlainText);
@@ -74,6 +90,7 @@ CAgentAdmin::CAgentAdmin()
         buttons->addWidget(button);
     }
     buttons->addStretch(1);
+    buttons->addWidget(historyButton_);
     buttons->addWidget(runButton_);
     auto* layout = new QGridLayout(this);
     layout->addWidget(label, 0, 0);
@@ -91,10 +108,13 @@ CAgentAdmin::CAgentAdmin()
     connect(remove, &QShortcut::activated, this, &CAgentAdmin::RemoveAgent);
     // The selection, not the current entry: a click makes the entry current
     // before it selects it.
-    connect(agentList_, &QListWidget::itemSelectionChanged, this, &CAgentAdmin::ShowDescription);
+    connect(agentList_, &QTreeWidget::itemSelectionChanged, this, &CAgentAdmin::ShowDescription);
     connect(duplicateButton_, &QPushButton::clicked, this, &CAgentAdmin::DuplicateAgent);
-    connect(agentList_, &QListWidget::itemDoubleClicked, this, &CAgentAdmin::EditAgent);
+    connect(agentList_, &QTreeWidget::itemDoubleClicked, this, &CAgentAdmin::EditAgent);
     connect(runButton_, &QPushButton::clicked, this, &CAgentAdmin::RunAgent);
+    connect(historyButton_, &QPushButton::clicked, this, &CAgentAdmin::ShowHistory);
+    refresh_.setInterval(kStatusRefresh);
+    connect(&refresh_, &QTimer::timeout, this, &CAgentAdmin::RefreshStatus);
 }
 
 void CAgentAdmin::OnInitPage() {
@@ -103,23 +123,70 @@ void CAgentAdmin::OnInitPage() {
     }
     for (std::size_t index = 0; index < catalogue_->Count(); ++index) {
         AddEntry(catalogue_->At(index));
+        schedules_.Remember(catalogue_->At(index));
     }
-    if (agentList_->count() > 0) {
-        agentList_->setCurrentRow(0);
+    if (agentList_->topLevelItemCount() > 0) {
+        agentList_->setCurrentItem(agentList_->topLevelItem(0));
         ShowDescription();
+    }
+    RefreshStatus();
+    refresh_.start();
+}
+
+void CAgentAdmin::RefreshStatus() {
+    lastRunsRead_.Start([] { return ReadLastRuns(); },
+                        [this](LastRuns runs) { ShowLastRuns(std::move(runs)); },
+                        [](const std::string& failure) {
+                            return LastRuns{{}, "reading ends on " + failure};
+                        });
+}
+
+void CAgentAdmin::ShowLastRuns(LastRuns runs) {
+    lastRuns_ = std::move(runs);
+    agentList_->headerItem()->setToolTip(
+        kLastRunColumn, lastRuns_.problem.empty() ? QString()
+                                                  : QStringLiteral("The history cannot be read: ") +
+                                                        ToDisplayText(lastRuns_.problem));
+    for (int row = 0; row < agentList_->topLevelItemCount(); ++row) {
+        ShowStatus(*agentList_->topLevelItem(row));
+    }
+    emit statusShown();
+}
+
+void CAgentAdmin::ShowStatus(QTreeWidgetItem& item) const {
+    if (const AgentDefinition* agent = RecordOf(&item)) {
+        ShowAgentStatus(item, *agent, lastRuns_, CalendarNow());
     }
 }
 
 bool CAgentAdmin::OnApply() {
-    if (catalogue_ == nullptr || catalogue_->SaveCatalogue() == 0) {
+    if (catalogue_ == nullptr) {
         return true;
     }
-    QMessageBox::warning(this, "Gleanwork - Save Agents", SaveFailureText());
-    return false;
+    if (catalogue_->SaveCatalogue() != 0) {
+        QMessageBox::warning(this, "Gleanwork - Save Agents", SaveFailureText());
+        return false;
+    }
+    SyncSchedules();
+    return true;
+}
+
+void CAgentAdmin::SyncSchedules() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::vector<std::string> problems = schedules_.Apply(*catalogue_);
+    QApplication::restoreOverrideCursor();
+    if (problems.empty()) {
+        return;
+    }
+    QStringList lines;
+    for (const std::string& problem : problems) {
+        lines << ToDisplayText(problem);
+    }
+    QMessageBox::information(this, "Gleanwork - Schedules", lines.join(QStringLiteral("\n\n")));
 }
 
 AgentDefinition* CAgentAdmin::SelectedAgent() const {
-    const QList<QListWidgetItem*> selected = agentList_->selectedItems();
+    const QList<QTreeWidgetItem*> selected = agentList_->selectedItems();
     return selected.isEmpty() ? nullptr : RecordOf(selected.first());
 }
 
@@ -132,24 +199,26 @@ void CAgentAdmin::ShowDescription() {
 void CAgentAdmin::AddEntry(AgentDefinition& agent) {
     const QString name = ToDisplayText(agent.name);
     int row = 0;
-    while (row < agentList_->count() && !ListsBefore(name, agentList_->item(row)->text())) {
+    while (row < agentList_->topLevelItemCount() &&
+           !ListsBefore(name, agentList_->topLevelItem(row)->text(kNameColumn))) {
         ++row;
     }
-    auto* item = new QListWidgetItem(name);
-    item->setData(kRecordRole, QVariant::fromValue(static_cast<void*>(&agent)));
+    auto* item = new QTreeWidgetItem(QStringList{name});
+    item->setData(kNameColumn, kRecordRole, QVariant::fromValue(static_cast<void*>(&agent)));
+    ShowStatus(*item);
     const QSignalBlocker blocker(agentList_);
-    agentList_->insertItem(row, item);
+    agentList_->insertTopLevelItem(row, item);
 }
 
 // Takes the selected entry out; afterwards nothing is selected and the
 // description area is empty.
 void CAgentAdmin::RemoveSelectedEntry() {
-    const QList<QListWidgetItem*> selected = agentList_->selectedItems();
+    const QList<QTreeWidgetItem*> selected = agentList_->selectedItems();
     const QSignalBlocker blocker(agentList_);
-    for (QListWidgetItem* item : selected) {
-        delete agentList_->takeItem(agentList_->row(item));
+    for (QTreeWidgetItem* item : selected) {
+        delete agentList_->takeTopLevelItem(agentList_->indexOfTopLevelItem(item));
     }
-    agentList_->setCurrentRow(-1);
+    agentList_->setCurrentItem(nullptr);
     agentList_->clearSelection();
     description_->clear();
 }
@@ -192,6 +261,7 @@ void CAgentAdmin::RemoveAgent() {
         return;
     }
     RemoveSelectedEntry();
+    schedules_.Forget(agent);
     catalogue_->RemoveAgent(agent);
     SetModified(true);
 }
@@ -209,7 +279,14 @@ void CAgentAdmin::DuplicateAgent() {
 
 void CAgentAdmin::RunAgent() {
     if (const AgentDefinition* agent = SelectedAgent()) {
-        new CAgentOutputDlg(*agent);
+        auto* window = new CAgentOutputDlg(*agent);
+        connect(window, &CAgentOutputDlg::runFinished, this, &CAgentAdmin::RefreshStatus);
+    }
+}
+
+void CAgentAdmin::ShowHistory() {
+    if (const AgentDefinition* agent = SelectedAgent()) {
+        CRunHistoryDlg::ShowHistory(*agent);
     }
 }
 

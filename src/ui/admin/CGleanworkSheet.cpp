@@ -1,11 +1,14 @@
 #include "ui/admin/CGleanworkSheet.h"
 
 #include "storage/AgentCatalogue.h"
+#include "ui/history/CRunHistoryDlg.h"
 
 namespace gleanwork {
 
 CGleanworkSheet::CGleanworkSheet(const QString& caption, QWidget* parent, int startPage)
-    : PropertySheet(caption, parent, startPage), catalogue_(std::make_unique<AgentCatalogue>()) {
+    : PropertySheet(caption, parent, startPage),
+      catalogue_(std::make_unique<AgentCatalogue>()),
+      clicks_([this](const std::string& name) { ShowHistoryOf(name); }, this) {
     AddPage(&agentsPage_);
     catalogue_->LoadCatalogue();
     agentsPage_.SetCatalogue(catalogue_.get());
@@ -18,5 +21,13 @@ CGleanworkSheet::CGleanworkSheet(const QString& caption, QWidget* parent, int st
 }
 
 CGleanworkSheet::~CGleanworkSheet() = default;
+
+// An agent that is no longer in the catalogue still has its history.
+void CGleanworkSheet::ShowHistoryOf(const std::string& name) {
+    const AgentDefinition* known = catalogue_->FindAgent(name);
+    AgentDefinition agent;
+    agent.name = name;
+    CRunHistoryDlg::ShowHistory(known != nullptr ? *known : agent);
+}
 
 }  // namespace gleanwork

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "ui/admin/CAgentAdmin.h"
+#include "ui/admin/NotificationClicks.h"
 #include "ui/sheet/PropertySheet.h"
 
 namespace gleanwork {
@@ -11,7 +12,8 @@ class AgentCatalogue;
 
 // The Administrator sheet: owns the program's agent catalogue, loads it when
 // built and shows it on its one page, Agents. Closed without OK while the
-// page holds unapplied changes, it asks first.
+// page holds unapplied changes, it asks first. A click on an alert's desktop
+// notification opens the History window of the agent it is about.
 class CGleanworkSheet : public PropertySheet {
     Q_OBJECT
 
@@ -24,8 +26,11 @@ public:
     AgentCatalogue& catalogue() { return *catalogue_; }
 
 private:
+    void ShowHistoryOf(const std::string& name);
+
     CAgentAdmin agentsPage_;
     std::unique_ptr<AgentCatalogue> catalogue_;
+    NotificationClicks clicks_;
 };
 
 }  // namespace gleanwork

@@ -9,6 +9,7 @@
 #include "ui/editor/CAgentPropActions.h"
 #include "ui/editor/CAgentPropGeneral.h"
 #include "ui/editor/CAgentPropOutput.h"
+#include "ui/editor/CAgentPropSchedule.h"
 #include "ui/run/CAgentOutputDlg.h"
 #include "ui/sheet/PropertySheet.h"
 
@@ -26,7 +27,7 @@ QString EditorCaption(AgentEditorMode mode, const AgentDefinition& agent) {
 // A test run takes the agent as the pages hold it, unsaved changes included,
 // but writes no output file: a trial must not add to or replace real output.
 void StartTestRun(QWidget* parent, const AgentDefinition& agent,
-                  const std::array<AgentPage*, 3>& pages) {
+                  const std::array<AgentPage*, 4>& pages) {
     AgentDefinition trial = agent;
     for (const AgentPage* page : pages) {
         page->WriteTo(trial);
@@ -41,7 +42,7 @@ void StartTestRun(QWidget* parent, const AgentDefinition& agent,
 // Closing without OK asks first while any page holds a change; No keeps the
 // sheet open with the changes.
 bool MayDiscard(PropertySheet& sheet, AgentEditorMode mode, const AgentDefinition& agent,
-                const std::array<AgentPage*, 3>& pages) {
+                const std::array<AgentPage*, 4>& pages) {
     if (std::none_of(pages.begin(), pages.end(),
                      [](const AgentPage* page) { return page->HasChanges(); })) {
         return true;
@@ -71,10 +72,14 @@ bool RunAgentEditor(QWidget* parent, AgentEditorMode mode, AgentDefinition& agen
     PropertySheet sheet(EditorCaption(mode, agent), parent);
     auto* general = new CAgentPropGeneral;
     auto* actions = new CAgentPropActions;
-    const std::array<AgentPage*, 3> pages{general, actions, new CAgentPropOutput};
+    auto* schedule = new CAgentPropSchedule;
+    const std::array<AgentPage*, 4> pages{general, actions, new CAgentPropOutput, schedule};
     for (AgentPage* page : pages) {
         sheet.AddPage(page);
         page->ReadFrom(mode == AgentEditorMode::Edit ? agent : NewAgentValues());
+    }
+    if (mode == AgentEditorMode::Edit) {
+        schedule->SetHistoryAgent(agent.name);
     }
     QObject::connect(actions, &CAgentPropActions::testRunRequested, &sheet,
                      [&sheet, &agent, &pages] { StartTestRun(&sheet, agent, pages); });

@@ -8,7 +8,9 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "run/DatabaseCheck.h"
 #include "storage/AgentDefinition.h"
+#include "ui/common/DisplayText.h"
 
 namespace gleanwork {
 
@@ -49,9 +51,6 @@ CAgentPropOutput::CAgentPropOutput(QWidget* parent)
     testConnection_ = new QPushButton(QStringLiteral("Test connection"), database);
     testConnection_->setObjectName(QStringLiteral("testConnection"));
     connect(testConnection_, &QPushButton::clicked, this, &CAgentPropOutput::OnTestConnection);
-    connectionTest_ = new ConnectionTest(this);
-    connect(connectionTest_, &ConnectionTest::finished, this,
-            &CAgentPropOutput::ShowConnectionResult);
     connectionResult_ = new QLabel(database);
     connectionResult_->setObjectName(QStringLiteral("connectionResult"));
     connectionResult_->setWordWrap(true);
@@ -69,16 +68,19 @@ void CAgentPropOutput::OnTestConnection() {
     SavePage();
     AgentDefinition agent;
     WriteTo(agent);
-    connectionTest_->Start(agent);
-    if (connectionTest_->IsRunning()) {
+    const bool started = connectionTest_.Start(
+        [agent] { return CheckDatabaseSettings(agent); },
+        [this](std::string report) { ShowConnectionResult(report); },
+        [](const std::string& failure) { return "The test ends on " + failure; });
+    if (started) {
         testConnection_->setEnabled(false);
         connectionResult_->setText(QStringLiteral("Testing the connection..."));
     }
 }
 
-void CAgentPropOutput::ShowConnectionResult(const QString& report) {
+void CAgentPropOutput::ShowConnectionResult(const std::string& report) {
     testConnection_->setEnabled(true);
-    connectionResult_->setText(report);
+    connectionResult_->setText(ToDisplayText(report));
 }
 
 }  // namespace gleanwork

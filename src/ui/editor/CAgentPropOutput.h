@@ -1,7 +1,9 @@
 #pragma once
 
+#include <string>
 #include "ui/editor/AgentPage.h"
-#include "ui/editor/ConnectionTest.h"
+
+#include "ui/common/BackgroundWork.h"
 
 class QLabel;
 class QPushButton;
@@ -19,11 +21,11 @@ public:
 
 private:
     void OnTestConnection();
-    void ShowConnectionResult(const QString& report);
+    void ShowConnectionResult(const std::string& report);
 
     QPushButton* testConnection_ = nullptr;
     QLabel* connectionResult_ = nullptr;
-    ConnectionTest* connectionTest_ = nullptr;
+    BackgroundWork<std::string> connectionTest_{this};
 };
 
 }  // namespace gleanwork

@@ -12,6 +12,7 @@
 
 #include "ui/common/DisplayText.h"
 #include "ui/editor/ComboText.h"
+#include "ui/editor/FieldWidget.h"
 #include "ui/editor/TextField.h"
 
 namespace gleanwork {
@@ -54,6 +55,11 @@ QWidget* MakeControl(const PageField& row, QWidget* page) {
             list->setSelectionMode(QAbstractItemView::SingleSelection);
             list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             return list;
+        }
+        case FieldControl::Widget: {
+            FieldWidget* widget = row.make(page);
+            widget->setObjectName(QLatin1String(row.objectName));
+            return widget;
         }
     }
     return nullptr;
@@ -107,6 +113,9 @@ void LoadRow(const PageField& row, QWidget& control, AgentDefinition& values) {
         case FieldControl::Flag:
             LoadFlag(static_cast<QCheckBox&>(control), values.*std::get<FlagMember>(row.member));
             break;
+        case FieldControl::Widget:
+            static_cast<FieldWidget&>(control).Load(values.*std::get<TextMember>(row.member));
+            break;
         case FieldControl::Switch:
             static_cast<QCheckBox&>(control).setChecked(values.*std::get<TextMember>(row.member) ==
                                                         "1");
@@ -135,6 +144,10 @@ void SaveRow(const PageField& row, const QWidget& control, AgentDefinition& valu
         case FieldControl::Flag:
             values.*std::get<FlagMember>(row.member) =
                 SavedFlag(static_cast<const QCheckBox&>(control));
+            break;
+        case FieldControl::Widget:
+            values.*std::get<TextMember>(row.member) =
+                static_cast<const FieldWidget&>(control).Saved();
             break;
         case FieldControl::Switch: {
             std::string& value = values.*std::get<TextMember>(row.member);

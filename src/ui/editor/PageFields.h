@@ -15,6 +15,8 @@ class QLabel;
 
 namespace gleanwork {
 
+class FieldWidget;
+
 // The control that shows an agent field on an editor page, and with it the
 // rule by which the field is loaded into the control and saved back.
 enum class FieldControl {
@@ -31,6 +33,7 @@ enum class FieldControl {
                 // any other value
     Lines,      // list of lines: filled by its page when first shown and changed
                 // only by the page's own buttons; load and save leave it alone
+    Widget,     // a FieldWidget that the row makes: its own rules
 };
 
 using TextMember = std::string AgentDefinition::*;
@@ -46,7 +49,8 @@ struct PageField {
     const char* objectName;
     const char* caption;  // the label beside the control; a check box's own text
     int group;
-    std::span<const char* const> choices;  // the entries of a Choice, in list order
+    std::span<const char* const> choices;           // the entries of a Choice, in list order
+    FieldWidget* (*make)(QWidget* page) = nullptr;  // makes the control of a Widget row
 };
 
 constexpr PageField TextRow(TextMember member, const char* objectName, const char* caption,
@@ -81,6 +85,11 @@ constexpr PageField SwitchRow(TextMember member, const char* objectName, const c
 
 constexpr PageField LinesRow(LinesMember member, const char* objectName, int group = 0) {
     return {member, FieldControl::Lines, objectName, "", group, {}};
+}
+
+constexpr PageField WidgetRow(TextMember member, const char* objectName, const char* caption,
+                              FieldWidget* (*make)(QWidget* page), int group = 0) {
+    return {member, FieldControl::Widget, objectName, caption, group, {}, make};
 }
 
 // The controls of one editor page, made from the page's table, and the moves

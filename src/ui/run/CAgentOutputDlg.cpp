@@ -58,8 +58,9 @@ RunOutcome RunAgent(const AgentDefinition& agent, RunLogLines& log, StepControl&
         }
         if (!testRun) {
             // What recording logs is part of the run's log, its errors too.
-            outcome.errors += WatchRun(agent, outcome, log,
-                                       [&log] { return log.Parts(kKeptLogLines); }, {HttpWebPost()})
+            outcome.errors += WatchRun(
+                                  agent, outcome, log, [&log] { return log.Parts(kKeptLogLines); },
+                                  DefaultAlertChannels())
                                   .errors;
         }
         return outcome;

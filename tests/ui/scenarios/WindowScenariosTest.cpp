@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QTreeWidget>
 #include <QtTest>
 #include <filesystem>
 
@@ -125,6 +126,14 @@ QString Shown(const QListWidget& list) {
     QStringList shown;
     for (int row = 0; row < list.count(); ++row) {
         shown << list.item(row)->text();
+    }
+    return shown.join(u'|');
+}
+
+QString Shown(const QTreeWidget& list) {
+    QStringList shown;
+    for (int row = 0; row < list.topLevelItemCount(); ++row) {
+        shown << list.topLevelItem(row)->text(0);
     }
     return shown.join(u'|');
 }
@@ -297,7 +306,7 @@ private slots:
         const std::string install = *folder_ / "nothing-here";
         const test::ScopedEnvironment environment("GLEANWORK_INSTALLDIR", install.c_str());
         const auto seen = test::WhenModalWindow<Sheet>([](Sheet& sheet) {
-            QCOMPARE(sheet.agentsPage().agentList()->count(), 0);
+            QCOMPARE(sheet.agentsPage().agentList()->topLevelItemCount(), 0);
             sheet.cancelButton()->click();
         });
         QCOMPARE(RunGleanwork([] { return 0; }), 0);
@@ -381,7 +390,7 @@ private slots:
         QCOMPARE(seen->title, QString("New Agent"));
         Select("apple");
         seen = AnswerEditor(true, "pear");
-        emit page().agentList()->itemDoubleClicked(page().agentList()->currentItem());
+        emit page().agentList()->itemDoubleClicked(page().agentList()->currentItem(), 0);
         QVERIFY(seen->acted);
         QCOMPARE(Shown(*page().agentList()), QString("Fresh|mango|pear"));
         {  // a failed save keeps the sheet open
