@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 
 #include "base/SystemReason.h"
 #include "net/StandardError.h"
@@ -31,8 +32,8 @@ StreamRunLog::~StreamRunLog() {
     Flush();
 }
 
-void StreamRunLog::Add(std::string_view line) {
-    const std::size_t longest = LongestLogEntry(line.size());
+void StreamRunLog::Add(std::string_view prefix, std::string_view text) {
+    const std::size_t longest = LongestLogEntry(prefix.size() + text.size());
     if (longest > block_.size() - end_) {
         const std::lock_guard lock(mutex_);
         WriteAdded();
@@ -40,20 +41,24 @@ void StreamRunLog::Add(std::string_view line) {
         written_ = 0;
         added_.store(0, std::memory_order_relaxed);
         if (longest > block_.size()) {
-            return WriteLong(line);
+            return WriteLong(prefix, text);
         }
     }
-    end_ = static_cast<std::size_t>(WriteLogEntry(block_.data() + end_, line) - block_.data());
+    char* const out = WriteLogEntry(WriteLogText(block_.data() + end_, prefix), text);
+    end_ = static_cast<std::size_t>(out - block_.data());
     added_.store(end_, std::memory_order_release);
     if (destination_ == Destination::StandardError) {
         Flush();
     }
 }
 
-void StreamRunLog::WriteLong(std::string_view line) {
-    std::string entry(LongestLogEntry(line.size()), '\0');
-    entry.resize(static_cast<std::size_t>(WriteLogEntry(entry.data(), line) - entry.data()));
-    Put(entry);
+// The entry takes the room it needs, no more: a line that logs a whole page
+// costs the page's size once more, not twice.
+void StreamRunLog::WriteLong(std::string_view prefix, std::string_view text) {
+    const std::size_t size = LogTextSize(prefix) + LogTextSize(text) + 1;
+    const auto entry = std::make_unique_for_overwrite<char[]>(size);
+    WriteLogEntry(WriteLogText(entry.get(), prefix), text);
+    Put({entry.get(), size});
 }
 
 bool StreamRunLog::Flush() {

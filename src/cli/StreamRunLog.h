@@ -43,16 +43,18 @@ public:
     StreamRunLog& operator=(const StreamRunLog&) = delete;
     ~StreamRunLog() override;
 
-    void LogLine(std::string_view line) override { Add(line); }
-    void LogCommand(std::string_view line) override { Add(line); }
+    void LogLine(std::string_view line) override { Add({}, line); }
+    void LogCommand(std::string_view line) override { Add({}, line); }
+    void LogTrace(std::string_view prefix, std::string_view text) override { Add(prefix, text); }
 
     // Writes what is gathered; false when a write has failed.
     bool Flush();
 
 private:
-    void Add(std::string_view line);
+    // Adds the line `prefix` and `text` make, escaped straight into the block.
+    void Add(std::string_view prefix, std::string_view text);
     // Writes an entry too long for the block on its own, the block empty.
-    void WriteLong(std::string_view line);
+    void WriteLong(std::string_view prefix, std::string_view text);
     // With `mutex_` held: writes the lines added since the last write.
     void WriteAdded();
     void Put(std::string_view bytes);

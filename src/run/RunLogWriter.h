@@ -16,6 +16,7 @@ public:
 
     void LogLine(std::string_view line) override;
     void LogCommand(std::string_view line) override;
+    void LogTrace(std::string_view prefix, std::string_view text) override;
     // Whether an "ERROR: " line has been logged so far.
     bool ErrorLogged() const { return errorLogged_; }
 

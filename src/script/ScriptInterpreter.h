@@ -43,7 +43,7 @@ private:
     struct PreparedLine {
         bool parsed = false;
         ScriptLine line;
-        std::string echo;  // "# " and the line, as the run log shows it
+        std::string echo;               // "# " and the line, as the run log shows it
         bool constantArgument = false;  // the expansion looks no variable up
         bool expansionDiffers = false;  // and differs from the argument
         std::string expansion;
@@ -80,7 +80,6 @@ private:
     // Puts the cursor on the run's current page, at `position`.
     void OpenPage(std::size_t position);
 
-    void LogTrace(std::string_view prefix, std::string_view text);
     void LogCutTrace(std::string_view prefix, std::string_view text);
 
     ScriptRun run_;
