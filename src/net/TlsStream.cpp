@@ -58,10 +58,11 @@ public:
             const int sent = SSL_write(ssl_.get(), bytes.data(), ChunkSize(bytes.size()));
             if (sent <= 0) {
                 ERR_clear_error();
-                return;
+                break;
             }
             bytes.remove_prefix(static_cast<std::size_t>(sent));
         }
+        SendPending();
     }
 
     std::ptrdiff_t Receive(std::span<char> buffer, int& error) override {
@@ -95,9 +96,12 @@ private:
     }
 
     std::string Failure();
+    // Sends what TLS has written since the last send, in one piece.
+    void SendPending();
 
     std::unique_ptr<StreamSocket> inner_;
     std::vector<char> inbox_ = std::vector<char>(kInboxSize);
+    std::string outbox_;
     std::span<const char> unread_;
     std::shared_ptr<TlsClientContext> context_;
     std::string server_;
@@ -125,6 +129,7 @@ BIO_METHOD* TlsStream::InnerMethod() {
 int TlsStream::ReadInner(BIO* bio, char* data, int size) {
     auto& stream = *static_cast<TlsStream*>(BIO_get_data(bio));
     if (stream.unread_.empty()) {
+        stream.SendPending();
         int error = 0;
         const std::ptrdiff_t received = stream.inner_->Receive(stream.inbox_, error);
         if (received < 0) {
@@ -141,10 +146,20 @@ int TlsStream::ReadInner(BIO* bio, char* data, int size) {
     return static_cast<int>(count);
 }
 
+// What TLS writes waits in the outbox until TLS reads or the stream sends:
+// the last flight of the handshake then goes out with the request, in one
+// segment, and the server reads both at once.
 int TlsStream::WriteInner(BIO* bio, const char* data, int size) {
     auto& stream = *static_cast<TlsStream*>(BIO_get_data(bio));
-    stream.inner_->Send({data, static_cast<std::size_t>(std::max(size, 0))});
+    stream.outbox_.append(data, static_cast<std::size_t>(std::max(size, 0)));
     return size;
+}
+
+void TlsStream::SendPending() {
+    if (!outbox_.empty()) {
+        inner_->Send(outbox_);
+        outbox_.clear();
+    }
 }
 
 std::string TlsStream::Handshake(const std::string& serverName, int port) {
@@ -171,6 +186,7 @@ std::string TlsStream::Handshake(const std::string& serverName, int port) {
             : SetServerName(ssl_.get(), serverName) &&
                   SSL_set1_host(ssl_.get(), serverName.c_str()) == 1;
     if (!named || SSL_connect(ssl_.get()) != 1) {
+        SendPending();  // the alert that says why, if any
         return Failure();
     }
     return {};
