@@ -94,12 +94,13 @@ HistoryStore OpenStore(const std::string& path) {
 
 FinishedRun Finished(long long second, const std::string& output) {
     FinishedRun run;
-    run.started = std::chrono::system_clock::time_point(std::chrono::seconds(second));
-    run.ended = run.started + std::chrono::seconds(2);
-    run.linesPrinted = 1;
+    run.outcome.started = std::chrono::system_clock::time_point(std::chrono::seconds(second));
+    run.outcome.duration = std::chrono::seconds(2);
+    run.outcome.linesPrinted = 1;
     run.output = output;
-    run.logHead = {"Engine started.", "Setting variables...", "Reading file: page.html"};
-    run.logTail = {"Agent completed."};
+    run.log = {{"Engine started.", "Setting variables...", "Reading file: page.html"},
+               0,
+               {"Agent completed."}};
     return run;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/ErrorLine.h"
 #include "base/SystemReason.h"
 #include "net/StandardError.h"
 #include "storage/FileWriting.h"
@@ -104,8 +105,9 @@ void StreamRunLog::Put(std::string_view bytes) {
     const int error = errno;
     failed_ = true;
     EndStandardErrorLine();
-    std::fprintf(stderr, "ERROR: Cannot write the run log %s: %s\n", name_.c_str(),
-                 SystemReason(error).c_str());
+    const std::string line =
+        ErrorLine("Cannot write the run log " + name_ + ": " + SystemReason(error));
+    std::fprintf(stderr, "%s\n", line.c_str());
     if (onFailure_) {
         onFailure_();
     }

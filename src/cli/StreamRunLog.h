@@ -27,7 +27,7 @@ namespace gleanwork {
 // while it waits) and a killed run leaves all but its last moments. On standard error each line
 // goes out at once, after the end of a line that a diagnostic left open there.
 //
-// Every write puts out whole lines. When one fails, one "ERROR: " line
+// Every write puts out whole lines. When one fails, one error line
 // naming `name` goes to standard error, nothing more is written, and
 // `onFailure` is called, on whichever thread found the failure.
 class StreamRunLog : public RunLog {

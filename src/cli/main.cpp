@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ErrorLine.h"
 #include "base/SystemReason.h"
 #include "cli/AgentLookup.h"
 #include "cli/RunnerOptions.h"
@@ -21,6 +22,8 @@
 #include "storage/FileWriting.h"
 #include "watch/HistoryOpen.h"
 #include "watch/HistoryReport.h"
+#include "watch/LogKeeper.h"
+#include "watch/RunWatch.h"
 
 namespace {
 
@@ -85,19 +88,22 @@ int Run(const gleanwork::RunnerOptions& options, const gleanwork::AgentDefinitio
                                       : StreamRunLog::Destination::StandardError,
                      logFile.IsOpen() ? logFile.Get() : STDERR_FILENO,
                      logFile.IsOpen() ? options.logFile : "on standard error", StopOnLogFailure);
-    AgentEngine engine(agent, &log);
+    LogKeeper kept(log);
+    AgentEngine engine(agent, &kept);
     engine.SetHttpLimits(options.limits);
     engine.SetRunLimits(options.runLimits);
     runningEngine.store(&engine);
     HandleSignals();
-    engine.Run();
+    const RunOutcome outcome = engine.Run();
     runningEngine.store(nullptr);
+    const WatchedRun watched = WatchRun(
+        agent, outcome, kept, [&kept] { return kept.Parts(); }, AlertChannels{});
     const bool logWritten = log.Flush();
     EndStandardErrorLine();
     if (const int signal = stoppingSignal.load(); signal != 0) {
         return kStoppedBySignalBase + signal;
     }
-    return engine.ErrorLogged() || !logWritten ? kRunHadErrors : kRunClean;
+    return outcome.Failed() || watched.errors > 0 || !logWritten ? kRunHadErrors : kRunClean;
 }
 
 // --history and --diff: what the run history holds about the agent. An
@@ -162,8 +168,9 @@ int main(int argc, char** argv) {
         }
         return Run(*options, *agent);
     } catch (const std::exception& failure) {
-        std::fprintf(stderr, "ERROR: gleanwork-run ends on an unexpected failure: %s\n",
-                     failure.what());
+        const std::string line = ErrorLine("gleanwork-run ends on an unexpected failure: " +
+                                           std::string(failure.what()));
+        std::fprintf(stderr, "%s\n", line.c_str());
         return kRunHadErrors;
     }
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "base/OwnedHandle.h"
+#include "database/SqliteFile.h"
 #include "database/StatementOutcomes.h"
 
 namespace gleanwork {
@@ -19,7 +20,7 @@ namespace {
 constexpr std::chrono::milliseconds kBusyTimeout{5000};
 constexpr int kBusyNapMs = 10;
 
-using Connection = OwnedHandle<sqlite3, sqlite3_close_v2>;
+using Connection = SqliteConnection;
 using StatementHandle = OwnedHandle<sqlite3_stmt, sqlite3_finalize>;
 
 // A refusal, or a lost connection when the file itself failed.
@@ -205,14 +206,10 @@ private:
 }  // namespace
 
 std::unique_ptr<Database> OpenSqliteDatabase(const std::string& path, std::string& error) {
-    sqlite3* opened = nullptr;
-    const int code =
-        sqlite3_open_v2(path.c_str(), &opened,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    Connection connection(opened);
-    if (code != SQLITE_OK) {
-        error =
-            path + ": " + (connection ? sqlite3_errmsg(connection.get()) : sqlite3_errstr(code));
+    std::string reason;
+    SqliteConnection connection = OpenSqliteFile(path, reason);
+    if (!connection) {
+        error = path + ": " + reason;
         return nullptr;
     }
     return std::make_unique<SqliteDatabase>(std::move(connection), path);

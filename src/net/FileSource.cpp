@@ -45,7 +45,7 @@ SourceResult ReadFileSource(std::string_view url, std::uint64_t maxBytes, Source
         result.failure = {tooLarge ? SourceFailureKind::TooLarge : SourceFailureKind::Unreadable,
                           "Cannot read " + path + ": " + reason};
         if (log != nullptr) {
-            log->LogLine("ERROR: " + result.failure.reason);
+            log->LogError(result.failure.reason);
         }
         return result;
     }

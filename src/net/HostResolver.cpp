@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "base/ErrorLine.h"
 #include "base/LeavableCall.h"
 #include "base/OwnedHandle.h"
 #include "net/StandardError.h"
@@ -21,7 +22,7 @@ std::uint16_t NetworkPort(int port) {
 void ReportLookupFailure(int code, const std::string& host) {
     const std::string diagnostic = std::to_string(code) + " is the error. Make sure '" + host +
                                    "' is listed in the hosts file.";
-    WriteStandardError("ERROR: gethostbyname() failed - " + diagnostic + ".");
+    WriteStandardError(ErrorLine("gethostbyname() failed - " + diagnostic + "."));
 }
 
 SocketAddress WithPort(const addrinfo& entry, int port) {

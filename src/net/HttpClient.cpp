@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/ErrorLine.h"
 #include "net/Base64.h"
 #include "net/HostResolver.h"
 #include "net/ReplyText.h"
@@ -23,14 +24,27 @@ namespace {
 // Requests per fetch: the first and up to four redirects.
 constexpr int kMostAttempts = 5;
 
-// The head of a request along `route`, each line ended by CR LF, to go in
-// one send: a line per send would leave every line after the first waiting
+constexpr std::string_view kFormType = "application/x-www-form-urlencoded";
+
+bool IsPost(const HttpRequest& request) {
+    return !request.body.empty() || request.method == "POST";
+}
+
+// Whether a POST answered with `statusCode` repeats at the redirect's
+// target: only 307 and 308 say so; every other redirect leads to a GET.
+bool RepeatsPost(int statusCode) {
+    return statusCode == 307 || statusCode == 308;
+}
+
+// The request along `route`, its head lines ended by CR LF, to go in one
+// send: a line per send would leave every line after the first waiting
 // for the server's acknowledgement of the one before. The web credentials go
 // along when `withCredentials`, the proxy's only to the proxy itself (never
-// through a tunnel); the cookies are those of `origin`.
-std::string RequestHead(const HttpRequest& request, const RequestRoute& route, bool withCredentials,
-                        const CookieOrigin& origin) {
-    std::string head = request.method + " " + OnOneLine(route.target) + " HTTP/1.0\r\n";
+// through a tunnel); the cookies are those of `origin`. A POST's body
+// follows its head.
+std::string RequestMessage(const HttpRequest& request, const RequestRoute& route, bool post,
+                           bool withCredentials, const CookieOrigin& origin) {
+    std::string head = (post ? "POST " : "GET ") + OnOneLine(route.target) + " HTTP/1.0\r\n";
     head.append("Host: ").append(route.hostField).append("\r\n");
     if (!route.secure) {
         head.append(ProxyAuthorizationLine(route));
@@ -47,7 +61,18 @@ std::string RequestHead(const HttpRequest& request, const RequestRoute& route, b
             head.append("Cookie: ").append(OnOneLine(cookies)).append("\r\n");
         }
     }
+    if (post) {
+        const std::string& type = request.contentType;
+        head.append("Content-Type: ")
+            .append(type.empty() ? std::string(kFormType) : OnOneLine(type))
+            .append("\r\nContent-Length: ")
+            .append(std::to_string(request.body.size()))
+            .append("\r\n");
+    }
     head.append("\r\n");
+    if (post) {
+        head.append(request.body);
+    }
     return head;
 }
 
@@ -67,7 +92,11 @@ SourceFailureKind ConnectFailure(int error) {
 class HttpFetch {
 public:
     HttpFetch(const HttpRequest& request, SourceLog* log, Transport& transport)
-        : request_(request), log_(log), transport_(transport), limits_(request.limits) {}
+        : request_(request),
+          log_(log),
+          transport_(transport),
+          limits_(request.limits),
+          post_(IsPost(request)) {}
 
     HttpResult Run();
 
@@ -97,6 +126,7 @@ private:
     Transport& transport_;
     HttpLimits limits_;
     std::optional<RequestRoute> home_;  // of the credentials' origin, when they go anywhere
+    bool post_;                         // the next request is a POST
     HttpResult result_;
 };
 
@@ -104,7 +134,7 @@ HttpResult HttpFetch::Run() {
     if (const int code = StartSocketLibrary(); code != 0) {
         const std::string reason = "Initializing Winsock - " + std::to_string(code);
         Fail({SourceFailureKind::SocketLibrary, reason});
-        WriteStandardError("ERROR: " + reason);
+        WriteStandardError(ErrorLine(reason));
         return std::move(result_);
     }
     limits_.fetchDeadline = HttpLimits::Clock::now() + limits_.fetch;
@@ -124,6 +154,7 @@ HttpResult HttpFetch::Run() {
                                                            " replies redirects again"});
             break;
         }
+        post_ = post_ && RepeatsPost(result_.statusCode);
         result_.finalUrl = target->empty() ? "" : ResolveUrl(result_.finalUrl, *target);
         result_.redirects.push_back(result_.finalUrl);
     }
@@ -141,7 +172,7 @@ std::optional<std::string> HttpFetch::Attempt() {
     std::unique_ptr<StreamSocket> socket = transport_.OpenStream(limits_);
     if (!socket) {
         Fail({SourceFailureKind::NoSocket, "socket() failed"});
-        WriteStandardError("ERROR: socket() failed\n");
+        WriteStandardError(ErrorLine("socket() failed\n"));
         return std::nullopt;
     }
     const std::string& url = result_.finalUrl;
@@ -158,7 +189,7 @@ std::optional<std::string> HttpFetch::Attempt() {
     Log("Contacting host: " + route.host + " (port " + std::to_string(route.port) + ")...");
     if (const int error = socket->Connect(addresses); error != 0) {
         if (!EndedByLimits()) {
-            WriteStandardError("ERROR: connect() failed");
+            WriteStandardError(ErrorLine("connect() failed"));
             Fail({ConnectFailure(error), "Failed to connect"});
         }
         return std::nullopt;
@@ -174,7 +205,10 @@ std::optional<std::string> HttpFetch::Attempt() {
     if (withCredentials) {
         Log("Sending authentication information...");
     }
-    socket->Send(RequestHead(request_, route, withCredentials, origin));
+    if (post_) {
+        Log("Posting " + std::to_string(request_.body.size()) + " bytes");
+    }
+    socket->Send(RequestMessage(request_, route, post_, withCredentials, origin));
     if (!Receive(*socket)) {
         return std::nullopt;
     }
@@ -247,8 +281,8 @@ bool HttpFetch::EndedByLimits() {
 }
 
 void HttpFetch::Fail(SourceFailure failure) {
-    if (failure.kind != SourceFailureKind::Stopped) {
-        Log("ERROR: " + failure.reason);
+    if (failure.kind != SourceFailureKind::Stopped && log_ != nullptr) {
+        log_->LogError(failure.reason);
     }
     if (!result_.failure.Failed() || !failure.GavePage()) {
         result_.failure = std::move(failure);

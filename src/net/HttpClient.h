@@ -9,7 +9,7 @@ namespace gleanwork {
 
 // Fetches `request` with HTTP/1.0 requests, through its proxy when it names
 // one, following redirects for up to five requests. Logs each step, and
-// each failure as an "ERROR: " line, to `log` (none: nothing is logged) as it
+// each failure as an error line, to `log` (none: nothing is logged) as it
 // goes. A reply whose status is 400 or above, or whose last receive failed,
 // is kept with that failure; the fifth reply redirecting again, or a body
 // shorter than its head announced, gives no page.

@@ -18,15 +18,22 @@ struct WebCredentials {
     std::string originUrl;
 };
 
-// What the HTTP client is asked to fetch, and how. The request line is
-// `method` and the route's target; the head then carries Host, the proxy's
+// What the HTTP client is asked to fetch, and how. The request line is the
+// method and the route's target; the head then carries Host, the proxy's
 // credentials (only to a proxy itself, never through a tunnel), the web
-// credentials (see WebCredentials), User-agent, and the cookies of `cookies`
+// credentials (see WebCredentials), User-agent, the cookies of `cookies`
 // (none: no cookie is sent or kept; else every Set-Cookie of a reply goes
-// into it). Redirects are followed with the same request for their target.
+// into it), and for a POST its Content-Type and Content-Length.
+// A request with a body, or whose `method` is "POST", is a POST of `body` as
+// `contentType` (empty: a form, "application/x-www-form-urlencoded"); any
+// other is a GET. Redirects are followed with the same request for their
+// target, except that a POST answered by a redirect other than 307 or 308
+// goes on as a GET without a body, as browsers do.
 struct HttpRequest {
     std::string url;  // http:// or https://
     std::string method = "GET";
+    std::string body;
+    std::string contentType;
     std::string userAgent;
     WebCredentials credentials;
     RouteSettings route;

@@ -28,7 +28,7 @@ enum class SourceFailureKind {
 };
 
 // What went wrong while a source was read: the kind, and the reason as the
-// "ERROR: " line that reported it says it (empty for a stop, which reports
+// error line that reported it says it (empty for a stop, which reports
 // nothing).
 struct SourceFailure {
     SourceFailureKind kind = SourceFailureKind::None;

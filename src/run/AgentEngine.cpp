@@ -18,7 +18,9 @@ AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
       database_(agent_, log_),
       control_(log_) {}
 
-void AgentEngine::Run() {
+RunOutcome AgentEngine::Run() {
+    const auto started = std::chrono::system_clock::now();
+    const auto start = std::chrono::steady_clock::now();
     log_.LogLine("Engine started.");
     if (database_.HasSource()) {
         control_.SetStopAction([this] { database_.Interrupt(); });
@@ -28,20 +30,54 @@ void AgentEngine::Run() {
     if (testRun_) {
         log_.LogLine("Test run: nothing is written to the output file or the database.");
     }
-    bool keepOutput = false;
+    bool ranThrough = false;
     try {
-        keepOutput = ReadAndRun();
+        ReadAndRun();
+        ranThrough = true;
     } catch (const std::bad_alloc&) {
-        log_.LogLine("ERROR: Out of memory; the run ends here");
+        log_.LogError("Out of memory; the run ends here");
     } catch (const std::exception& error) {
-        log_.LogLine("ERROR: The run ends on an unexpected failure: " + std::string(error.what()));
+        log_.LogError("The run ends on an unexpected failure: " + std::string(error.what()));
     }
     control_.Finish();
-    output_.Close(keepOutput);
+    OutputFate output = output_.Close(ranThrough);
+    if (output == OutputFate::kNone && !agent_.FILE.empty()) {
+        output = OutputFate::kLeftAsItWas;
+    }
     log_.LogLine("Agent completed.");
+    return Outcome(started, start, output);
 }
 
-bool AgentEngine::ReadAndRun() {
+RunOutcome AgentEngine::Outcome(std::chrono::system_clock::time_point started,
+                                std::chrono::steady_clock::time_point start,
+                                OutputFate output) const {
+    RunOutcome outcome;
+    outcome.limit = control_.LimitReached();
+    outcome.errors = log_.ErrorCount();
+    outcome.firstError = log_.FirstError();
+    if (outcome.limit != RunLimit::kNone) {
+        outcome.end = RunEnd::kLimitReached;
+    } else if (control_.StopAsked()) {
+        outcome.end = RunEnd::kStopped;
+    } else {
+        outcome.end = outcome.errors > 0 ? RunEnd::kCompletedWithErrors : RunEnd::kCompleted;
+    }
+    outcome.output = output;
+    outcome.outputStart = output_.OutputStart();
+    if (!agent_.FILE.empty()) {
+        outcome.outputPath = InInstallFolder(agent_.FILE);
+    }
+    outcome.database = database_.Fate();
+    outcome.rows = database_.RowCount();
+    outcome.linesPrinted = output_.LinesPrinted();
+    outcome.started = started;
+    outcome.duration = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    outcome.testRun = testRun_;
+    return outcome;
+}
+
+void AgentEngine::ReadAndRun() {
     pages_.SetHttpLimits(FetchLimits());
     const bool sourceRead = !pages_.OpenSource().Failed();
     ChooseOutput(sourceRead);
@@ -50,7 +86,6 @@ bool AgentEngine::ReadAndRun() {
         .RunScript();
     control_.Finish();
     database_.Finish(sourceRead && !testRun_);
-    return true;
 }
 
 void AgentEngine::ChooseOutput(bool sourceRead) {
@@ -96,7 +131,7 @@ void AgentEngine::OpenOutput() {
     int error = 0;
     if (!output_.OpenFile(path, agent_.APPEND != 0, error)) {
         log_.LogLine("Error opening output file!");
-        log_.LogLine("ERROR: Cannot open " + path + ": " + SystemReason(error));
+        log_.LogError("Cannot open " + path + ": " + SystemReason(error));
         output_.UseStandardOutput();
     }
 }

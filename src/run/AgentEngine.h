@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "run/PageBrowser.h"
 #include "run/RunControl.h"
 #include "run/RunLogWriter.h"
+#include "run/RunOutcome.h"
 #include "run/RunOutput.h"
 #include "run/StepControl.h"
 #include "script/RunLog.h"
@@ -21,7 +23,7 @@ namespace gleanwork {
 // The engine keeps its own copy of the agent, so the caller's record may
 // change or go while the run lasts.
 //
-// Every failure is an "ERROR: " line. A run whose source failed (a failure
+// Every failure is an error line. A run whose source failed (a failure
 // while it was read, or nothing read) or that was stopped before its
 // script began leaves the output file as it was; so does a run whose output
 // could not be written completely or that ended on an exception. A run whose
@@ -33,8 +35,9 @@ public:
     // `log` may be null: the run is then silent. It must outlive the engine.
     AgentEngine(const AgentDefinition& agent, RunLog* log);
 
-    // One complete run; always ends with "Agent completed.". Throws nothing.
-    void Run();
+    // One complete run, and what it came to; its log always ends with
+    // "Agent completed.". Throws nothing.
+    RunOutcome Run();
 
     // Reads the agent's source as the run reads it, within the run's limits.
     SourceResult ReadSource();
@@ -48,8 +51,6 @@ public:
     // paused run stays paused.
     void StopFromSignal() noexcept { control_.Stop(); }
     bool IsRunning() const { return control_.IsRunning(); }
-    // Whether the run has logged an "ERROR: " line so far.
-    bool ErrorLogged() const { return log_.ErrorLogged(); }
 
     // Lets `control` pause the script between lines; it must outlive the run.
     // Stop releases a paused run.
@@ -64,8 +65,12 @@ public:
     void SetPageReader(PageBrowser::PageReader reader) { pages_.SetPageReader(std::move(reader)); }
 
 private:
-    // Reads the source and runs the script; whether the output is to be kept.
-    bool ReadAndRun();
+    // Reads the source and runs the script.
+    void ReadAndRun();
+    // The outcome of the run that has ended, started at `started` (`start`
+    // on the steady clock), whose output came to `output`.
+    RunOutcome Outcome(std::chrono::system_clock::time_point started,
+                       std::chrono::steady_clock::time_point start, OutputFate output) const;
     // The HTTP limits of this run's fetches: the ones set, watching the run's
     // stop signal, and no longer than the run may last.
     HttpLimits FetchLimits() const;

@@ -43,7 +43,7 @@ bool DatabaseSession::Execute(std::string_view statementTemplate, const Variable
         return true;
     }
     if (state_ == State::kUnavailable) {
-        log_.LogLine("ERROR: Statement not run: there is no database connection");
+        log_.LogError("Statement not run: there is no database connection");
         return false;
     }
     ++contacts_;
@@ -67,6 +67,7 @@ bool DatabaseSession::Execute(std::string_view statementTemplate, const Variable
         Report(result, error);
         return false;
     }
+    ++rows_;
     return true;
 }
 
@@ -83,10 +84,18 @@ void DatabaseSession::Finish(bool keep) {
         return;
     }
     std::string error;
-    if (database_->Commit(error) != DatabaseResult::kDone) {
+    committed_ = database_->Commit(error) == DatabaseResult::kDone;
+    if (!committed_) {
         LogError("The run's database statements were not saved", error);
     }
     Close();
+}
+
+DatabaseFate DatabaseSession::Fate() const {
+    if (committed_) {
+        return DatabaseFate::kCommitted;
+    }
+    return rows_ > 0 ? DatabaseFate::kRolledBack : DatabaseFate::kNone;
 }
 
 void DatabaseSession::Interrupt() {
@@ -158,11 +167,11 @@ void DatabaseSession::Close() {
 }
 
 void DatabaseSession::LogError(std::string_view what, const std::string& reason) {
-    std::string line = "ERROR: ";
-    line += what;
-    line += ": ";
-    line += reason;
-    LogRedacted(std::move(line));
+    std::string text(what);
+    text += ": ";
+    text += reason;
+    RedactPasswords(agent_, text);
+    log_.LogError(text);
 }
 
 void DatabaseSession::LogRedacted(std::string line) {

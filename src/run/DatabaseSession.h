@@ -9,6 +9,7 @@
 
 #include "database/DataSource.h"
 #include "net/SourceLog.h"
+#include "run/RunOutcome.h"
 #include "script/ScriptRun.h"
 #include "script/StatementTemplate.h"
 #include "script/VariableTable.h"
@@ -27,8 +28,8 @@ ParameterizedStatement ParameterizeFor(std::string_view statementTemplate,
 // The database work of one run, for an agent with a data source: the
 // connection opens at the run's first statement, each statement template is
 // prepared once, and everything the run's statements did is committed
-// together when the run ends, or undone. Problems become "ERROR: " lines in
-// the log.
+// together when the run ends, or undone. Problems become error lines in the
+// log.
 class DatabaseSession : public ScriptStatements {
 public:
     // `agent` and `log` must outlive the session.
@@ -55,6 +56,13 @@ public:
     // did; otherwise undoes it and logs "Database left as it was: " and the
     // data source. Closes the connection.
     void Finish(bool keep);
+
+    // What became of the run's statements: committed or rolled back once
+    // Finish has decided, rolled back when the connection was lost or the
+    // session ends without Finish.
+    DatabaseFate Fate() const;
+    // The statements that ran.
+    std::uint64_t RowCount() const { return rows_; }
 
     // Makes a statement that runs right now, and any later one, give up.
     // Safe from any thread.
@@ -86,6 +94,8 @@ private:
     const DataSource source_;
     State state_ = State::kUnopened;
     std::uint64_t contacts_ = 0;
+    std::uint64_t rows_ = 0;
+    bool committed_ = false;
     std::mutex mutex_;  // guards database_ and interrupted_ for Interrupt
     bool interrupted_ = false;
     std::unique_ptr<Database> database_;

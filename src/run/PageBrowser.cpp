@@ -17,8 +17,7 @@ constexpr std::string_view kNothingRead = "Unable to read specified URL or file"
 // Whether the read of `url` gave nothing to work on: a file that could not be
 // read, or a web page without a body, whatever its status.
 bool NothingRead(const std::string& url, const SourceResult& read) {
-    return IsWebUrl(url) ? read.failure.GavePage() && read.text.empty()
-                         : !read.failure.GavePage();
+    return IsWebUrl(url) ? read.failure.GavePage() && read.text.empty() : !read.failure.GavePage();
 }
 
 // The request for the web page at `url` with the agent's settings and the
@@ -65,7 +64,7 @@ bool PageBrowser::Fetch(std::string_view reference, std::size_t position) {
     current_ = Page{};
     current_.address = kept_->address;
     if (reference.empty()) {
-        LogLine("ERROR: FETCH has no address to read");
+        LogError("FETCH has no address to read");
         return false;
     }
     SourceResult read = ReadPage(ResolvePageAddress(kept_->address, reference));
@@ -111,7 +110,7 @@ SourceResult PageBrowser::Read(const std::string& url) {
 SourceResult PageBrowser::ReadPage(const std::string& url) {
     SourceResult read = Read(url);
     if (NothingRead(url, read)) {
-        LogLine("ERROR: " + std::string(kNothingRead));
+        LogError(kNothingRead);
     }
     return read;
 }
@@ -145,6 +144,12 @@ bool PageBrowser::WaitPolitely(const std::string& host) {
 void PageBrowser::LogLine(const std::string& line) {
     if (log_ != nullptr) {
         log_->LogLine(line);
+    }
+}
+
+void PageBrowser::LogError(std::string_view reason) {
+    if (log_ != nullptr) {
+        log_->LogError(reason);
     }
 }
 

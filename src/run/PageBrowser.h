@@ -31,7 +31,7 @@ public:
     // Reads the agent's source.
     SourceResult ReadSource();
 
-    // Reads the agent's source as the current page; logs "ERROR: Unable to
+    // Reads the agent's source as the current page; logs the error "Unable to
     // read specified URL or file" when nothing was read: a file that could
     // not be read, or a web page without a body (whatever its status).
     // Returns the read's failure: none when the source was read whole.
@@ -42,7 +42,7 @@ public:
 
     std::string_view Text() const override { return current_.text; }
 
-    // An empty reference names no page: it fails with an "ERROR: " line and
+    // An empty reference names no page: it fails with an error line and
     // reads nothing.
     bool Fetch(std::string_view reference, std::size_t position) override;
     std::optional<std::size_t> Back() override;
@@ -82,6 +82,7 @@ private:
     // the run was stopped meanwhile.
     bool WaitPolitely(const std::string& host);
     void LogLine(const std::string& line);
+    void LogError(std::string_view reason);
 
     const AgentDefinition& agent_;
     SourceLog* log_;

@@ -30,7 +30,7 @@ void RunControl::Start() {
     }
     finished_.emplace();
     if (finished_->Descriptor() < 0) {
-        EndRun("ERROR: The run cannot watch its limits: " + SystemReason(errno));
+        EndRun("The run cannot watch its limits: " + SystemReason(errno));
         return;
     }
     const auto deadline =
@@ -50,7 +50,8 @@ bool RunControl::ContinueRun() {
     }
     ++steps_;
     if (limits_.maxSteps != 0 && steps_ > limits_.maxSteps) {
-        EndRun("ERROR: The run took more than " + std::to_string(limits_.maxSteps) + " steps");
+        limitReached_ = RunLimit::kSteps;
+        EndRun("The run took more than " + std::to_string(limits_.maxSteps) + " steps");
         return false;
     }
     return true;
@@ -81,16 +82,16 @@ void RunControl::Watch(std::chrono::steady_clock::time_point deadline) {
     }
 }
 
-void RunControl::EndRun(const std::string& errorLine) {
-    log_.LogLine(errorLine);
+void RunControl::EndRun(const std::string& reason) {
+    log_.LogError(reason);
     running_.store(false);
 }
 
 void RunControl::ReportTimeLimit() {
     if (timeUp_.exchange(false)) {
         const auto seconds = std::chrono::ceil<std::chrono::seconds>(limits_.maxDuration);
-        log_.LogLine("ERROR: The run took longer than " + std::to_string(seconds.count()) +
-                     " seconds");
+        limitReached_ = RunLimit::kTime;
+        log_.LogError("The run took longer than " + std::to_string(seconds.count()) + " seconds");
     }
 }
 

@@ -10,12 +10,13 @@
 
 #include "base/StopSignal.h"
 #include "run/RunLogWriter.h"
+#include "run/RunOutcome.h"
 #include "script/ScriptRun.h"
 
 namespace gleanwork {
 
 // How far a run may go: at most `maxSteps` script lines and `maxDuration`
-// in all (0: no limit). A run that reaches a limit ends with an "ERROR: " line.
+// in all (0: no limit). A run that reaches a limit ends with an error line.
 struct RunLimits {
     std::uint64_t maxSteps = 0;
     std::chrono::milliseconds maxDuration{0};
@@ -54,7 +55,12 @@ public:
 
     // Counts the step and ends the run once it reaches one of its limits.
     bool ContinueRun() override;
-    void EndRun(const std::string& errorLine) override;
+    void EndRun(const std::string& reason) override;
+
+    // The limit that ended the run; kNone while none has.
+    RunLimit LimitReached() const { return limitReached_; }
+    // Whether Stop was asked, by a caller or at the time limit.
+    bool StopAsked() const { return stop_.Raised(); }
 
     // Ends the watcher, and logs the end at the time limit if no script line
     // has logged it. Called on the run's thread after its last line.
@@ -72,6 +78,7 @@ private:
     StopSignal stop_;
     RunLimits limits_;
     std::uint64_t steps_ = 0;
+    RunLimit limitReached_ = RunLimit::kNone;  // the run's thread only
     std::function<void()> stopAction_;
     std::optional<StopSignal> finished_;  // raised when the watcher is to end
     std::jthread watcher_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "net/SourceLog.h"
@@ -7,8 +9,9 @@
 
 namespace gleanwork {
 
-// Writes one run's lines to its run log, or nowhere when the run has none,
-// and notes whether any of them reported a failure.
+// Writes one run's lines to its run log, or nowhere when the run has none.
+// Every error line of the run is written by LogError, which counts them and
+// keeps the first.
 class RunLogWriter : public RunLog, public SourceLog {
 public:
     // `log` may be null; otherwise it must outlive the writer.
@@ -17,12 +20,17 @@ public:
     void LogLine(std::string_view line) override;
     void LogCommand(std::string_view line) override;
     void LogTrace(std::string_view prefix, std::string_view text) override;
-    // Whether an "ERROR: " line has been logged so far.
-    bool ErrorLogged() const { return errorLogged_; }
+    // Writes the error line of `reason` (see ErrorLine).
+    void LogError(std::string_view reason) override;
+
+    // The error lines written so far, and the first of them.
+    std::uint64_t ErrorCount() const { return errors_; }
+    const std::string& FirstError() const { return firstError_; }
 
 private:
     RunLog* log_;
-    bool errorLogged_ = false;
+    std::uint64_t errors_ = 0;
+    std::string firstError_;
 };
 
 }  // namespace gleanwork

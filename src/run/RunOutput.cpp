@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "base/SystemReason.h"
@@ -23,6 +24,7 @@ bool RunOutput::OpenFile(const std::string& path, bool append, int& error) {
         return false;
     }
     path_ = path;
+    append_ = append;
     target_ = Target::File;
     return true;
 }
@@ -37,6 +39,11 @@ void RunOutput::UseNothing() {
 }
 
 void RunOutput::Write(std::string_view text) {
+    if (text.empty()) {
+        return;
+    }
+    lineEnds_ += static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n'));
+    openLine_ = text.back() != '\n';
     if (target_ == Target::Nothing || failed_) {
         return;
     }
@@ -77,27 +84,40 @@ void RunOutput::WriteBytes(std::string_view bytes) {
     }
 }
 
-void RunOutput::Close(bool keep) {
+OutputFate RunOutput::Close(bool keep) {
     WriteOut(buffer_.size());
+    OutputFate fate =
+        target_ == Target::StandardOutput ? OutputFate::kStandardOutput : OutputFate::kNone;
     if (target_ == Target::File) {
-        int error = 0;
-        if (!keep || failed_) {
-            const bool asBefore = file_.Discard();
-            log_.LogLine((asBefore ? "Output file left as it was: "
-                                   : "Output file keeps this run's lines, as other runs "
-                                     "appended after them: ") +
-                         path_);
-        } else if (!file_.Commit(error)) {
-            ReportFailure("Cannot put the output file in place: " + path_, error);
-        }
+        fate = CloseFile(keep);
     }
     target_ = Target::Nothing;
     failed_ = false;
+    return fate;
+}
+
+OutputFate RunOutput::CloseFile(bool keep) {
+    const OutputFate written = append_ ? OutputFate::kAppended : OutputFate::kReplaced;
+    outputStart_ = static_cast<std::uint64_t>(file_.AppendStart());
+    if (!keep || failed_) {
+        const bool asBefore = file_.Discard();
+        log_.LogLine((asBefore ? "Output file left as it was: "
+                               : "Output file keeps this run's lines, as other runs "
+                                 "appended after them: ") +
+                     path_);
+        return asBefore ? OutputFate::kLeftAsItWas : written;
+    }
+    int error = 0;
+    if (!file_.Commit(error)) {
+        ReportFailure("Cannot put the output file in place: " + path_, error);
+        return append_ ? written : OutputFate::kLeftAsItWas;
+    }
+    return written;
 }
 
 void RunOutput::ReportFailure(std::string_view what, int error) {
     failed_ = true;
-    control_.EndRun("ERROR: " + std::string(what) + ": " + SystemReason(error));
+    control_.EndRun(std::string(what) + ": " + SystemReason(error));
 }
 
 }  // namespace gleanwork

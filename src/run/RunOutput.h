@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "net/SourceLog.h"
 #include "run/RunControl.h"
+#include "run/RunOutcome.h"
 #include "script/ScriptRun.h"
 #include "storage/OutputFile.h"
 
@@ -15,8 +17,8 @@ namespace gleanwork {
 // lines, each piece in one write: runs that append to the same file at once
 // never splice their lines (only a line of more than 16 MiB goes in pieces,
 // and a last line without a line end goes as it is at the close).
-// The first write that fails ends the run with an "ERROR: " line, and
-// nothing more is written there.
+// The first write that fails ends the run with an error line, and nothing
+// more is written there. Every line printed is counted, wherever it goes.
 class RunOutput : public ScriptOutput {
 public:
     // `log` and `control` must outlive the output.
@@ -35,8 +37,16 @@ public:
 
     // Ends the output: with `keep`, what was written goes in place unless a
     // write failed; otherwise (and after a failed write) an output file is
-    // left as it was before the run, and the log says so.
-    void Close(bool keep);
+    // left as it was before the run, and the log says so. Returns what
+    // became of the output: kNone when it went nowhere.
+    OutputFate Close(bool keep);
+
+    // Where the lines of the output file that was closed last begin in it:
+    // past what it held before, when the run appended to it.
+    std::uint64_t OutputStart() const { return outputStart_; }
+
+    // The lines printed so far, a last one without a line end too.
+    std::uint64_t LinesPrinted() const { return lineEnds_ + (openLine_ ? 1 : 0); }
 
 private:
     enum class Target { Nothing, StandardOutput, File };
@@ -46,6 +56,7 @@ private:
     // Writes `bytes` to the target; a failure ends the run.
     void WriteBytes(std::string_view bytes);
     void ReportFailure(std::string_view what, int error);
+    OutputFate CloseFile(bool keep);
 
     SourceLog& log_;
     RunControl& control_;
@@ -54,6 +65,10 @@ private:
     std::string path_;
     std::string buffer_;
     bool failed_ = false;
+    bool append_ = false;
+    std::uint64_t outputStart_ = 0;
+    std::uint64_t lineEnds_ = 0;
+    bool openLine_ = false;  // the last text printed did not end its line
 };
 
 }  // namespace gleanwork

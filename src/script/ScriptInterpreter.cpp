@@ -352,7 +352,7 @@ void ScriptInterpreter::EndAnEndlessLoop() {
                           run_.statements.Available()};
     if (loopCheck_.Repeats(run_.pages.ReadCount() + outsideResultsUsed_,
                            {place, dataBuffer_, run_.variables, run_.pages})) {
-        run_.control.EndRun("ERROR: Endless loop: the script came back to line " +
+        run_.control.EndRun("Endless loop: the script came back to line " +
                             std::to_string(lineIndex_ + 1) +
                             " with nothing changed, so it would repeat forever");
     }

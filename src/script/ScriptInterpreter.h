@@ -68,7 +68,7 @@ private:
     // Logs "[SQL]: " and the expansion of `statementTemplate`, then runs the
     // statement. The status: OK when it ran or there is nowhere to run it.
     void RunStatement(std::string_view statementTemplate);
-    // After a jump: ends the run with an "ERROR: " line when the script can
+    // After a jump: ends the run with an error line when the script can
     // only repeat itself from here (see LoopCheck).
     void EndAnEndlessLoop();
     void SetStatus(bool ok);

@@ -83,8 +83,9 @@ public:
     // Called before each script line: whether it may run.
     virtual bool ContinueRun() = 0;
 
-    // Ends the run with `errorLine`: no further script line runs.
-    virtual void EndRun(const std::string& errorLine) = 0;
+    // Ends the run on the failure `reason`, logged as an error line: no
+    // further script line runs.
+    virtual void EndRun(const std::string& reason) = 0;
 };
 
 // What the interpreter is given for one run of a script: its lines and the

@@ -37,6 +37,8 @@ public:
     // it cannot be opened.
     bool Open(const std::string& path, bool append, int& error);
     bool IsOpen() const { return fd_.IsOpen(); }
+    // Where an appending file's new bytes begin; 0 for any other.
+    off_t AppendStart() const { return kind_ == Kind::Append ? appendStart_ : 0; }
 
     // Writes all of `bytes`; false, with `error` set, when not all got there.
     bool Write(std::string_view bytes, int& error);

@@ -9,7 +9,7 @@ namespace gleanwork {
 struct AlertRun {
     std::string agent;
     std::string outcome;            // "ok", "changed", "unchanged", "empty", "failed", "stopped"
-    std::string firstError;         // the run's first "ERROR: " line; empty when none
+    std::string firstError;         // the run's first error line; empty when none
     std::int64_t linesAdded = 0;    // against the previous successful run
     std::int64_t linesRemoved = 0;  // likewise
     std::string diff;               // unified diff against the previous successful run
@@ -18,7 +18,7 @@ struct AlertRun {
 // What delivering an alert one way came to.
 struct AlertDelivery {
     bool delivered = false;
-    std::string reason;  // why not, as the text of an "ERROR: " line
+    std::string reason;  // why not, as the text of an error line
 };
 
 }  // namespace gleanwork

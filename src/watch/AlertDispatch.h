@@ -23,7 +23,7 @@ struct AlertChannels {
 // What sending a run's alert came to.
 struct AlertReport {
     std::optional<AlertEvent> event;  // the alert sent; none when the run sends none
-    std::vector<std::string> errors;  // each failed delivery, the text of an "ERROR: " line
+    std::vector<std::string> errors;  // each failed delivery, the text of an error line
     std::vector<std::string> notes;   // plain log lines: a NOTIFYON word that names no event,
                                       // a desktop notification that failed
     std::optional<std::uint32_t> notificationId;  // of the desktop notification shown

@@ -48,7 +48,7 @@ RunEntry EntryOfRow(const SqlRow& row) {
     entry.host = row[2].value_or("");
     entry.started = TimeOf(row[3]);
     entry.ended = TimeOf(row[4]);
-    entry.outcome = OutcomeOfWord(row[5].value_or("")).value_or(RunOutcome::kFailed);
+    entry.outcome = OutcomeOfWord(row[5].value_or("")).value_or(HistoryOutcome::kFailed);
     entry.errors = CountOf(row[6]);
     entry.firstError = row[7].value_or("");
     entry.linesPrinted = CountOf(row[8]);

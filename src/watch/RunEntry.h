@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "watch/RunOutcome.h"
+#include "watch/HistoryOutcome.h"
 
 namespace gleanwork {
 
@@ -27,7 +27,7 @@ struct RunEntry {
     std::string host;  // the machine that ran it
     HistoryTime started;
     HistoryTime ended;
-    RunOutcome outcome = RunOutcome::kOk;
+    HistoryOutcome outcome = HistoryOutcome::kOk;
     std::uint64_t errors = 0;
     std::string firstError;
     std::uint64_t linesPrinted = 0;

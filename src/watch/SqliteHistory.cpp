@@ -4,14 +4,14 @@
 
 #include <unordered_map>
 
-#include "base/OwnedHandle.h"
+#include "database/SqliteFile.h"
 #include "watch/HistoryTables.h"
 
 namespace gleanwork {
 
 namespace {
 
-using Connection = OwnedHandle<sqlite3, sqlite3_close_v2>;
+using Connection = SqliteConnection;
 using Statement = OwnedHandle<sqlite3_stmt, sqlite3_finalize>;
 
 // Synchronous NORMAL: in write-ahead-log mode a power cut may lose the last
@@ -154,15 +154,10 @@ private:
 
 std::unique_ptr<HistoryConnection> OpenSqliteHistory(const std::string& path, HistoryResult& result,
                                                      std::chrono::milliseconds busyTimeout) {
-    sqlite3* opened = nullptr;
-    const int code =
-        sqlite3_open_v2(path.c_str(), &opened,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    Connection connection(opened);
-    if (code != SQLITE_OK) {
-        result = HistoryResult::Failed(
-            "'" + path +
-            "': " + (connection ? sqlite3_errmsg(connection.get()) : sqlite3_errstr(code)));
+    std::string reason;
+    Connection connection = OpenSqliteFile(path, reason);
+    if (!connection) {
+        result = HistoryResult::Failed("'" + path + "': " + reason);
         return nullptr;
     }
     sqlite3_busy_timeout(connection.get(), static_cast<int>(busyTimeout.count()));

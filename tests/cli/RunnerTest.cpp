@@ -225,7 +225,7 @@ TEST(RunnerFailures, ExitStatusLogAndOutputForEveryFailure) {
     // clang-format on
     for (const RunnerRow& row : rows) {
         SCOPED_TRACE(row.name);
-        const TempFolder folder;
+        const TempInstallFolder folder;
         WriteFile(folder / "out.txt", "old");
         WriteFile(folder / "page", "p");
         ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);

@@ -26,7 +26,10 @@ Fetch FetchOf(const Case& expected) {
                                                      {"user", &request.credentials.user},
                                                      {"password", &request.credentials.password},
                                                      {"proxy", &request.route.proxy},
-                                                     {"port", &request.route.port}};
+                                                     {"port", &request.route.port},
+                                                     {"method", &request.method},
+                                                     {"body", &request.body},
+                                                     {"content-type", &request.contentType}};
     for (const std::string& line : expected.Lines("request")) {
         const std::size_t equals = line.find('=');
         *fields.at(line.substr(0, equals)) = line.substr(equals + 1);

@@ -46,6 +46,22 @@ TEST(HttpSocket, LongRequestsGoOutWholeAndSlowRepliesComeInWhole) {
                     "\r\nUser-agent: " + fetch.request.userAgent + "\r\n\r\n");
 }
 
+TEST(HttpSocket, APostGoesOutWholeAndItsSeeOtherLeadsToAGet) {
+    LoopbackServer server({Reply("HTTP/1.0 303 See Other\r\nLocation: /done\r\n\r\n"),
+                           Reply("HTTP/1.0 200 OK\r\n\r\nthanks")});
+    Fetch fetch(server.Url("/form"));
+    fetch.request.body = "q=" + std::string(1 << 20, 'b');
+
+    EXPECT_EQ(fetch.Run(), 6);
+    const std::string host = "Host: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n";
+    EXPECT_THAT(server.Requests(),
+                ElementsAre("POST /form HTTP/1.0\r\n" + host +
+                                "User-agent: \r\nContent-Type: application/x-www-form-urlencoded"
+                                "\r\nContent-Length: 1048578\r\n\r\n" +
+                                fetch.request.body,
+                            "GET /done HTTP/1.0\r\n" + host + "User-agent: \r\n\r\n"));
+}
+
 TEST(HttpSocket, AReceiveThatTimesOutOrIsResetKeepsWhatCame) {
     for (const auto& [reply, text, code, kind] :
          {std::tuple{ScriptedReply{{"HTTP/1.0 200 OK\r\n\r\npartial"}, {}, Ending::Hold},

@@ -28,6 +28,21 @@ FileDescriptor BindLoopback(int& port, int backlog) {
     return fd;
 }
 
+// Whether `request` holds its head and as much body as its Content-Length
+// announces.
+bool WholeRequest(const std::string& request) {
+    const std::size_t crlf = request.find("\r\n\r\n");
+    const std::size_t lf = request.find("\n\n");
+    if (crlf == std::string::npos && lf == std::string::npos) {
+        return false;
+    }
+    const std::size_t body = crlf != std::string::npos ? crlf + 4 : lf + 2;
+    const std::string field = "\r\nContent-Length: ";
+    const std::size_t length = request.find(field);
+    return length >= body ||
+           request.size() >= body + std::stoul(request.substr(length + field.size()));
+}
+
 }  // namespace
 
 LoopbackServer::LoopbackServer(std::vector<ScriptedReply> replies)
@@ -85,8 +100,7 @@ void LoopbackServer::Serve() {
 void LoopbackServer::Answer(int connection, const ScriptedReply& reply) {
     std::string request;
     std::vector<char> buffer(1 << 16);
-    for (ssize_t got = 1; got > 0 && request.find("\n\n") == std::string::npos &&
-                          request.find("\r\n\r\n") == std::string::npos;) {
+    for (ssize_t got = 1; got > 0 && !WholeRequest(request);) {
         got = ::recv(connection, buffer.data(), buffer.size(), 0);
         request.append(buffer.data(), static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
     }

@@ -34,8 +34,8 @@ inline ScriptedReply Reply(std::string text) {
 
 // A TCP server on a port of its own on 127.0.0.1 that answers one connection
 // after another with the next scripted reply and records the bytes of each
-// request (up to its blank line). Once the replies run out, further
-// connections are closed at once.
+// request (up to its blank line, and the body its Content-Length announces). Once the replies run
+// out, further connections are closed at once.
 class LoopbackServer {
 public:
     explicit LoopbackServer(std::vector<ScriptedReply> replies);

@@ -15,12 +15,14 @@ namespace gleanwork::test {
 namespace {
 
 using Lines = std::vector<std::string>;
+using Fate = OutputFate;
 
 struct RunRow {
     std::string url;  // in the folder, where "page" holds "<a>"; "" for the server
     std::vector<ScriptedReply> replies;
     const char* errorLine;  // how the first ERROR line begins; null: none
     std::string output;     // out.txt after the run
+    OutputFate fate;        // as the run's outcome tells it
     int append = 0;
     std::string stopOn = {};  // the run stops on a log line that begins so
     std::string file = "out.txt";
@@ -28,14 +30,24 @@ struct RunRow {
 
 TEST(AgentEngineTest, EveryFailureIsAnErrorLineAndNoFailedRunDamagesTheOutput) {
     const std::vector<RunRow> rows = {
-        {"page", {}, nullptr, "new\n"},
-        {"page", {}, nullptr, "oldnew\n", 1},
-        {"page", {}, nullptr, "oldnew\n", -3},
-        {"", {Reply("HTTP/1.0 404 Not Found\r\n\r\nx")}, "ERROR: HTTP/1.0 404", "old"},
-        {"missing", {}, "ERROR: Cannot read /", "old"},
-        {"", {ScriptedReply{{}, {}, ScriptedReply::Ending::Hold}}, nullptr, "old", 0, "Accessing"},
-        {"page", {}, nullptr, "old", 0, "Engine started."},
-        {"page", {}, "ERROR: Cannot open /", "old", 0, "", "no/out.txt"},
+        {"page", {}, nullptr, "new\n", Fate::kReplaced},
+        {"page", {}, nullptr, "oldnew\n", Fate::kAppended, 1},
+        {"page", {}, nullptr, "oldnew\n", Fate::kAppended, -3},
+        {"",
+         {Reply("HTTP/1.0 404 Not Found\r\n\r\nx")},
+         "ERROR: HTTP/1.0 404",
+         "old",
+         Fate::kLeftAsItWas},
+        {"missing", {}, "ERROR: Cannot read /", "old", Fate::kLeftAsItWas},
+        {"",
+         {ScriptedReply{{}, {}, ScriptedReply::Ending::Hold}},
+         nullptr,
+         "old",
+         Fate::kLeftAsItWas,
+         0,
+         "Accessing"},
+        {"page", {}, nullptr, "old", Fate::kLeftAsItWas, 0, "Engine started."},
+        {"page", {}, "ERROR: Cannot open /", "old", Fate::kStandardOutput, 0, "", "no/out.txt"},
     };
     for (const RunRow& row : rows) {
         SCOPED_TRACE(row.url + " " + row.output + " " + row.stopOn + " " + row.file);
@@ -55,15 +67,25 @@ TEST(AgentEngineTest, EveryFailureIsAnErrorLineAndNoFailedRunDamagesTheOutput) {
                 engine.Stop();
             }
         };
-        engine.Run();
+        const RunOutcome outcome = engine.Run();
 
         EXPECT_EQ(log.lines.back(), "Agent completed.");
         EXPECT_TRUE(row.stopOn.empty() || !engine.IsRunning());
-        EXPECT_EQ(engine.ErrorLogged(), row.errorLine != nullptr);
+        EXPECT_EQ(outcome.errors > 0, row.errorLine != nullptr);
         const auto error = std::find_if(log.lines.begin(), log.lines.end(),
                                         [](auto& line) { return line.starts_with("ERROR: "); });
         EXPECT_TRUE(row.errorLine == nullptr ||
                     (error != log.lines.end() && error->starts_with(row.errorLine)));
+        EXPECT_EQ(outcome.errors, std::count_if(log.lines.begin(), log.lines.end(), [](auto& line) {
+                      return line.starts_with("ERROR: ");
+                  }));
+        EXPECT_EQ(outcome.firstError, error == log.lines.end() ? "" : *error);
+        EXPECT_EQ(outcome.end, !row.stopOn.empty() ? RunEnd::kStopped
+                               : row.errorLine     ? RunEnd::kCompletedWithErrors
+                                                   : RunEnd::kCompleted);
+        EXPECT_EQ(outcome.output, row.fate);
+        EXPECT_EQ(outcome.outputPath, agent.FILE);
+        EXPECT_EQ(outcome.linesPrinted, row.stopOn.empty() ? 1u : 0u);
         EXPECT_EQ(ReadFile(folder / "out.txt"), row.output);
         for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
             EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
@@ -99,6 +121,28 @@ TEST(AgentEngineTest, AnOutputThatCannotBeWrittenEndsTheRun) {
     ASSERT_NE(error, log.lines.end());
     EXPECT_EQ(*error, "ERROR: Cannot write /dev/full: No space left on device");
     EXPECT_LT(log.lines.end() - error, 5);
+}
+
+// A run that reaches a limit says which one, beside its error line.
+TEST(AgentEngineTest, ARunEndedByALimitSaysWhichLimit) {
+    const TempFolder folder;
+    WriteFile(folder / "page", "<a>");
+    AgentDefinition agent;
+    agent.URL = folder / "page";
+    agent.SCRIPT = {"BOOKMARK top", "FETCH \"" + agent.URL + "\"", "JUMPIFOK top"};
+    const std::pair<RunLimits, RunLimit> limits[] = {
+        {{.maxSteps = 50}, RunLimit::kSteps},
+        {{.maxDuration = std::chrono::milliseconds(100)}, RunLimit::kTime},
+    };
+    for (const auto& [limit, reached] : limits) {
+        AgentEngine engine(agent, nullptr);
+        engine.SetRunLimits(limit);
+        const RunOutcome outcome = engine.Run();
+        EXPECT_EQ(outcome.end, RunEnd::kLimitReached);
+        EXPECT_EQ(outcome.limit, reached);
+        EXPECT_EQ(outcome.errors, 1u);
+        EXPECT_TRUE(outcome.firstError.starts_with("ERROR: The run took ")) << outcome.firstError;
+    }
 }
 
 // Only "http://" in lower case makes a URL; anything else names a file.

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ErrorLine.h"
 #include "script/ScriptRun.h"
 #include "support/RecordingRunLog.h"
 
@@ -71,12 +72,13 @@ public:
 
     bool ContinueRun() override {
         if (++steps_ > maxSteps) {
-            EndRun("[More steps than the test allows]");
+            log_.LogLine("[More steps than the test allows]");
+            Stop();
         }
         return !stopped_;
     }
-    void EndRun(const std::string& errorLine) override {
-        log_.LogLine(errorLine);
+    void EndRun(const std::string& reason) override {
+        log_.LogLine(ErrorLine(reason));
         Stop();
     }
     void Stop() { stopped_ = true; }

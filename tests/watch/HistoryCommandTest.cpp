@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "support/TempFolder.h"
 #include "watch/HistoryOpen.h"
@@ -25,11 +26,11 @@ int RunRunner(const TempFolder& folder, const std::string& args) {
 
 FinishedRun Finished(std::int64_t second, std::string output, std::uint64_t errors = 0) {
     FinishedRun run;
-    run.started = std::chrono::system_clock::time_point(std::chrono::seconds(second));
-    run.ended = run.started + std::chrono::milliseconds(2250);
-    run.end = errors > 0 ? RunEnd::kCompletedWithErrors : RunEnd::kCompleted;
-    run.errors = errors;
-    run.linesPrinted = 2;
+    run.outcome.started = std::chrono::system_clock::time_point(std::chrono::seconds(second));
+    run.outcome.duration = std::chrono::milliseconds(2250);
+    run.outcome.end = errors > 0 ? RunEnd::kCompletedWithErrors : RunEnd::kCompleted;
+    run.outcome.errors = errors;
+    run.outcome.linesPrinted = 2;
     run.output = std::move(output);
     return run;
 }
@@ -76,6 +77,107 @@ TEST(HistoryCommand, ListsRunsAndDiffsKeptOutputsWithDiffsStatuses) {
               "gleanwork-run: the history keeps no output of 'Prices' 3 before its latest kept "
               "output\n");
     EXPECT_EQ(RunRunner(folder, "--diff Prices x"), 2);
+}
+
+// The outcome, errors, lines printed, added and removed of each run that
+// --history lists.
+std::string HistoryColumns(const TempFolder& folder) {
+    EXPECT_EQ(RunRunner(folder, "--history Prices"), 0);
+    std::istringstream lines(ReadFile(folder / "1"));
+    std::string columns;
+    for (std::string line; std::getline(lines, line);) {
+        line.erase(0, line.find('\t') + 1);
+        columns += line.substr(0, line.rfind('\t')) + "\n";
+    }
+    return columns;
+}
+
+// Every run of gleanwork-run is recorded with its output and log; a history
+// that cannot be used fails no run, and the log says so.
+TEST(HistoryCommand, RecordsEveryRunAndABrokenHistoryFailsNoRun) {
+    const TempInstallFolder folder;
+    std::filesystem::create_directory(folder / "Agents");
+    WriteFile(folder / "AGENTS.INI", "Prices\n");
+    WriteFile(folder / "Agents/Prices.agt",
+              "URL=page\nFILE=out.txt\nSCRIPT\nGET 100\nPRINT\nENDSCRIPT\n");
+    const std::pair<const char*, int> runs[] = {{"a\n", 0}, {"b\n", 0}, {nullptr, 1}};
+    for (const auto& [page, status] : runs) {
+        std::filesystem::remove(folder / "page");
+        if (page != nullptr) {
+            WriteFile(folder / "page", page);
+        }
+        EXPECT_EQ(RunRunner(folder, "Prices"), status);
+    }
+    EXPECT_EQ(HistoryColumns(folder), "failed\t2\t0\t-\t-\nchanged\t0\t1\t1\t1\nok\t0\t1\t-\t-\n");
+    {
+        HistoryResult result;
+        const auto store = OpenHistory(result);
+        std::vector<RunEntry> recorded;
+        ASSERT_TRUE(store && store->Runs("Prices", recorded)) << result.reason;
+        std::optional<std::string> log;
+        ASSERT_TRUE(store->KeptLog(recorded.at(1).id, log));
+        EXPECT_TRUE(log && log->starts_with("Engine started.\n") &&
+                    log->ends_with("Agent completed.\n"))
+            << log.value_or("no log");
+        std::optional<KeptOutput> output;
+        ASSERT_TRUE(store->KeptOutputOf("Prices", 0, output));
+        EXPECT_EQ(output ? output->content : "none", "b\n");
+    }
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::filesystem::remove(folder / ("history.db" + std::string(suffix)));
+    }
+    WriteFile(folder / "history.db", std::string(4096, 'x'));
+    WriteFile(folder / "page", "c\n");
+    EXPECT_EQ(RunRunner(folder, "Prices"), 0);
+    EXPECT_EQ(ReadFile(folder / "out.txt"), "c\n");
+    EXPECT_NE(ReadFile(folder / "2")
+                  .find("\nAgent completed.\nThe run history did not record "
+                        "this run: "),
+              std::string::npos)
+        << ReadFile(folder / "2");
+}
+
+// Failure, failure, recovery through the real runner: one alert when the
+// failures begin and one when they end, each to a command that writes its
+// environment. A command that fails is an error line of its run, and of the
+// run's history entry.
+TEST(HistoryCommand, SendsOneAlertPerIncidentAndReportsAFailedAlert) {
+    const TempInstallFolder folder;
+    const ScopedEnvironment noBus("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
+    std::filesystem::create_directory(folder / "Agents");
+    std::filesystem::create_directory(folder / "alerts");
+    WriteFile(folder / "AGENTS.INI", "Prices\n");
+    WriteFile(folder / "Agents/Prices.agt",
+              "URL=page\nFILE=out.txt\nNOTIFYON=failure, recovery\n"
+              "NOTIFYCOMMAND=sh alert.sh\nSCRIPT\nPRINTLN \"x\"\n"
+              "ENDSCRIPT\n");
+    WriteFile(folder / "alert.sh",
+              "cd \"$GLEANWORK_INSTALLDIR\" && {\n"
+              "  env | grep -E '^GLEANWORK_(AGENT|EVENT|OUTCOME|ERROR|ADDED|REMOVED)=' | sort\n"
+              "  test -f \"$GLEANWORK_DIFF\" && echo diff\n"
+              "} >alerts/$(ls alerts | wc -l)\n"
+              "exit $(cat status)\n");
+    WriteFile(folder / "status", "0");
+    EXPECT_EQ(RunRunner(folder, "Prices"), 1);
+    EXPECT_EQ(RunRunner(folder, "Prices"), 1);
+    WriteFile(folder / "page", "p");
+    WriteFile(folder / "status", "3");
+    EXPECT_EQ(RunRunner(folder, "Prices"), 1);
+    EXPECT_NE(ReadFile(folder / "2")
+                  .find("\nAgent completed.\nERROR: Alert command exited with status 3\n"),
+              std::string::npos)
+        << ReadFile(folder / "2");
+    const std::string unreadable =
+        "ERROR: Cannot read " + (folder / "page") + ": No such file or directory";
+    EXPECT_EQ(ReadFile(folder / "alerts/0"),
+              "GLEANWORK_ADDED=0\nGLEANWORK_AGENT=Prices\nGLEANWORK_ERROR=" + unreadable +
+                  "\nGLEANWORK_EVENT=failure\nGLEANWORK_OUTCOME=failed\n"
+                  "GLEANWORK_REMOVED=0\ndiff\n");
+    EXPECT_EQ(ReadFile(folder / "alerts/1"),
+              "GLEANWORK_ADDED=0\nGLEANWORK_AGENT=Prices\nGLEANWORK_ERROR=\n"
+              "GLEANWORK_EVENT=recovery\nGLEANWORK_OUTCOME=ok\nGLEANWORK_REMOVED=0\ndiff\n");
+    EXPECT_FALSE(std::filesystem::exists(folder / "alerts/2"));
+    EXPECT_EQ(HistoryColumns(folder), "ok\t1\t1\t-\t-\nfailed\t2\t1\t-\t-\nfailed\t2\t1\t-\t-\n");
 }
 
 }  // namespace

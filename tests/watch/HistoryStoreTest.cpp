@@ -38,16 +38,14 @@ std::string ChangesText(const RunEntry& entry) {
 // nothing, "-" for none), started `second` seconds after a fixed moment.
 FinishedRun RunAt(int second, const std::string& output, RunEnd end = RunEnd::kCompleted) {
     FinishedRun run;
-    run.started = std::chrono::system_clock::time_point(1'800'000'000s + second * 1s);
-    run.ended = run.started + 1500ms;
-    run.end = end;
+    run.outcome.started = std::chrono::system_clock::time_point(1'800'000'000s + second * 1s);
+    run.outcome.duration = 1500ms;
+    run.outcome.end = end;
     if (output != "-") {
         run.output = output == "." ? "" : output;
         std::replace(run.output->begin(), run.output->end(), '|', '\n');
     }
-    run.logHead = {"Engine started.", "run " + std::to_string(second)};
-    run.logLinesLeftOut = 7;
-    run.logTail = {"Agent completed."};
+    run.log = {{"Engine started.", "run " + std::to_string(second)}, 7, {"Agent completed."}};
     return run;
 }
 
@@ -107,9 +105,10 @@ TEST_P(HistoryStoreTest, RecordsComparesAndKeepsTheLastOutputsOnce) {
         std::uint64_t counts[3] = {};
         fields >> end >> counts[0] >> counts[1] >> counts[2] >> output;
         FinishedRun run = RunAt(static_cast<int>(recorded.size()), output, kEnds.at(end));
-        run.errors = counts[0];
-        run.linesPrinted = counts[1];
-        run.rowsWritten = counts[2];
+        run.outcome.errors = counts[0];
+        run.outcome.linesPrinted = counts[1];
+        run.outcome.rows = counts[2];
+        run.outcome.database = DatabaseFate::kCommitted;
         const RecordedRun result = RecordRun(*store, agent, run);
         SCOPED_TRACE(row.at(0));
         ASSERT_TRUE(result.stored) << result.stored.reason;
@@ -218,7 +217,7 @@ TEST(SqliteHistory, ALockedOrDamagedHistoryOrABadKeyNeverFailsTheRun) {
     agent.IGNOREORDER = "yes";
     const RecordedRun recorded = RecordRun(waiting, agent, RunAt(0, "a|"));
     EXPECT_EQ(recorded.stored.reason, "'" + folder / "history.db" + "': database is locked");
-    EXPECT_EQ(recorded.entry.outcome, RunOutcome::kOk);
+    EXPECT_EQ(recorded.entry.outcome, HistoryOutcome::kOk);
     EXPECT_EQ(recorded.notes,
               std::vector<std::string>(
                   {"KEEPRUNS \"0\" is no whole number from 1 to 10000: the last 10 runs are kept",

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ErrorLine.h"
 #include "run/AgentEngine.h"
 #include "ui/common/DisplayText.h"
 #include "ui/editor/SourcePreview.h"
@@ -94,7 +95,8 @@ void CPreviewSourceDlg::ReadSource(const AgentDefinition& agent, const HttpLimit
         const SourceResult read = engine.ReadSource();
         shown = read.failure.Failed() ? log.text : AddCarriageReturns(read.text);
     } catch (const std::exception& error) {
-        shown = log.text + "ERROR: The read ends on an unexpected failure: " + error.what();
+        shown = log.text +
+                ErrorLine("The read ends on an unexpected failure: " + std::string(error.what()));
     }
     outcome_.Put(ToDisplayText(shown));
 }

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/ErrorLine.h"
 #include "base/SystemReason.h"
 #include "run/AgentEngine.h"
 #include "storage/InstallFolder.h"
@@ -26,6 +27,7 @@
 #include "ui/run/RunStatusLine.h"
 #include "ui/run/StepPanel.h"
 #include "ui/run/WindowCascade.h"
+#include "watch/RunWatch.h"
 
 namespace gleanwork {
 
@@ -41,18 +43,32 @@ const QWidget* Opener(const QWidget* parent) {
 }
 
 // The run thread's work: runs `agent` once into `log`, which ends with
-// "Agent completed." however the run ends.
-void RunAgent(const AgentDefinition& agent, RunLogLines& log, StepControl& stepControl,
-              EngineStop& stop, bool testRun) {
+// "Agent completed." however the run ends, and returns what it came to.
+RunOutcome RunAgent(const AgentDefinition& agent, RunLogLines& log, StepControl& stepControl,
+                    EngineStop& stop, bool testRun) {
     try {
         AgentEngine engine(agent, &log);
         engine.SetStepControl(&stepControl);
         engine.SetTestRun(testRun);
         const EngineStop::Attached attached(stop, engine);
-        engine.Run();
+        RunOutcome outcome = engine.Run();
+        if (!testRun) {
+            // What recording logs is part of the run's log, its errors too.
+            outcome.errors +=
+                WatchRun(agent, outcome, log, [&log] { return log.Parts(kKeptLogLines); }, {})
+                    .errors;
+        }
+        return outcome;
     } catch (const std::exception& error) {
-        log.LogLine("ERROR: The run ends on an unexpected failure: " + std::string(error.what()));
+        RunOutcome outcome;
+        outcome.end = RunEnd::kCompletedWithErrors;
+        outcome.errors = 1;
+        outcome.firstError =
+            ErrorLine("The run ends on an unexpected failure: " + std::string(error.what()));
+        outcome.testRun = testRun;
+        log.LogLine(outcome.firstError);
         log.LogLine("Agent completed.");
+        return outcome;
     }
 }
 
@@ -104,8 +120,8 @@ CAgentOutputDlg::CAgentOutputDlg(const AgentDefinition& agent, QWidget* parent, 
     show();
     // The thread reaches the window's run state, never the window.
     runThread_ = std::jthread([&agent = agent_, lines = lines_, &step = stepControl_, &stop = stop_,
-                               testRun = testRun_, &finished = runFinished_] {
-        RunAgent(agent, *lines, step, stop, testRun);
+                               testRun = testRun_, &outcome = outcome_, &finished = runFinished_] {
+        outcome = RunAgent(agent, *lines, step, stop, testRun);
         finished.store(true);
     });
 }
@@ -307,9 +323,9 @@ void CAgentOutputDlg::OnRunFinished() {
     const std::optional<StepSnapshot> end = stepControl_.EndState();
     stepPanel_->ShowEnded(end ? &*end : nullptr);
     UpdateRunButtons();
-    status_->SetState(
-        stop_.IsRequested() ? RunStatusLine::State::kStopped : RunStatusLine::State::kCompleted, 0,
-        lines_->ErrorLines());
+    status_->SetState(outcome_.end == RunEnd::kStopped ? RunStatusLine::State::kStopped
+                                                       : RunStatusLine::State::kCompleted,
+                      0, outcome_.errors);
     ShowNewLines();
     emit runFinished();
     if (closed_) {

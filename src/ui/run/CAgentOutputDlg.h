@@ -7,6 +7,7 @@
 #include <memory>
 #include <thread>
 
+#include "run/RunOutcome.h"
 #include "run/StepControl.h"
 #include "storage/AgentDefinition.h"
 #include "ui/common/EngineStop.h"
@@ -114,6 +115,7 @@ private:
     RunLogModel* model_;
     QTimer refreshTimer_;
     EngineStop stop_;
+    RunOutcome outcome_;  // written by the run's thread before runFinished_
     std::atomic<bool> runFinished_{false};
     std::atomic<bool> pauseToShow_{false};
     bool closed_ = false;

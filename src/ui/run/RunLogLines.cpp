@@ -14,7 +14,6 @@ namespace {
 
 constexpr std::size_t kMostLatestBytes = std::size_t{64} << 20;
 constexpr std::size_t kCopyBlock = std::size_t{1} << 20;
-constexpr std::string_view kErrorPrefix = "ERROR: ";
 
 }  // namespace
 
@@ -90,10 +89,6 @@ void RunLogLines::WriteWhole(std::string_view line) {
 }
 
 void RunLogLines::LogLine(std::string_view line) {
-    if (line.starts_with(kErrorPrefix)) {
-        const std::lock_guard lock(mutex_);
-        ++errorLines_;
-    }
     for (std::size_t lineEnd = line.find('\n'); lineEnd != std::string_view::npos;
          lineEnd = line.find('\n')) {
         Append(line.substr(0, lineEnd));
@@ -158,14 +153,15 @@ std::size_t RunLogLines::LongestLength() const {
     return longest_;
 }
 
-std::size_t RunLogLines::ErrorLines() const {
-    const std::lock_guard lock(mutex_);
-    return errorLines_;
-}
-
 std::uint64_t RunLogLines::LeftOut() const {
     const std::lock_guard lock(mutex_);
     return leftOut_;
+}
+
+LogParts RunLogLines::Parts(std::size_t mostLatest) const {
+    const std::lock_guard lock(mutex_);
+    const std::size_t skipped = latest_.size() - std::min(latest_.size(), mostLatest);
+    return {first_, leftOut_ + skipped, {latest_.begin() + skipped, latest_.end()}};
 }
 
 std::optional<std::uint64_t> RunLogLines::SaveAll(const std::string& path, int& error) const {

@@ -12,6 +12,7 @@
 
 #include "base/OwnedHandle.h"
 #include "script/RunLog.h"
+#include "watch/LogKeeper.h"
 
 namespace gleanwork {
 
@@ -42,8 +43,6 @@ public:
     void LogLine(std::string_view line) override;
     void LogCommand(std::string_view line) override { Append(line); }
     void Append(std::string_view line);
-    // How many "ERROR: " lines were logged.
-    std::size_t ErrorLines() const;
 
     // The rows: the kept lines and, once lines were left out, the row that
     // says so. Never shrinks.
@@ -54,6 +53,9 @@ public:
     // The length in characters of the longest line so far.
     std::size_t LongestLength() const;
     std::uint64_t LeftOut() const;
+    // The rows kept before the gap, and at most the last `mostLatest` after
+    // it, with the number of lines left out between them.
+    LogParts Parts(std::size_t mostLatest) const;
 
     // Writes the log to `path`, replacing it as a whole: every line, or, for
     // a log past the files' bound, its first and latest lines with a line
@@ -92,7 +94,6 @@ private:
     std::size_t fileCurrent_ = 0;  // the part of fileLatest_ being written
     std::uint64_t fileLeftOut_ = 0;
     bool wholeFailed_ = false;
-    std::size_t errorLines_ = 0;
 };
 
 }  // namespace gleanwork

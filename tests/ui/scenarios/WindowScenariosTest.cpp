@@ -37,6 +37,7 @@
 #include "ui/run/RunStatusLine.h"
 #include "ui/run/StepPanel.h"
 #include "ui/run/WindowCascade.h"
+#include "watch/HistoryOpen.h"
 
 #if defined(__has_feature)
 #define GLEANWORK_THREAD_SANITIZER __has_feature(thread_sanitizer)
@@ -169,8 +170,8 @@ void Act(PropertySheet& sheet, const std::string& action) {
 
 // Keeps the rows a window listed when its run ended (the window may delete
 // itself right afterwards).
-struct FinishedRun {
-    explicit FinishedRun(CAgentOutputDlg* window) {
+struct ListedRun {
+    explicit ListedRun(CAgentOutputDlg* window) {
         QObject::connect(window, &CAgentOutputDlg::runFinished, window, [this, window] {
             for (int row = 0; row < window->model()->rowCount(); ++row) {
                 lines << window->model()->RowText(row);
@@ -401,6 +402,7 @@ private slots:
     // Runs that end, fail, or are closed while they loop, wait or stall:
     // each ends at once, and the output file keeps what it held.
     void runsEndAndKeepTheOutput() {
+        std::size_t testRuns = 0;
         for (const std::vector<std::string>& row : Table("runs")) {
             test::WriteFile(*folder_ / "out.txt", "old");
             std::vector<test::ScriptedReply> replies;
@@ -419,10 +421,11 @@ private slots:
             }
             agent.FILE = *folder_ / "out.txt";
             const bool paused = row[3] == "paused";
+            testRuns += paused ? 1 : 0;
             QPointer<CAgentOutputDlg> window = new CAgentOutputDlg(
                 agent, nullptr,
                 paused ? CAgentOutputDlg::Start::kPaused : CAgentOutputDlg::Start::kRunning);
-            FinishedRun run(window);
+            ListedRun run(window);
             const RunLogModel& model = *window->model();
             const bool stop = row[2] == "Shift+F5";
             const QString waitFor =
@@ -457,6 +460,12 @@ private slots:
             QVERIFY(row[0] == "file" || test::ReadFile(*folder_ / "out.txt") == "old");
             delete window;
         }
+        // Every run but the test runs is in the history.
+        HistoryResult opened;
+        const std::unique_ptr<HistoryStore> store = OpenHistory(opened);
+        std::vector<RunEntry> recorded;
+        QVERIFY(store && store->Runs("Endless", recorded));
+        QCOMPARE(recorded.size() + testRuns, Table("runs").size());
     }
 
     // The first lines, one row that counts the lines left out, the latest
@@ -535,7 +544,7 @@ private slots:
     void stepsThroughARunAndShowsItsState() {
         auto* window = new CAgentOutputDlg(MakeNamesAgent(folder_->Path()), nullptr,
                                            CAgentOutputDlg::Start::kPaused);
-        FinishedRun run(window);
+        ListedRun run(window);
         const QPointer<CAgentOutputDlg> next = new CAgentOutputDlg(MakeNamesAgent(folder_->Path()));
         QCOMPARE(next->pos(), window->pos() + QPoint(32, 32));  // cascaded
         Click(*next, "Close");
@@ -607,7 +616,7 @@ private slots:
                 continue;  // tests reach no address but the loopback's
             }
             auto* window = new CAgentOutputDlg(catalogue.At(index));
-            FinishedRun run(window);
+            ListedRun run(window);
             QTRY_VERIFY_WITH_TIMEOUT(run.finished, kRunMs);
             delete window;
             QCOMPARE(run.lines.last(), QString("Agent completed."));

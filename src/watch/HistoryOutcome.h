@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -9,7 +10,7 @@ namespace gleanwork {
 
 // What a recorded run came to, in one word:
 //   stopped    Close, Stop or a signal ended it;
-//   failed     it logged an "ERROR: " line, or a limit ended it;
+//   failed     it logged an error line, or a limit ended it;
 //   empty      it completed without printing anything or writing a row;
 //   ok         it completed, printed, and there was nothing to compare with
 //              (no earlier successful run whose output is kept);
@@ -19,15 +20,18 @@ namespace gleanwork {
 // Only ok, changed and unchanged runs are successful: later runs compare
 // with them. An empty run is never changed, however much the run before it
 // printed.
-enum class RunOutcome { kOk, kChanged, kUnchanged, kEmpty, kFailed, kStopped };
+enum class HistoryOutcome { kOk, kChanged, kUnchanged, kEmpty, kFailed, kStopped };
 
-std::string_view OutcomeWord(RunOutcome outcome);
-std::optional<RunOutcome> OutcomeOfWord(std::string_view word);
+std::string_view OutcomeWord(HistoryOutcome outcome);
+std::optional<HistoryOutcome> OutcomeOfWord(std::string_view word);
 
-bool IsSuccessful(RunOutcome outcome);
+bool IsSuccessful(HistoryOutcome outcome);
 
 // The outcome of `run` before its output is compared: stopped, failed,
 // empty, or ok for a run whose output is to be compared.
-RunOutcome OutcomeBeforeComparison(const FinishedRun& run);
+HistoryOutcome OutcomeBeforeComparison(const FinishedRun& run);
+
+// The rows that the run's database kept.
+std::uint64_t RowsWritten(const RunOutcome& outcome);
 
 }  // namespace gleanwork

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/RunLog.h"
+
+namespace gleanwork {
+
+// How many lines of a run log the history keeps at its start, and as many
+// at its end.
+inline constexpr std::size_t kKeptLogLines = 2000;
+
+// The parts of a run log that the history keeps: its first lines, how many
+// were left out after them, and its last lines.
+struct LogParts {
+    std::vector<std::string> head;
+    std::uint64_t leftOut = 0;
+    std::vector<std::string> tail;
+};
+
+// A run log that passes every line on to `next` and keeps the first and the
+// last kKeptLogLines of them.
+class LogKeeper : public RunLog {
+public:
+    // `next` must outlive the keeper.
+    explicit LogKeeper(RunLog& next) : next_(next) {}
+
+    void LogLine(std::string_view line) override;
+    void LogCommand(std::string_view line) override;
+
+    LogParts Parts() const;
+
+private:
+    void Keep(std::string_view line);
+
+    RunLog& next_;
+    std::vector<std::string> head_;
+    std::deque<std::string> tail_;
+    std::uint64_t leftOut_ = 0;
+};
+
+}  // namespace gleanwork
