@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,15 +31,18 @@ public:
 
     void LogLine(std::string_view line) override;
     void LogCommand(std::string_view line) override;
+    void LogTrace(std::string_view prefix, std::string_view text) override;
 
     LogParts Parts() const;
 
 private:
-    void Keep(std::string_view line);
+    // Keeps the line that `prefix` and `text` make.
+    void Keep(std::string_view prefix, std::string_view text = {});
 
     RunLog& next_;
     std::vector<std::string> head_;
-    std::deque<std::string> tail_;
+    std::vector<std::string> tail_;
+    std::size_t oldest_ = 0;  // in `tail_`, once it is full
     std::uint64_t leftOut_ = 0;
 };
 
