@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "database/PostgresDatabase.h"
-#include "engine/StatementTemplate.h"
+#include "run/DatabaseSession.h"
 
 using namespace gleanwork;
 
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
         OpenPostgresDatabase(argv[2], {argv[3], argv[4]}, error);
     std::unique_ptr<DatabaseStatement> statement;
     if (!database || database->Begin(error) != DatabaseResult::kDone ||
-        database->Prepare(ParameterizeStatement(kTemplate, *database).sql, statement, error) !=
+        database->Prepare(ParameterizeFor(kTemplate, *database).sql, statement, error) !=
             DatabaseResult::kDone) {
         std::fprintf(stderr, "database_bench: %s\n", error.c_str());
         return 2;

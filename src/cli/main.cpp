@@ -20,6 +20,7 @@
 #include "net/StandardError.h"
 #include "run/AgentEngine.h"
 #include "storage/FileWriting.h"
+#include "watch/AlertPost.h"
 #include "watch/HistoryOpen.h"
 #include "watch/HistoryReport.h"
 #include "watch/LogKeeper.h"
@@ -73,6 +74,20 @@ void StopOnLogFailure() {
     }
 }
 
+// Runs the agent once; the engine, and the pages it read, are gone when this
+// returns.
+gleanwork::RunOutcome RunEngine(const gleanwork::RunnerOptions& options,
+                                const gleanwork::AgentDefinition& agent, gleanwork::RunLog& log) {
+    gleanwork::AgentEngine engine(agent, &log);
+    engine.SetHttpLimits(options.limits);
+    engine.SetRunLimits(options.runLimits);
+    runningEngine.store(&engine);
+    HandleSignals();
+    const gleanwork::RunOutcome outcome = engine.Run();
+    runningEngine.store(nullptr);
+    return outcome;
+}
+
 int Run(const gleanwork::RunnerOptions& options, const gleanwork::AgentDefinition& agent) {
     using namespace gleanwork;
     FileDescriptor logFile;
@@ -89,15 +104,9 @@ int Run(const gleanwork::RunnerOptions& options, const gleanwork::AgentDefinitio
                      logFile.IsOpen() ? logFile.Get() : STDERR_FILENO,
                      logFile.IsOpen() ? options.logFile : "on standard error", StopOnLogFailure);
     LogKeeper kept(log);
-    AgentEngine engine(agent, &kept);
-    engine.SetHttpLimits(options.limits);
-    engine.SetRunLimits(options.runLimits);
-    runningEngine.store(&engine);
-    HandleSignals();
-    const RunOutcome outcome = engine.Run();
-    runningEngine.store(nullptr);
-    const WatchedRun watched = WatchRun(
-        agent, outcome, kept, [&kept] { return kept.Parts(); }, AlertChannels{});
+    const RunOutcome outcome = RunEngine(options, agent, kept);
+    const WatchedRun watched =
+        WatchRun(agent, outcome, kept, [&kept] { return kept.Parts(); }, {HttpWebPost()});
     const bool logWritten = log.Flush();
     EndStandardErrorLine();
     if (const int signal = stoppingSignal.load(); signal != 0) {

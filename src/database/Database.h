@@ -78,7 +78,7 @@ public:
     // sent after it, up to the call of Collect or Wait that reports the
     // refusal, is reported kDropped: it did nothing, and the caller sends
     // again what it still means to send. Statements sent after an Interrupt
-    // that were not on their way yet are refused.
+    // are refused; those sent before it still run.
     virtual StatementTicket Send(DatabaseStatement& statement,
                                  std::span<const std::string* const> values) = 0;
 
@@ -90,6 +90,10 @@ public:
     // outcomes not reported yet to `reports`. An Interrupt ends a wait for a
     // statement that waits for a lock: that statement is refused.
     virtual void Wait(std::vector<StatementReport>& reports) = 0;
+
+    // As Wait, but returns as soon as some statement sent has an outcome not
+    // reported yet (at once when there is one, or when none is outstanding).
+    virtual void Await(std::vector<StatementReport>& reports) = 0;
 
     // Makes everything run since Begin permanent, after waiting for the
     // statements sent (their outcomes are kept for Collect); an interruption

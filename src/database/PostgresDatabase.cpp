@@ -116,6 +116,7 @@ public:
 
     void Collect(std::vector<StatementReport>& reports) override { queue_.Collect(reports); }
     void Wait(std::vector<StatementReport>& reports) override { queue_.Wait(reports); }
+    void Await(std::vector<StatementReport>& reports) override { queue_.Await(reports); }
 
     // A transaction that failed ends in a rollback that the server reports
     // as a successful command: only "COMMIT" means the statements are kept.

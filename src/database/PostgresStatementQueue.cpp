@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <string_view>
 
 namespace gleanwork {
 
@@ -98,6 +99,7 @@ StatementTicket PostgresStatementQueue::Send(QueuedStatement& statement,
         run.values.push_back('\0');
     }
     run.count = values.size();
+    run.afterStop = interrupted_.load();
     WriteRuns(false);
     if (unexchangedBytes_ >= kBytesBetweenExchanges) {
         ExchangeAll();
@@ -115,6 +117,11 @@ void PostgresStatementQueue::Collect(std::vector<StatementReport>& reports) {
 
 void PostgresStatementQueue::Wait(std::vector<StatementReport>& reports) {
     Settle();
+    outcomes_.MoveTo(reports);
+}
+
+void PostgresStatementQueue::Await(std::vector<StatementReport>& reports) {
+    Progress(true);
     outcomes_.MoveTo(reports);
 }
 
@@ -145,19 +152,19 @@ bool PostgresStatementQueue::Expect(bool sent, Part part, std::size_t rows) {
 
 // Writes the queued runs as units, up to the first that must wait:
 // a unit of several runs is written when it is full, when a run of
-// another statement follows it, or (with `all`) at once. After an
-// Interrupt, runs that never went to the server are refused instead.
+// another statement follows it, or (with `all`) at once. Runs sent after
+// an Interrupt are refused instead.
 void PostgresStatementQueue::WriteRuns(bool all) {
     while (written_ < runs_.size() && !lost_) {
         const Run& first = runs_[written_];
-        if (interrupted_.load() && !first.sent) {
+        if (first.afterStop) {
             RefuseStopped();
             return;
         }
         QueuedStatement& statement = *first.statement;
         const bool grouped = first.count == statement.parameters;
         const std::size_t limit = grouped ? std::min(statement.rowsNow, first.most) : 1;
-        std::size_t rows = 1;
+        std::size_t rows = std::max<std::size_t>(1, std::min(alike_, runs_.size() - written_));
         while (rows < limit && written_ + rows < runs_.size()) {
             const Run& next = runs_[written_ + rows];
             if (next.statement != &statement || next.most != first.most ||
@@ -167,8 +174,10 @@ void PostgresStatementQueue::WriteRuns(bool all) {
             ++rows;
         }
         if (rows < limit && written_ + rows == runs_.size() && !all) {
+            alike_ = rows;
             return;
         }
+        alike_ = 0;
         WriteUnit(std::bit_floor(rows));
     }
 }
@@ -183,7 +192,6 @@ void PostgresStatementQueue::WriteUnit(std::size_t rows) {
             value += std::strlen(value) + 1;
         }
         unexchangedBytes_ += run.values.size();
-        run.sent = true;
     }
     const QueuedStatement& statement = *runs_[written_].statement;
     written_ += rows;
@@ -193,8 +201,8 @@ void PostgresStatementQueue::WriteUnit(std::size_t rows) {
     }
 }
 
-// Once every run before it is known: refuses the first run that never
-// went to the server, as the run was stopped, and drops the rest.
+// Once every run before it is known: refuses the first run sent after an
+// Interrupt, as the run was stopped, and drops the rest.
 void PostgresStatementQueue::RefuseStopped() {
     if (written_ > 0) {
         return;
@@ -213,10 +221,14 @@ void PostgresStatementQueue::ExchangeAll() {
     }
 }
 
-// Waits until everything sent has its outcome, the results of commands
-// included.
 void PostgresStatementQueue::Settle() {
-    while (!lost_) {
+    Progress(false);
+}
+
+// Waits until everything sent has its outcome, the results of commands
+// included, or (with `untilAnOutcome`) until some outcome is recorded.
+void PostgresStatementQueue::Progress(bool untilAnOutcome) {
+    while (!lost_ && !(untilAnOutcome && outcomes_.AnyRecorded())) {
         WriteRuns(true);
         if (runs_.empty() && awaited_.empty()) {
             return;
@@ -316,7 +328,12 @@ void PostgresStatementQueue::Confirm(std::size_t rows) {
 // for the failed savepoint to be undone.
 void PostgresStatementQueue::Fail(const Awaited& failed, const PGresult* result) {
     const std::string message = ResultMessage(result);
-    if (pipeline_.Broken()) {
+    // A fatal error ends the session: the server closes the connection
+    // after it, which the client may not have noticed yet.
+    const char* severity = PQresultErrorField(result, PG_DIAG_SEVERITY_NONLOCALIZED);
+    const bool fatal = severity != nullptr && (std::string_view(severity) == "FATAL" ||
+                                               std::string_view(severity) == "PANIC");
+    if (fatal || pipeline_.Broken()) {
         Lose(message);
         return;
     }
@@ -340,6 +357,7 @@ void PostgresStatementQueue::Fail(const Awaited& failed, const PGresult* result)
         return;
     }
     written_ = 0;
+    alike_ = 0;
     if (failed.rows > 1) {
         for (std::size_t i = 0; i < failed.rows; ++i) {
             runs_[i].most = failed.rows / 2;

@@ -68,6 +68,7 @@ public:
     StatementTicket Send(QueuedStatement& statement, std::span<const std::string* const> values);
     void Collect(std::vector<StatementReport>& reports);
     void Wait(std::vector<StatementReport>& reports);
+    void Await(std::vector<StatementReport>& reports);
     // Waits for the outcome of `ticket` alone, leaving the others for
     // Collect and Wait.
     StatementReport WaitFor(StatementTicket ticket);
@@ -77,8 +78,8 @@ public:
 
     // While committing, a stop cancels nothing.
     void SetCommitting(bool committing) { committing_ = committing; }
-    // Runs not on their way yet are refused from now on, and a wait that
-    // shows no progress is cancelled. Safe from any thread.
+    // Runs sent from now on are refused, and a wait that shows no progress
+    // is cancelled. Safe from any thread.
     void Interrupt();
     bool Interrupted() const { return interrupted_.load(); }
 
@@ -89,7 +90,7 @@ private:
         QueuedStatement* statement = nullptr;
         std::string values;  // each value followed by a zero byte
         std::size_t count = 0;
-        bool sent = false;                   // it went to the server at least once
+        bool afterStop = false;              // sent after an Interrupt: refused
         std::size_t most = kMostRowsAtOnce;  // the most runs it goes with: fewer after a failure
     };
 
@@ -115,6 +116,7 @@ private:
     void WriteUnit(std::size_t rows);
     void RefuseStopped();
     void ExchangeAll();
+    void Progress(bool untilAnOutcome);
     void Exchange(std::chrono::milliseconds timeout, bool wait);
     void CancelWhenStuck();
     void Handle(PostgresResult result);
@@ -126,6 +128,7 @@ private:
     StatementOutcomes outcomes_;
     std::deque<Run> runs_;     // sent and not known to have run, in ticket order
     std::size_t written_ = 0;  // how many runs, from the first, are on their way
+    std::size_t alike_ = 0;    // how many runs from written_ on were found to go together
     std::deque<Awaited> awaited_;
     std::vector<const char*> values_;
     std::vector<PostgresResult> answers_;  // of the commands of RunCommands

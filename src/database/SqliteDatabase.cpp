@@ -157,6 +157,7 @@ public:
 
     void Collect(std::vector<StatementReport>& reports) override { outcomes_.MoveTo(reports); }
     void Wait(std::vector<StatementReport>& reports) override { outcomes_.MoveTo(reports); }
+    void Await(std::vector<StatementReport>& reports) override { outcomes_.MoveTo(reports); }
 
     DatabaseResult Commit(std::string& error) override {
         committing_ = true;

@@ -26,6 +26,7 @@ public:
     // Records `outcome` for every ticket given out that has none yet.
     void RecordRest(StatementOutcome outcome, const std::string& error = {});
 
+    bool AnyRecorded() const { return !recorded_.empty(); }
     // Moves the outcomes recorded so far to the end of `reports`: the caller
     // is told of them, a refusal among them included.
     void MoveTo(std::vector<StatementReport>& reports);

@@ -1,15 +1,20 @@
 #include "net/HttpClient.h"
 
+#include <poll.h>
+
 #include <cerrno>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "base/ErrorLine.h"
+#include "base/ReadyWait.h"
 #include "net/Base64.h"
 #include "net/HostResolver.h"
 #include "net/ReplyText.h"
 #include "net/ResponseHead.h"
+#include "net/RetryAfter.h"
 #include "net/SecureChannel.h"
 #include "net/SocketLibrary.h"
 #include "net/StandardError.h"
@@ -110,8 +115,14 @@ private:
     // reply outgrew the source limit (or its head said it would).
     bool Receive(StreamSocket& socket);
     // Reads the head of the reply received (see Attempt), keeping its
-    // cookies for `origin`, and reports a failure status or a body cut short.
+    // cookies for `origin`, and reports a failure status (unless the reply is
+    // to be tried again) or a body cut short.
     std::optional<std::string> ReadHead(const CookieOrigin& origin);
+    // Whether the reply with head `lines` is to be tried again after the
+    // wait it asks for (see HttpRequest); logs what it asked for.
+    bool RetryWanted(const std::vector<std::string_view>& lines);
+    // Waits before trying a reply again; false when the fetch must end.
+    bool WaitToRetry();
     // Whether a failed step ended the fetch for a reason of its own (a stop,
     // the time limit, reported here); otherwise the caller reports the
     // step's failure.
@@ -127,6 +138,9 @@ private:
     HttpLimits limits_;
     std::optional<RequestRoute> home_;  // of the credentials' origin, when they go anywhere
     bool post_;                         // the next request is a POST
+    int retries_ = 0;
+    std::chrono::seconds retryWait_{0};  // before the next try, when it is wanted
+    bool retryWanted_ = false;
     HttpResult result_;
 };
 
@@ -145,6 +159,10 @@ HttpResult HttpFetch::Run() {
     result_.finalUrl = request_.url;
     for (int attempt = 1;; ++attempt) {
         const std::optional<std::string> target = Attempt();
+        if (retryWanted_ && WaitToRetry()) {
+            --attempt;
+            continue;
+        }
         if (!target) {
             break;
         }
@@ -251,7 +269,8 @@ std::optional<std::string> HttpFetch::ReadHead(const CookieOrigin& origin) {
     if (request_.cookies != nullptr) {
         StoreCookies(*request_.cookies, lines, origin);
     }
-    if (result_.statusCode >= 400) {
+    retryWanted_ = RetryWanted(lines);
+    if (result_.statusCode >= 400 && !retryWanted_) {
         Fail({SourceFailureKind::HttpStatus, result_.statusLine});
     }
     if (StatusCode(result_.statusLine).starts_with('3')) {
@@ -264,6 +283,32 @@ std::optional<std::string> HttpFetch::ReadHead(const CookieOrigin& origin) {
                                                std::to_string(*length) + " bytes it announced"});
     }
     return std::nullopt;
+}
+
+bool HttpFetch::RetryWanted(const std::vector<std::string_view>& lines) {
+    if (!request_.honourRetryAfter) {
+        return false;
+    }
+    const RetryDecision decision = DecideRetry(result_.statusCode, FindHeader("Retry-After", lines),
+                                               retries_, std::time(nullptr), kLongestRetryWait);
+    if (!decision.note.empty()) {
+        Log(decision.note);
+    }
+    retryWait_ = decision.wait;
+    return decision.retry;
+}
+
+bool HttpFetch::WaitToRetry() {
+    retryWanted_ = false;
+    ++retries_;
+    if (WaitReady(-1, POLLIN, limits_.WaitEnd(retryWait_), limits_.stop) == WaitResult::TimedOut &&
+        HttpLimits::Clock::now() < limits_.fetchDeadline) {
+        return true;
+    }
+    if (!EndedByLimits()) {
+        Fail({SourceFailureKind::HttpStatus, result_.statusLine});
+    }
+    return false;
 }
 
 bool HttpFetch::EndedByLimits() {

@@ -29,6 +29,11 @@ struct WebCredentials {
 // other is a GET. Redirects are followed with the same request for their
 // target, except that a POST answered by a redirect other than 307 or 308
 // goes on as a GET without a body, as browsers do.
+//
+// With `honourRetryAfter`, a 429 or 503 reply whose Retry-After asks for a
+// wait of at most kLongestRetryWait is tried again after that wait (which a
+// stop ends), at most kMostRetries times; the log says so each time, and a
+// reply that is tried again is no failure.
 struct HttpRequest {
     std::string url;  // http:// or https://
     std::string method = "GET";
@@ -39,6 +44,7 @@ struct HttpRequest {
     RouteSettings route;
     CookieJar* cookies = nullptr;
     HttpLimits limits;
+    bool honourRetryAfter = false;
 };
 
 }  // namespace gleanwork

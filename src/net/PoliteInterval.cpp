@@ -22,15 +22,24 @@ PoliteInterval::Clock::duration PoliteInterval::WaitBefore(const std::string& ho
     if (last == lastFetch_.end()) {
         return Clock::duration::zero();
     }
-    return std::max(Clock::duration::zero(), last->second + interval_ - now);
+    return std::max(Clock::duration::zero(), last->second + IntervalOf(host) - now);
 }
 
 void PoliteInterval::Record(const std::string& host, Clock::time_point now) {
-    if (interval_ <= std::chrono::milliseconds::zero()) {
-        return;
+    std::erase_if(lastFetch_,
+                  [&](const auto& entry) { return entry.second + IntervalOf(entry.first) <= now; });
+    if (IntervalOf(host) > std::chrono::milliseconds::zero()) {
+        lastFetch_[host] = now;
     }
-    std::erase_if(lastFetch_, [&](const auto& entry) { return entry.second + interval_ <= now; });
-    lastFetch_[host] = now;
+}
+
+void PoliteInterval::KeepAtLeast(const std::string& host, std::chrono::milliseconds least) {
+    least_[host] = least;
+}
+
+std::chrono::milliseconds PoliteInterval::IntervalOf(const std::string& host) const {
+    const auto least = least_.find(host);
+    return least == least_.end() ? interval_ : std::max(interval_, least->second);
 }
 
 }  // namespace gleanwork

@@ -31,9 +31,16 @@ public:
     // passed are forgotten, so a run over many hosts keeps few entries.
     void Record(const std::string& host, Clock::time_point now);
 
+    // Makes the interval of `host` at least `least` (a Crawl-delay that the
+    // host asks for), whatever the run's own interval is.
+    void KeepAtLeast(const std::string& host, std::chrono::milliseconds least);
+
 private:
+    std::chrono::milliseconds IntervalOf(const std::string& host) const;
+
     std::chrono::milliseconds interval_;
     std::map<std::string, Clock::time_point, std::less<>> lastFetch_;
+    std::map<std::string, std::chrono::milliseconds, std::less<>> least_;
 };
 
 }  // namespace gleanwork

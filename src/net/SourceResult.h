@@ -25,6 +25,8 @@ enum class SourceFailureKind {
     Stopped,           // the run was stopped (nothing is logged)
     Unreadable,        // the file could not be read
     NothingRead,       // a web page without a body
+    NotAllowed,        // not asked for: the site's robots.txt disallows it, or the
+                       // proxy that the environment names cannot be used
 };
 
 // What went wrong while a source was read: the kind, and the reason as the

@@ -15,6 +15,7 @@ AgentEngine::AgentEngine(const AgentDefinition& agent, RunLog* log)
       log_(log),
       output_(log_, control_),
       pages_(agent_, &log_),
+      cookieFile_(agent_, pages_.Cookies(), log_),
       database_(agent_, log_),
       control_(log_) {}
 
@@ -35,14 +36,19 @@ RunOutcome AgentEngine::Run() {
         ReadAndRun();
         ranThrough = true;
     } catch (const std::bad_alloc&) {
+        log_.WriteAll();
         log_.LogError("Out of memory; the run ends here");
     } catch (const std::exception& error) {
+        log_.WriteAll();
         log_.LogError("The run ends on an unexpected failure: " + std::string(error.what()));
     }
     control_.Finish();
     OutputFate output = output_.Close(ranThrough);
     if (output == OutputFate::kNone && !agent_.FILE.empty()) {
         output = OutputFate::kLeftAsItWas;
+    }
+    if (!testRun_) {
+        cookieFile_.Save();
     }
     log_.LogLine("Agent completed.");
     return Outcome(started, start, output);
@@ -79,6 +85,7 @@ RunOutcome AgentEngine::Outcome(std::chrono::system_clock::time_point started,
 
 void AgentEngine::ReadAndRun() {
     pages_.SetHttpLimits(FetchLimits());
+    cookieFile_.Load();
     const bool sourceRead = !pages_.OpenSource().Failed();
     ChooseOutput(sourceRead);
     ScriptInterpreter({agent_.SCRIPT, agent_.DBINSERT, agent_.DBUPDATE, pages_, variables_, output_,
@@ -105,6 +112,7 @@ void AgentEngine::ChooseOutput(bool sourceRead) {
 
 SourceResult AgentEngine::ReadSource() {
     pages_.SetHttpLimits(FetchLimits());
+    cookieFile_.Load();
     return pages_.ReadSource();
 }
 

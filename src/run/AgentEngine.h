@@ -8,6 +8,7 @@
 #include "run/DatabaseSession.h"
 #include "run/PageBrowser.h"
 #include "run/RunControl.h"
+#include "run/RunCookieFile.h"
 #include "run/RunLogWriter.h"
 #include "run/RunOutcome.h"
 #include "run/RunOutput.h"
@@ -29,7 +30,9 @@ namespace gleanwork {
 // could not be written completely or that ended on an exception. A run whose
 // source failed leaves its database as it was too: its statements run, and
 // are undone at its end. A test run writes nothing anywhere. Relative paths
-// in URL and FILE are relative to the installation folder.
+// in URL and FILE are relative to the installation folder. The agent's
+// cookie file gives the run its cookies, and gets them back at the end of
+// any run but a test run.
 class AgentEngine {
 public:
     // `log` may be null: the run is then silent. It must outlive the engine.
@@ -82,6 +85,7 @@ private:
     RunLogWriter log_;
     RunOutput output_;
     PageBrowser pages_;
+    RunCookieFile cookieFile_;
     DatabaseSession database_;
     VariableTable variables_;
     HttpLimits httpLimits_;

@@ -39,6 +39,70 @@ DatabaseSession::~DatabaseSession() {
 }
 
 bool DatabaseSession::Execute(std::string_view statementTemplate, const VariableTable& variables) {
+    PreparedTemplate* prepared = nullptr;
+    if (!Bind(statementTemplate, variables, prepared)) {
+        return false;
+    }
+    if (prepared == nullptr) {
+        return true;
+    }
+    std::string error;
+    const DatabaseResult result = prepared->statement->Execute(values_, error);
+    if (result != DatabaseResult::kDone) {
+        Report(result, error);
+        return false;
+    }
+    ++rows_;
+    return true;
+}
+
+std::uint64_t DatabaseSession::Send(std::string_view statementTemplate,
+                                    const VariableTable& variables, bool& ran) {
+    if (source_.engine != DatabaseEngine::kPostgres) {
+        ran = Execute(statementTemplate, variables);
+        return 0;
+    }
+    PreparedTemplate* prepared = nullptr;
+    ran = Bind(statementTemplate, variables, prepared);
+    if (!ran) {
+        return 0;
+    }
+    lastSent_ = database_->Send(*prepared->statement, values_);
+    return lastSent_;
+}
+
+void DatabaseSession::TakeOutcomes(bool wait, std::vector<SentStatement>& outcomes) {
+    if (!database_) {
+        // The connection went while statements were on their way: they went with it.
+        for (; lastReported_ < lastSent_; ++lastReported_) {
+            outcomes.push_back({lastReported_ + 1, false, true, lostReason_});
+        }
+        return;
+    }
+    reports_.clear();
+    if (wait) {
+        database_->Await(reports_);
+    } else {
+        database_->Collect(reports_);
+    }
+    for (StatementReport& report : reports_) {
+        lastReported_ = report.ticket;
+        const bool ran = report.outcome == StatementOutcome::kDone;
+        rows_ += ran ? 1 : 0;
+        const bool lost = report.outcome == StatementOutcome::kLost;
+        if (report.outcome == StatementOutcome::kDropped) {
+            report.error = "a statement sent before it was refused";
+        }
+        outcomes.push_back({report.ticket, ran, lost, std::move(report.error)});
+    }
+}
+
+void DatabaseSession::LogFailure(const SentStatement& outcome) {
+    Report(outcome.lost ? DatabaseResult::kLost : DatabaseResult::kRefused, outcome.error);
+}
+
+bool DatabaseSession::Bind(std::string_view statementTemplate, const VariableTable& variables,
+                           PreparedTemplate*& prepared) {
     if (source_.engine == DatabaseEngine::kNone) {
         return true;
     }
@@ -50,7 +114,7 @@ bool DatabaseSession::Execute(std::string_view statementTemplate, const Variable
     if (state_ == State::kUnopened && !Open()) {
         return false;
     }
-    PreparedTemplate* prepared = Prepare(statementTemplate);
+    prepared = Prepare(statementTemplate);
     if (prepared == nullptr) {
         return false;
     }
@@ -61,13 +125,6 @@ bool DatabaseSession::Execute(std::string_view statementTemplate, const Variable
         const std::string* value = ReferenceValue(names[index], variables, filtered_[index]);
         values_.push_back(value == nullptr ? &kNoValue : value);
     }
-    std::string error;
-    const DatabaseResult result = prepared->statement->Execute(values_, error);
-    if (result != DatabaseResult::kDone) {
-        Report(result, error);
-        return false;
-    }
-    ++rows_;
     return true;
 }
 
@@ -156,6 +213,7 @@ void DatabaseSession::Report(DatabaseResult result, const std::string& error) {
         return;
     }
     LogError("Lost the database connection; the run's statements were not saved", error);
+    lostReason_ = error;
     Close();
 }
 

@@ -43,6 +43,11 @@ public:
     // ReferenceValue), so that the statement logged is the statement run.
     // True when it ran or when the agent has no data source.
     bool Execute(std::string_view statementTemplate, const VariableTable& variables) override;
+    // PostgreSQL statements are sent without waiting; the others run at once.
+    std::uint64_t Send(std::string_view statementTemplate, const VariableTable& variables,
+                       bool& ran) override;
+    void TakeOutcomes(bool wait, std::vector<SentStatement>& outcomes) override;
+    void LogFailure(const SentStatement& outcome) override;
 
     // Whether the agent names a data source.
     bool HasSource() const { return source_.engine != DatabaseEngine::kNone; }
@@ -76,6 +81,12 @@ private:
     };
 
     bool Open();
+    // Opens the connection when it is the first statement, prepares
+    // `statementTemplate` and binds the values of its references; false
+    // (logged) when it cannot run. `prepared` stays null when there is no
+    // data source.
+    bool Bind(std::string_view statementTemplate, const VariableTable& variables,
+              PreparedTemplate*& prepared);
     // The prepared statement of `statementTemplate`, or null when the
     // database refused it or the connection was lost.
     PreparedTemplate* Prepare(std::string_view statementTemplate);
@@ -102,6 +113,10 @@ private:
     std::vector<PreparedTemplate> prepared_;  // goes before database_
     std::vector<const std::string*> values_;
     std::vector<std::string> filtered_;  // the values of references with filters
+    std::vector<StatementReport> reports_;
+    StatementTicket lastSent_ = 0;
+    StatementTicket lastReported_ = 0;
+    std::string lostReason_;  // why the connection was lost
 };
 
 }  // namespace gleanwork

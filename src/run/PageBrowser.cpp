@@ -5,8 +5,11 @@
 #include "base/ReadyWait.h"
 #include "net/FileSource.h"
 #include "net/HttpClient.h"
+#include "net/ResponseHead.h"
 #include "net/UrlSplit.h"
 #include "run/PageAddress.h"
+#include "run/ProxyChoice.h"
+#include "run/RunCharset.h"
 
 namespace gleanwork {
 
@@ -20,25 +23,39 @@ bool NothingRead(const std::string& url, const SourceResult& read) {
     return IsWebUrl(url) ? read.failure.GavePage() && read.text.empty() : !read.failure.GavePage();
 }
 
-// The request for the web page at `url` with the agent's settings and the
-// run's cookies. The agent's credentials go to its own site, whatever page
-// is read.
-HttpRequest RequestFor(const AgentDefinition& agent, const std::string& url, CookieJar& cookies,
-                       const HttpLimits& limits) {
+// The request for the web page at `url` with the agent's settings (its
+// proxy, or the environment's; see RouteFor for `problem`) and the run's
+// cookies, a POST of `body` when there is one. The agent's credentials go to
+// its own site, whatever page is read.
+HttpRequest RequestFor(const AgentDefinition& agent, const std::string& url,
+                       std::optional<std::string_view> body, CookieJar& cookies,
+                       const HttpLimits& limits, std::string& problem) {
     HttpRequest request;
     request.url = url;
+    if (body) {
+        request.method = "POST";
+        request.body = *body;
+    }
     request.userAgent = agent.USERAGENT;
     request.credentials = {agent.WEBUSER, agent.WEBPASS, agent.URL};
-    request.route = {agent.HOST, agent.PORT};
+    request.route = RouteFor(agent, url, ProcessEnvironment, problem);
     request.cookies = &cookies;
     request.limits = limits;
+    request.honourRetryAfter = true;
     return request;
+}
+
+SourceResult Stopped() {
+    return {{}, {SourceFailureKind::Stopped, ""}};
 }
 
 }  // namespace
 
 PageBrowser::PageBrowser(const AgentDefinition& agent, SourceLog* log)
-    : agent_(agent), log_(log), interval_(PoliteInterval::Read(agent.INTERVAL)) {
+    : agent_(agent),
+      log_(log),
+      interval_(PoliteInterval::Read(agent.INTERVAL)),
+      robots_(agent.USERAGENT, log) {
     current_.address = agent.URL;
 }
 
@@ -58,7 +75,8 @@ void PageBrowser::Show(std::string text) {
     kept_.reset();
 }
 
-bool PageBrowser::Fetch(std::string_view reference, std::size_t position) {
+bool PageBrowser::Fetch(std::string_view reference, std::optional<std::string_view> body,
+                        std::size_t position) {
     current_.position = position;
     kept_ = std::move(current_);
     current_ = Page{};
@@ -67,7 +85,12 @@ bool PageBrowser::Fetch(std::string_view reference, std::size_t position) {
         LogError("FETCH has no address to read");
         return false;
     }
-    SourceResult read = ReadPage(ResolvePageAddress(kept_->address, reference));
+    const std::string url = ResolvePageAddress(kept_->address, reference);
+    if (body && !IsWebUrl(url) && !reader_) {
+        LogError("FETCH can post a body only to a web address, not to " + url);
+        return false;
+    }
+    SourceResult read = ReadPage(url, body);
     current_.text = std::move(read.text);
     current_.serial = reads_;
     return read.failure.GavePage();
@@ -95,39 +118,73 @@ PageState PageBrowser::StateOf(const Page& page) {
     return {page.text.empty() ? 0 : page.serial, page.address};
 }
 
-SourceResult PageBrowser::Read(const std::string& url) {
+SourceResult PageBrowser::Read(const std::string& url, std::optional<std::string_view> body) {
     ++reads_;
     current_.address = url;
+    std::string contentType;
     SourceResult read = reader_         ? reader_(url)
-                        : IsWebUrl(url) ? FetchPage(url)
+                        : IsWebUrl(url) ? FetchPage(url, body, contentType)
                                         : ReadFileSource(url, limits_.maxSourceBytes, log_);
+    if (read.failure.GavePage()) {
+        ApplyCharset(read.text, contentType, agent_.CHARSET, log_);
+    }
     if (!read.failure.Failed() && NothingRead(url, read)) {
         read.failure = {SourceFailureKind::NothingRead, std::string(kNothingRead)};
     }
     return read;
 }
 
-SourceResult PageBrowser::ReadPage(const std::string& url) {
-    SourceResult read = Read(url);
+SourceResult PageBrowser::ReadPage(const std::string& url, std::optional<std::string_view> body) {
+    SourceResult read = Read(url, body);
     if (NothingRead(url, read)) {
         LogError(kNothingRead);
     }
     return read;
 }
 
-SourceResult PageBrowser::FetchPage(const std::string& url) {
+SourceResult PageBrowser::FetchPage(const std::string& url, std::optional<std::string_view> body,
+                                    std::string& contentType) {
     const std::string host = CookieOriginOf(url).host;
-    if (!WaitPolitely(host)) {
-        return {{}, {SourceFailureKind::Stopped, ""}};
+    std::string problem;
+    const HttpRequest request = RequestFor(agent_, url, body, cookies_, limits_, problem);
+    if (!problem.empty()) {
+        return NotAllowed(problem);
     }
-    HttpResult fetched = FetchHttp(RequestFor(agent_, url, cookies_, limits_), log_);
+    if (agent_.ROBOTS == "1") {
+        if (std::optional<SourceResult> refused = ObeyRobots(url, host)) {
+            return std::move(*refused);
+        }
+    }
+    if (!WaitPolitely(host)) {
+        return Stopped();
+    }
+    HttpResult fetched = FetchHttp(request, log_);
     const PoliteInterval::Clock::time_point end = PoliteInterval::Clock::now();
     interval_.Record(host, end);
     if (!fetched.redirects.empty()) {
         current_.address = fetched.finalUrl;
         interval_.Record(CookieOriginOf(fetched.finalUrl).host, end);
     }
+    contentType = FindHeader("Content-Type", HeaderLines(fetched.head));
     return {std::move(fetched.body), std::move(fetched.failure)};
+}
+
+std::optional<SourceResult> PageBrowser::ObeyRobots(const std::string& url,
+                                                    const std::string& host) {
+    const RobotsRules& rules = robots_.RulesFor(url, [this](const std::string& robotsUrl) {
+        std::string unused;
+        return FetchHttp(RequestFor(agent_, robotsUrl, {}, cookies_, limits_, unused), nullptr);
+    });
+    if (limits_.Stopped()) {
+        return Stopped();
+    }
+    if (const auto delay = rules.CrawlDelay()) {
+        interval_.KeepAtLeast(host, *delay);
+    }
+    if (!rules.Allows(RobotsGate::PathOf(url))) {
+        return NotAllowed(RobotsGate::Refusal(url));
+    }
+    return std::nullopt;
 }
 
 bool PageBrowser::WaitPolitely(const std::string& host) {
@@ -139,6 +196,11 @@ bool PageBrowser::WaitPolitely(const std::string& host) {
     LogLine("Waiting " + std::to_string(milliseconds) + " ms before contacting host: " + host);
     const auto end = PoliteInterval::Clock::now() + wait;
     return WaitReady(-1, POLLIN, end, limits_.stop) == WaitResult::TimedOut;
+}
+
+SourceResult PageBrowser::NotAllowed(const std::string& reason) {
+    LogError(reason);
+    return {{}, {SourceFailureKind::NotAllowed, reason}};
 }
 
 void PageBrowser::LogLine(const std::string& line) {

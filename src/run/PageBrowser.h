@@ -11,6 +11,7 @@
 #include "net/PoliteInterval.h"
 #include "net/SourceLog.h"
 #include "net/SourceResult.h"
+#include "run/RobotsGate.h"
 #include "script/ScriptRun.h"
 #include "storage/AgentDefinition.h"
 
@@ -20,9 +21,13 @@ namespace gleanwork {
 // for BACK. Every page is read as the agent's source is (FetchHttp for an
 // http:// or https:// address, else ReadFileSource), with the agent's
 // settings, the run's cookies and the polite interval between fetches from
-// one host, and logs the same lines. A web page without a body is read as
-// failure NothingRead. At most two pages are held, however many a run
-// fetches.
+// one host (at least the Crawl-delay that a host's robots.txt asks for),
+// and logs the same lines. A web page without a body is read as
+// failure NothingRead. Every page is then converted as the agent's CHARSET
+// asks, each by what its own reply declares. An agent with ROBOTS=1 asks a
+// site for no page that the site's robots.txt disallows. A 429 or 503 that
+// asks for a short wait is tried again (see HttpRequest). At most two pages are held, however many
+// a run fetches.
 class PageBrowser : public ScriptPages {
 public:
     // `agent` and `log` (which may be null) must outlive the browser.
@@ -42,14 +47,18 @@ public:
 
     std::string_view Text() const override { return current_.text; }
 
-    // An empty reference names no page: it fails with an error line and
-    // reads nothing.
-    bool Fetch(std::string_view reference, std::size_t position) override;
+    // An empty reference names no page, and a file takes no body: either
+    // fails with an error line and reads nothing.
+    bool Fetch(std::string_view reference, std::optional<std::string_view> body,
+               std::size_t position) override;
     std::optional<std::size_t> Back() override;
 
     // Counts every page asked of a server or a file (or the page reader).
     std::uint64_t ReadCount() const override { return reads_; }
     PagesState CurrentState() const override;
+
+    // The cookies of the run.
+    CookieJar& Cookies() { return cookies_; }
 
     // The limits of every fetch; a polite wait, too, ends when their stop
     // signal is raised.
@@ -71,16 +80,26 @@ private:
 
     static PageState StateOf(const Page& page);
 
-    // Reads what `url` names, and notes the address of what was read (after
+    // Reads what `url` names (a web page: the reply to a POST of `body` when
+    // there is one), and notes the address of what was read (after
     // redirects) as the current page's.
-    SourceResult Read(const std::string& url);
+    SourceResult Read(const std::string& url, std::optional<std::string_view> body = {});
     // The same, logging nothing read as the first page always has.
-    SourceResult ReadPage(const std::string& url);
-    // Fetches the web page at `url` after the polite wait.
-    SourceResult FetchPage(const std::string& url);
+    SourceResult ReadPage(const std::string& url, std::optional<std::string_view> body = {});
+    // Fetches the web page at `url` after the polite wait; `contentType`
+    // gets the reply's Content-Type.
+    SourceResult FetchPage(const std::string& url, std::optional<std::string_view> body,
+                           std::string& contentType);
     // Waits out the polite interval before a fetch from `host`; false when
     // the run was stopped meanwhile.
     bool WaitPolitely(const std::string& host);
+    // Reads the robots.txt rules for `url` on `host` when the run has none
+    // yet, and keeps their Crawl-delay; the result of the fetch when they
+    // disallow it (or the run was stopped meanwhile), none when it may go on.
+    std::optional<SourceResult> ObeyRobots(const std::string& url, const std::string& host);
+    // Logs the error line of a request that is not made for `reason`, and
+    // gives its failure.
+    SourceResult NotAllowed(const std::string& reason);
     void LogLine(const std::string& line);
     void LogError(std::string_view reason);
 
@@ -89,6 +108,7 @@ private:
     HttpLimits limits_;
     CookieJar cookies_;
     PoliteInterval interval_;
+    RobotsGate robots_;
     PageReader reader_;
     Page current_;
     std::optional<Page> kept_;

@@ -57,6 +57,33 @@ bool RunControl::ContinueRun() {
     return true;
 }
 
+bool RunControl::Ending() const {
+    return !IsRunning() || (limits_.maxSteps != 0 && steps_ >= limits_.maxSteps);
+}
+
+RunMark RunControl::Mark() {
+    log_.Hold();
+    return {log_.Position(), steps_};
+}
+
+// The end at the time limit is logged again if its line goes.
+void RunControl::GoBack(const RunMark& mark) {
+    log_.DropFrom(mark.lines);
+    steps_ = mark.steps;
+    if (timeLimitLine_ && *timeLimitLine_ >= mark.lines) {
+        timeLimitLine_.reset();
+        timeUp_.store(true);
+    }
+}
+
+void RunControl::Release(const RunMark* mark) {
+    if (mark != nullptr) {
+        log_.WriteBefore(mark->lines);
+    } else {
+        log_.WriteAll();
+    }
+}
+
 void RunControl::Finish() {
     if (finished_) {
         finished_->Raise();
@@ -89,6 +116,7 @@ void RunControl::EndRun(const std::string& reason) {
 
 void RunControl::ReportTimeLimit() {
     if (timeUp_.exchange(false)) {
+        timeLimitLine_ = log_.Position();
         const auto seconds = std::chrono::ceil<std::chrono::seconds>(limits_.maxDuration);
         limitReached_ = RunLimit::kTime;
         log_.LogError("The run took longer than " + std::to_string(seconds.count()) + " seconds");

@@ -56,6 +56,10 @@ public:
     // Counts the step and ends the run once it reaches one of its limits.
     bool ContinueRun() override;
     void EndRun(const std::string& reason) override;
+    bool Ending() const override;
+    RunMark Mark() override;
+    void GoBack(const RunMark& mark) override;
+    void Release(const RunMark* mark) override;
 
     // The limit that ended the run; kNone while none has.
     RunLimit LimitReached() const { return limitReached_; }
@@ -78,6 +82,8 @@ private:
     StopSignal stop_;
     RunLimits limits_;
     std::uint64_t steps_ = 0;
+    // Where the end at the time limit was logged, once it was.
+    std::optional<std::uint64_t> timeLimitLine_;
     RunLimit limitReached_ = RunLimit::kNone;  // the run's thread only
     std::function<void()> stopAction_;
     std::optional<StopSignal> finished_;  // raised when the watcher is to end

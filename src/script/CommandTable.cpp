@@ -43,6 +43,8 @@ std::vector<std::string> TemplatesOf(const CommandInfo& command) {
             return {FullForm(command)};
         case CommandForms::kBareAndFull:
             return {std::string(command.keyword), FullForm(command)};
+        case CommandForms::kAndBody:
+            return {FullForm(command), FullForm(command).append(" ").append(kBodyPlaceholder)};
     }
     return {};
 }

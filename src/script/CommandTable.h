@@ -33,6 +33,7 @@ enum class CommandForms {
     kNone,         // none: the command is typed by hand
     kFull,         // the keyword with its placeholder (alone when it takes none)
     kBareAndFull,  // the keyword alone, then with its placeholder
+    kAndBody,      // the full form, then with a second argument, "body"
 };
 
 // What a command does with the status: sets it, saying when it is OK, or
@@ -106,10 +107,12 @@ inline constexpr StatusEffect kKeepsStatus{false, "unchanged"};
       "when it has a data source (see below).")                                           \
     X(UpdateData, "UPDATEDATA", kNone, kOptional, kNone, SetsStatus("as for INSERTDATA"), \
       "The same with the agent's SQL for UPDATEDATA.")                                    \
-    X(Fetch, "FETCH", kAddress, kRequired, kFull, SetsStatus("OK if a page was read"),    \
+    X(Fetch, "FETCH", kAddress, kRequired, kAndBody, SetsStatus("OK if a page was read"), \
       "Reads the page at the address (a link relative to the current page is "            \
       "resolved against it) in place of the text; the cursor goes to its "                \
-      "start, variables stay.")                                                           \
+      "start, variables stay. With a body, posts it as a form "                           \
+      "(name=value pairs joined by &, values written as {name|url}) and "                 \
+      "reads the reply.")                                                                 \
     X(Back, "BACK", kNone, kOptional, kFull, SetsStatus("OK if there was one"),           \
       "Returns to the page before the last FETCH, with the cursor where it "              \
       "was.")
@@ -152,6 +155,15 @@ constexpr const CommandInfo& InfoOf(ScriptCommand command) {
     return kScriptCommands[static_cast<std::size_t>(command)];
 }
 
+// Whether a line of `command` may give a second argument, a body, after its
+// first one in double quotes.
+constexpr bool TakesBody(ScriptCommand command) {
+    return command != ScriptCommand::kUnknown && InfoOf(command).forms == CommandForms::kAndBody;
+}
+
+// The word that stands for the second argument in a template.
+inline constexpr std::string_view kBodyPlaceholder = "\"body\"";
+
 // Whether `command` sets the status; kUnknown does not.
 constexpr bool CommandSetsStatus(ScriptCommand command) {
     return command != ScriptCommand::kUnknown && InfoOf(command).status.sets;
@@ -165,7 +177,8 @@ std::string_view Placeholder(ArgumentKind kind);
 std::string FullForm(const CommandInfo& command);
 
 // The templates of one command, in the Actions page's order: none, the full
-// form, or the bare keyword and then the full form.
+// form, the bare keyword and then the full form, or the full form and then
+// the full form with a body.
 std::vector<std::string> TemplatesOf(const CommandInfo& command);
 
 }  // namespace gleanwork

@@ -217,7 +217,10 @@ private:
             return;  // a bookmark's name is taken as it stands
         }
         CheckQuotes(line);
-        CheckReferences(line);
+        CheckReferences(line, line.parsed.argument);
+        if (line.parsed.body) {
+            CheckReferences(line, *line.parsed.body);
+        }
         CheckValue(line, info);
     }
 
@@ -232,8 +235,8 @@ private:
         }
     }
 
-    void CheckReferences(const CheckedLine& line) {
-        const References references = ReadReferences(line.parsed.argument);
+    void CheckReferences(const CheckedLine& line, std::string_view text) {
+        const References references = ReadReferences(text);
         if (references.braceInsideReference) {
             Add(line, "\"{\" inside a reference: the text before it stays as it is");
         }

@@ -1,5 +1,7 @@
 #include "script/ScriptInterpreter.h"
 
+#include <algorithm>
+
 #include "base/TextScan.h"
 #include "script/ArgumentExpansion.h"
 
@@ -11,6 +13,30 @@ namespace {
 // characters of their text; the output always receives the whole text.
 constexpr std::size_t kTraceCut = 255;
 
+// The most statements whose outcomes may be pending at once.
+constexpr std::size_t kMostPending = 4096;
+// Every so many lines, the outcomes known so far are taken, and a statement
+// pending for longer than kLongestHold, or with more than kMostLinesAhead
+// lines run since, is waited for, so that the lines held back after it are
+// neither held long nor many.
+constexpr std::uint64_t kLinesBetweenLooks = 64;
+constexpr std::chrono::milliseconds kLongestHold{100};
+constexpr std::uint64_t kMostLinesAhead = std::uint64_t{1} << 17;
+
+// Lines that reach outside the run, which must not happen before the
+// statements before them are known to have run.
+bool ReachesOutside(ScriptCommand command) {
+    switch (command) {
+        case ScriptCommand::kFetch:
+        case ScriptCommand::kBack:
+        case ScriptCommand::kPrint:
+        case ScriptCommand::kPrintLn:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // The source text as the script sees it: up to its first zero byte.
 std::string_view TextBeforeZero(std::string_view source) {
     return source.substr(0, source.find('\0'));
@@ -18,7 +44,8 @@ std::string_view TextBeforeZero(std::string_view source) {
 
 }  // namespace
 
-ScriptInterpreter::ScriptInterpreter(const ScriptRun& run) : run_(run), script_(run.script) {
+ScriptInterpreter::ScriptInterpreter(const ScriptRun& run)
+    : run_(run), script_(run.script), window_(kMostPending) {
     if (run.step != nullptr) {
         stepObserver_.emplace(*run.step);
     }
@@ -30,9 +57,20 @@ void ScriptInterpreter::RunScript() {
     const std::size_t lineCount = script_.size();
     lines_.assign(lineCount, PreparedLine());
     OpenPage(0);
-    for (lineIndex_ = 0; lineIndex_ < lineCount && ReadyForLine(); ++lineIndex_) {
+    // After going back to a statement that did not run, the next line is
+    // the one after it.
+    for (lineIndex_ = 0;; ++lineIndex_) {
+        if (CatchUpBeforeLine(lineCount)) {
+            continue;
+        }
+        if (lineIndex_ >= lineCount || !ReadyForLine()) {
+            break;
+        }
         ExecuteLine(lineIndex_);
     }
+    // A stop that came after the last look: the run ends at a statement
+    // that did not run, as if the stop had come while it ran.
+    CatchUp(Catch::kAll);
     if (stepObserver_) {
         stepObserver_->AtEnd(lineIndex_, cursor_, dataBuffer_, statusOk_, run_.variables);
     }
@@ -56,8 +94,98 @@ void ScriptInterpreter::RunStatement(std::string_view statementTemplate) {
     AppendExpansion(statementTemplate, run_.variables, trace_);
     run_.log.LogLine(trace_);
     const std::uint64_t contacts = run_.statements.ContactCount();
-    SetStatus(run_.statements.Execute(statementTemplate, run_.variables));
+    bool ran = true;
+    const std::uint64_t ticket = run_.statements.Send(statementTemplate, run_.variables, ran);
+    SetStatus(ran);
     statusFromOutside_ = run_.statements.ContactCount() != contacts;
+    if (ticket != 0) {
+        KeepCheckpoint(ticket);
+    }
+}
+
+void ScriptInterpreter::KeepCheckpoint(std::uint64_t ticket) {
+    checkpoints_.push_back({ticket, lineIndex_, cursor_.Position(), outsideResultsUsed_,
+                            dataBuffer_, journal_.Position(), loopCheck_, run_.control.Mark(),
+                            std::chrono::steady_clock::now(), linesRun_});
+}
+
+bool ScriptInterpreter::CatchUpBeforeLine(std::size_t lineCount) {
+    if (checkpoints_.empty()) {
+        return false;
+    }
+    if (lineIndex_ >= lineCount || run_.control.Ending() ||
+        (stepObserver_ && stepObserver_->Wanted()) ||
+        ReachesOutside(Prepare(lineIndex_).line.command)) {
+        return CatchUp(Catch::kAll);
+    }
+    if (checkpoints_.size() >= window_) {
+        return CatchUp(Catch::kSome);
+    }
+    if (++linesRun_ % kLinesBetweenLooks != 0) {
+        return false;
+    }
+    const Checkpoint& front = checkpoints_.front();
+    const bool held = linesRun_ - front.linesRun > kMostLinesAhead ||
+                      std::chrono::steady_clock::now() - front.sent > kLongestHold;
+    return CatchUp(held ? Catch::kSome : Catch::kLook);
+}
+
+bool ScriptInterpreter::CatchUp(Catch how) {
+    while (!checkpoints_.empty()) {
+        outcomes_.clear();
+        run_.statements.TakeOutcomes(how != Catch::kLook, outcomes_);
+        if (Apply(outcomes_)) {
+            return true;
+        }
+        if (how == Catch::kLook || (how == Catch::kSome && checkpoints_.size() < window_)) {
+            break;
+        }
+    }
+    return false;
+}
+
+bool ScriptInterpreter::Apply(const std::vector<SentStatement>& outcomes) {
+    for (const SentStatement& outcome : outcomes) {
+        // Outcomes of statements sent after one that did not run are
+        // those of lines that were undone.
+        if (checkpoints_.empty() || outcome.ticket != checkpoints_.front().ticket) {
+            continue;
+        }
+        if (!outcome.ran) {
+            GoBackTo(checkpoints_.front());
+            run_.statements.LogFailure(outcome);
+            return true;
+        }
+        checkpoints_.pop_front();
+        window_ = std::min(window_ + 1, kMostPending);
+    }
+    if (checkpoints_.empty()) {
+        journal_.Forget(journal_.Position());
+        run_.control.Release(nullptr);
+    } else {
+        journal_.Forget(checkpoints_.front().journal);
+        run_.control.Release(&checkpoints_.front().mark);
+    }
+    return false;
+}
+
+// The state after the statement, but FAILED; the line after it is next.
+void ScriptInterpreter::GoBackTo(Checkpoint& point) {
+    run_.control.GoBack(point.mark);
+    run_.control.Release(nullptr);
+    journal_.Undo(point.journal, run_.variables);
+    journal_.Forget(journal_.Position());
+    lineIndex_ = point.line;
+    cursor_.MoveToStart();
+    cursor_.MoveTo(point.cursor);
+    dataBuffer_ = std::move(point.dataBuffer);
+    loopCheck_ = std::move(point.loopCheck);
+    outsideResultsUsed_ = point.outsideResultsUsed;
+    SetStatus(false);
+    statusFromPage_ = false;
+    statusFromOutside_ = true;
+    checkpoints_.clear();
+    window_ = 1;
 }
 
 bool ScriptInterpreter::ReadyForLine() {
@@ -265,6 +393,10 @@ void ScriptInterpreter::SaveTo(PreparedLine& line) {
     run_.log.LogTrace(trace_, dataBuffer_);
     VariableTable& variables = run_.variables;
     auto found = variables.find(name);
+    if (!checkpoints_.empty()) {
+        journal_.Note(name, found == variables.end() ? std::nullopt
+                                                     : std::optional(std::move(found->second)));
+    }
     if (found == variables.end()) {
         found = variables.emplace(std::string(name), std::string()).first;
     }
@@ -298,7 +430,11 @@ void ScriptInterpreter::UpdateData(PreparedLine& /*line*/) {
 }
 
 void ScriptInterpreter::Fetch(PreparedLine& line) {
-    SetStatus(run_.pages.Fetch(ArgumentOf(line), cursor_.Position()));
+    std::optional<std::string> body;
+    if (line.line.body) {
+        body = ExpandArgument(*line.line.body);
+    }
+    SetStatus(run_.pages.Fetch(ArgumentOf(line), body, cursor_.Position()));
     statusFromPage_ = true;
     OpenPage(0);
 }
@@ -350,8 +486,10 @@ void ScriptInterpreter::JumpIf(bool condition, PreparedLine& line) {
 void ScriptInterpreter::EndAnEndlessLoop() {
     const JumpPlace place{lineIndex_, cursor_.Position(), statusOk_, statusFromPage_,
                           run_.statements.Available()};
+    // A repeat seen past a statement that did not run was never reached.
     if (loopCheck_.Repeats(run_.pages.ReadCount() + outsideResultsUsed_,
-                           {place, dataBuffer_, run_.variables, run_.pages})) {
+                           {place, dataBuffer_, run_.variables, run_.pages}) &&
+        !CatchUp(Catch::kAll)) {
         run_.control.EndRun("Endless loop: the script came back to line " +
                             std::to_string(lineIndex_ + 1) +
                             " with nothing changed, so it would repeat forever");

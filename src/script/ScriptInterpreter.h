@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -7,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ReusingQueue.h"
 #include "script/BookmarkIndex.h"
 #include "script/CommandTable.h"
 #include "script/LoopCheck.h"
@@ -14,6 +16,7 @@
 #include "script/ScriptRun.h"
 #include "script/StepObserver.h"
 #include "script/TextCursor.h"
+#include "script/VariableJournal.h"
 
 namespace gleanwork {
 
@@ -21,6 +24,16 @@ namespace gleanwork {
 // its first zero byte. It moves a cursor over the text, collects pieces of it
 // in a data buffer, prints to the run's output, saves variables, jumps on the
 // status of the last test and reports every command in the run log.
+//
+// Where the statements can be sent without waiting for their outcomes, the
+// script goes on past them as if they ran, keeping what it needs to go
+// back to each one. When one did not run, the run goes back to it (its
+// log, step count, cursor, data buffer, variables and loop check as they
+// were then), logs why, sets FAILED and goes on from there: the log, the
+// output and the database end as when each statement is waited for. It
+// waits for every outcome before a line that reaches outside the run
+// (FETCH, BACK, PRINT, PRINTLN), before a pause, a stop or a limit, when
+// a loop is found, at the end, and when too many outcomes are pending.
 //
 // Every line means what parsing and expanding it afresh at that moment would
 // give. What cannot change while the script runs is kept after the first
@@ -50,9 +63,39 @@ private:
         std::optional<std::int64_t> jumpTarget;  // of a constant argument
     };
 
+    // What the run keeps to go back to a statement sent whose outcome is not
+    // known yet: its ticket, its line, and the state after it.
+    struct Checkpoint {
+        std::uint64_t ticket = 0;
+        std::size_t line = 0;
+        std::size_t cursor = 0;
+        std::uint64_t outsideResultsUsed = 0;
+        std::string dataBuffer;
+        std::size_t journal = 0;
+        LoopCheck loopCheck;
+        RunMark mark;
+        std::chrono::steady_clock::time_point sent;
+        std::uint64_t linesRun = 0;
+    };
+    // How long CatchUp waits for outcomes.
+    enum class Catch {
+        kLook,  // not at all: takes those known
+        kSome,  // until fewer than the window of them are pending
+        kAll,   // until none is
+    };
+
     // Before each line: pauses when stepping asks for it; false once the
     // run is stopped.
     bool ReadyForLine();
+    // Before the line at lineIndex_: learns what became of the statements
+    // sent, as far as that line or the state of the run needs. True when the
+    // run went back to a statement that did not run.
+    bool CatchUpBeforeLine(std::size_t lineCount);
+    bool CatchUp(Catch how);
+    // True when the run went back to a statement that did not run.
+    bool Apply(const std::vector<SentStatement>& outcomes);
+    void GoBackTo(Checkpoint& point);
+    void KeepCheckpoint(std::uint64_t ticket);
     PreparedLine& Prepare(std::size_t index);
     std::string_view ArgumentOf(PreparedLine& line);
     void ExecuteLine(std::size_t index);
@@ -102,6 +145,16 @@ private:
     std::optional<StepObserver> stepObserver_;
     std::string expansion_;  // the expansion of an argument that names variables
     std::string trace_;
+    // Statements sent and not known to have run, oldest first.
+    ReusingQueue<Checkpoint> checkpoints_;
+    VariableJournal journal_;
+    std::vector<SentStatement> outcomes_;
+    // The most statements pending before the run waits for outcomes: one
+    // after a statement that did not run, one more for each that ran since,
+    // so that what is done again after a failure stays below what ran.
+    std::size_t window_;
+    // Lines run while statements were pending.
+    std::uint64_t linesRun_ = 0;
 };
 
 }  // namespace gleanwork

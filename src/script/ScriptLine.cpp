@@ -31,14 +31,51 @@ std::string_view Unquoted(std::string_view argument) {
     return argument.size() < 2 ? std::string_view() : argument.substr(1, argument.size() - 2);
 }
 
+// The position of the double quote that closes the one `text` begins with:
+// the first one after it that no backslash escapes; npos when none does.
+std::size_t ClosingQuote(std::string_view text) {
+    for (std::size_t at = 1; at < text.size(); ++at) {
+        if (text[at] == '\\') {
+            ++at;
+        } else if (text[at] == '"') {
+            return at;
+        }
+    }
+    return std::string_view::npos;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Reads `rest` (trimmed) as a quoted argument followed by a body, into
+// `parsed`; false when it is not one.
+bool ReadArgumentAndBody(std::string_view rest, ScriptLine& parsed) {
+    if (!rest.starts_with('"')) {
+        return false;
+    }
+    const std::size_t close = ClosingQuote(rest);
+    if (close == std::string_view::npos || close + 1 >= rest.size() || !IsBlank(rest[close + 1])) {
+        return false;
+    }
+    parsed.argument = rest.substr(1, close - 1);
+    parsed.body = Unquoted(TrimWhitespace(rest.substr(close + 1)));
+    return true;
+}
+
 }  // namespace
 
 ScriptLine ParseScriptLine(std::string_view line) {
     const std::size_t space = line.find(' ');
     if (space == std::string_view::npos) {
-        return {CommandNamed(line), {}};
+        return {CommandNamed(line), {}, std::nullopt};
     }
-    return {CommandNamed(line.substr(0, space)), Unquoted(TrimWhitespace(line.substr(space + 1)))};
+    ScriptLine parsed{CommandNamed(line.substr(0, space)), {}, std::nullopt};
+    const std::string_view rest = TrimWhitespace(line.substr(space + 1));
+    if (!TakesBody(parsed.command) || !ReadArgumentAndBody(rest, parsed)) {
+        parsed.argument = Unquoted(rest);
+    }
+    return parsed;
 }
 
 bool ReadBookmarkName(std::string_view line, std::string_view& name) {

@@ -37,10 +37,12 @@ public:
     virtual std::string_view Text() const = 0;
 
     // Reads the page that `reference` names, relative to the current page's
-    // address, as the new current page; the old one is kept for Back with
-    // the cursor `position`. True when a page was read; the current page is
-    // empty otherwise.
-    virtual bool Fetch(std::string_view reference, std::size_t position) = 0;
+    // address, as the new current page (with a `body`: the reply to a form
+    // that posts it); the old one is kept for Back with the cursor
+    // `position`. True when a page was read; the current page is empty
+    // otherwise.
+    virtual bool Fetch(std::string_view reference, std::optional<std::string_view> body,
+                       std::size_t position) = 0;
 
     // Makes the kept page current again. Gives the cursor position kept with
     // it, or none when no page is kept.
@@ -52,6 +54,15 @@ public:
     virtual PagesState CurrentState() const = 0;
 };
 
+// What became of a statement sent without waiting for it (see
+// ScriptStatements::Send).
+struct SentStatement {
+    std::uint64_t ticket = 0;
+    bool ran = true;
+    bool lost = false;  // the connection went, and with it what the run's statements did
+    std::string error;  // why it did not run
+};
+
 // Where INSERTDATA and UPDATEDATA statements go.
 class ScriptStatements {
 public:
@@ -60,6 +71,24 @@ public:
     // Runs the statement that `statementTemplate` stands for with the
     // variables' values. True when it ran, or when there is nowhere to run it.
     virtual bool Execute(std::string_view statementTemplate, const VariableTable& variables) = 0;
+
+    // Sends the statement, as Execute runs it, to run after every statement
+    // sent before it, and gives its ticket (counting up from 1) without
+    // waiting for it, where the database takes statements so. Otherwise the
+    // statement runs at once, as Execute, `ran` says how it went, and the
+    // ticket is 0. Whatever happens to a sent statement, every statement
+    // sent after it does nothing until TakeOutcomes has reported it.
+    virtual std::uint64_t Send(std::string_view statementTemplate, const VariableTable& variables,
+                               bool& ran) {
+        ran = Execute(statementTemplate, variables);
+        return 0;
+    }
+    // Appends what became of sent statements, in the order sent; with
+    // `wait`, waits until there is something to report if a sent statement
+    // has not been reported yet.
+    virtual void TakeOutcomes(bool /*wait*/, std::vector<SentStatement>& /*outcomes*/) {}
+    // Logs that the sent statement `outcome` did not run, as Execute logs it.
+    virtual void LogFailure(const SentStatement& /*outcome*/) {}
 
     // How many statements reached (or tried to reach) the database: what may
     // come out differently when tried again.
@@ -75,6 +104,13 @@ public:
     virtual void Write(std::string_view text) = 0;
 };
 
+// A point of a run that the interpreter may go back to: how many lines it
+// had logged and how many steps it had taken.
+struct RunMark {
+    std::uint64_t lines = 0;
+    std::uint64_t steps = 0;
+};
+
 // Whether the script's next line may run.
 class ScriptControl {
 public:
@@ -86,6 +122,19 @@ public:
     // Ends the run on the failure `reason`, logged as an error line: no
     // further script line runs.
     virtual void EndRun(const std::string& reason) = 0;
+
+    // Whether the next ContinueRun may end the run.
+    virtual bool Ending() const { return false; }
+
+    // Marks this point of the run; lines logged from here on are held back
+    // until Release lets them go.
+    virtual RunMark Mark() { return {}; }
+    // Goes back to `mark`: the lines logged and the steps taken since are
+    // undone.
+    virtual void GoBack(const RunMark& /*mark*/) {}
+    // Lets the held lines logged before `mark` go, or (null) all of them,
+    // holding no more.
+    virtual void Release(const RunMark* /*mark*/) {}
 };
 
 // What the interpreter is given for one run of a script: its lines and the

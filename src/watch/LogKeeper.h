@@ -23,7 +23,8 @@ struct LogParts {
 };
 
 // A run log that passes every line on to `next` and keeps the first and the
-// last kKeptLogLines of them.
+// last kKeptLogLines of them; the last ones in a ring whose strings are
+// reused, so that a long log costs no allocation per line.
 class LogKeeper : public RunLog {
 public:
     // `next` must outlive the keeper.
@@ -42,7 +43,7 @@ private:
     RunLog& next_;
     std::vector<std::string> head_;
     std::vector<std::string> tail_;
-    std::size_t oldest_ = 0;  // in `tail_`, once it is full
+    std::size_t oldest_ = 0;  // in tail_, once it is full
     std::uint64_t leftOut_ = 0;
 };
 

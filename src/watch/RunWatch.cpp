@@ -62,9 +62,9 @@ std::vector<std::string> PreviousOutcomes(HistoryStore& store, const std::string
 
 // Sends the alert of the run that `entry` tells, logging its notes as plain
 // lines and its failures as error lines, which the entry counts too.
-std::optional<AlertEvent> Alert(const AgentDefinition& agent, RunEntry& entry,
-                                const std::string& diff, const std::vector<std::string>& previous,
-                                const AlertChannels& channels, RunLogWriter& writer) {
+void Alert(const AgentDefinition& agent, RunEntry& entry, const std::string& diff,
+           const std::vector<std::string>& previous, const AlertChannels& channels,
+           RunLogWriter& writer) {
     const LineChanges changes = entry.changes.value_or(LineChanges{});
     const AlertRun run{agent.name,
                        std::string(OutcomeWord(entry.outcome)),
@@ -83,7 +83,6 @@ std::optional<AlertEvent> Alert(const AgentDefinition& agent, RunEntry& entry,
     if (entry.firstError.empty()) {
         entry.firstError = writer.FirstError();
     }
-    return report.event;
 }
 
 }  // namespace
@@ -105,19 +104,15 @@ WatchedRun WatchRun(const AgentDefinition& agent, const RunOutcome& outcome, Run
     for (const std::string& note : notes) {
         writer.LogLine(note);
     }
-    WatchedRun watched;
-    watched.alert = Alert(agent, recorded.entry, recorded.diff, previous, channels, writer);
+    Alert(agent, recorded.entry, recorded.diff, previous, channels, writer);
     if (recorded.stored) {
         run.log = logParts();
         StoreRun(*store, run, recorded);
     }
-    if (recorded.stored) {
-        watched.outcome = recorded.entry.outcome;
-    } else {
+    if (!recorded.stored) {
         writer.LogLine("The run history did not record this run: " + recorded.stored.reason);
     }
-    watched.errors = writer.ErrorCount();
-    return watched;
+    return {writer.ErrorCount()};
 }
 
 }  // namespace gleanwork

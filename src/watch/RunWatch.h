@@ -2,22 +2,18 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 
 #include "run/RunOutcome.h"
 #include "script/RunLog.h"
 #include "storage/AgentDefinition.h"
 #include "watch/AlertDispatch.h"
-#include "watch/HistoryOutcome.h"
 #include "watch/LogKeeper.h"
 
 namespace gleanwork {
 
-// What the history and the alerts made of a finished run.
+// What recording a finished run and sending its alert came to.
 struct WatchedRun {
-    std::optional<HistoryOutcome> outcome;  // as recorded; none when not recorded
-    std::uint64_t errors = 0;               // the error lines that this step logged
-    std::optional<AlertEvent> alert;        // the alert sent, if any
+    std::uint64_t errors = 0;  // the error lines logged: alerts that failed
 };
 
 // After a run of `agent` that was no Test run, on the run's thread: judges

@@ -4,11 +4,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <regex>
 
 #include "net/CookieFile.h"
 #include "net/LoopbackServer.h"
+#include "run/AgentEngine.h"
 #include "support/CaseFile.h"
+#include "support/RecordingRunLog.h"
 #include "support/TempFolder.h"
 
 namespace gleanwork::test {
@@ -94,8 +97,21 @@ void RunCurl(const std::string& arguments) {
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
-TEST(CookieFile, KeepsASessionThatCurlStartedAndCurlGoesOnWithIt) {
-    const TempFolder folder;
+// A run of an agent whose COOKIEFILE is `jar`, that reads `url`; its log.
+std::vector<std::string> RunWithCookieFile(const std::string& jar, const std::string& url,
+                                           bool testRun = false) {
+    AgentDefinition agent;
+    agent.URL = url;
+    agent.COOKIEFILE = jar;
+    RecordingRunLog log;
+    AgentEngine engine(agent, &log);
+    engine.SetTestRun(testRun);
+    engine.Run();
+    return log.lines;
+}
+
+TEST(CookieFile, ARunGoesOnWithTheSessionCurlStartedAndCurlWithTheOneTheRunKept) {
+    const TempInstallFolder folder;
     LoopbackServer server(
         {Reply("HTTP/1.1 200 OK\r\n"
                "Set-Cookie: sid=abc123; Path=/; HttpOnly\r\n"
@@ -103,22 +119,49 @@ TEST(CookieFile, KeepsASessionThatCurlStartedAndCurlGoesOnWithIt) {
                "Set-Cookie: lang=en; Expires=Fri, 31-Dec-2100 23:59:59 GMT\r\n"
                "Set-Cookie: gone=x; Max-Age=0\r\n"
                "Content-Length: 2\r\nConnection: close\r\n\r\nok"),
+         Reply(
+             "HTTP/1.0 200 OK\r\nSet-Cookie: step=2\r\nSet-Cookie: lang=; Max-Age=0; Path=/\r\n\r\n"
+             "page"),
          Reply("HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")});
-    RunCurl("-c '" + folder / "curl-jar" + "' '" + server.Url("/login") + "'");
+    RunCurl("-c '" + folder / "jar" + "' '" + server.Url("/login") + "'");
 
-    CookieJar jar;
-    const CookieFileResult read = ReadCookieFile(folder / "curl-jar", jar);
-    ASSERT_TRUE(read.done) << read.reason;
-    EXPECT_EQ(read.passedOver, 0U);
-    const std::vector<std::string> session = {"lang=en", "pref=dark", "sid=abc123"};
-    EXPECT_EQ(
-        CookiesSent("\r\nCookie: " + jar.HeaderFor(CookieOriginOf(server.Url("/app/x"))) + "\r\n"),
-        session);
+    const std::vector<std::string> log = RunWithCookieFile("jar", server.Url("/app/x"));
+    EXPECT_THAT(log, ::testing::Contains("Cookie file " + folder / "jar" + ": 3 cookies read"));
+    EXPECT_THAT(log, ::testing::Contains("Cookie file " + folder / "jar" + ": 3 cookies written"));
+    EXPECT_EQ(PermissionsOf(folder / "jar"), 0600);
+    RunCurl("-b '" + folder / "jar" + "' '" + server.Url("/app/y") + "'");
 
-    ASSERT_TRUE(WriteCookieFile(folder / "our-jar", jar).done);
-    RunCurl("-b '" + folder / "our-jar" + "' '" + server.Url("/app/x") + "'");
-    ASSERT_EQ(server.Requests().size(), 2U);
-    EXPECT_EQ(CookiesSent(server.Requests()[1]), session);
+    ASSERT_EQ(server.Requests().size(), 3U);
+    EXPECT_EQ(CookiesSent(server.Requests()[1]),
+              (std::vector<std::string>{"lang=en", "pref=dark", "sid=abc123"}));
+    EXPECT_EQ(CookiesSent(server.Requests()[2]),
+              (std::vector<std::string>{"pref=dark", "sid=abc123", "step=2"}));
+}
+
+TEST(CookieFile, ARunThatCannotReadOrWriteItSaysSoAndLosesNothing) {
+    const TempInstallFolder folder;
+    WriteFile(folder / "page.html", "text");
+    const std::string page = folder / "page.html";
+    const struct {
+        std::string jar;
+        bool testRun;
+        std::string line;
+    } cases[] = {
+        {folder.Path(), false,
+         "ERROR: Cannot read cookie file " + folder.Path() + ": Is a directory"},
+        {folder.Path(), false, "Cookie file left as it was: the run could not read it"},
+        {"no/such/jar", false,
+         "ERROR: Cannot write cookie file " + folder / "no/such/jar" +
+             ": No such file or directory"},
+        {"test-run-jar", true, "Cookie file " + folder / "test-run-jar" + ": 0 cookies read"},
+    };
+    for (const auto& [jar, testRun, line] : cases) {
+        const std::vector<std::string> log = RunWithCookieFile(jar, page, testRun);
+        EXPECT_THAT(log, ::testing::Contains(line)) << jar;
+        EXPECT_THAT(log, ::testing::Contains("Agent completed.")) << jar;
+        EXPECT_THAT(log, ::testing::Not(::testing::Contains(::testing::EndsWith(" written"))));
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "test-run-jar"));
 }
 
 }  // namespace

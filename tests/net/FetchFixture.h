@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "net/HttpClient.h"
+#include "storage/AgentDefinition.h"
 
 namespace gleanwork::test {
 
@@ -45,5 +46,17 @@ struct Fetch {
         return result.failure.GavePage() ? static_cast<std::int64_t>(result.body.size()) : -1;
     }
 };
+
+// An agent that reads `url` without a polite wait between pages, runs
+// `script` and writes to `file`.
+inline AgentDefinition LoopbackAgent(const std::string& url, const std::string& file,
+                                     std::vector<std::string> script) {
+    AgentDefinition agent;
+    agent.URL = url;
+    agent.FILE = file;
+    agent.INTERVAL = "0";
+    agent.SCRIPT = std::move(script);
+    return agent;
+}
 
 }  // namespace gleanwork::test

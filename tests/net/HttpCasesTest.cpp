@@ -21,6 +21,7 @@ const CaseFile kCaseFile =
 Fetch FetchOf(const Case& expected) {
     Fetch fetch;
     HttpRequest& request = fetch.request;
+    std::string retry;
     const std::map<std::string, std::string*> fields{{"url", &request.url},
                                                      {"user-agent", &request.userAgent},
                                                      {"user", &request.credentials.user},
@@ -29,12 +30,14 @@ Fetch FetchOf(const Case& expected) {
                                                      {"port", &request.route.port},
                                                      {"method", &request.method},
                                                      {"body", &request.body},
-                                                     {"content-type", &request.contentType}};
+                                                     {"content-type", &request.contentType},
+                                                     {"retry-after", &retry}};
     for (const std::string& line : expected.Lines("request")) {
         const std::size_t equals = line.find('=');
         *fields.at(line.substr(0, equals)) = line.substr(equals + 1);
     }
     request.credentials.originUrl = request.url;
+    request.honourRetryAfter = retry == "honoured";
     return fetch;
 }
 

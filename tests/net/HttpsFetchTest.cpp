@@ -1,12 +1,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 
-#include <cstdio>
 #include <string>
 
 #include "net/FetchFixture.h"
 #include "net/LoopbackServer.h"
+#include "support/ServerProcess.h"
 #include "support/TempFolder.h"
 
 namespace gleanwork::test {
@@ -31,51 +30,14 @@ void MakeCertificate(const std::string& folder, const std::string& name,
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
-// Reads the next line of `stream` into `line`, without its line feed; false
-// at the end of the stream.
-bool ReadLine(std::FILE* stream, std::string& line) {
-    line.clear();
-    int c = std::fgetc(stream);
-    for (; c != EOF && c != '\n'; c = std::fgetc(stream)) {
-        line.push_back(static_cast<char>(c));
-    }
-    return c != EOF || !line.empty();
-}
-
 // `openssl s_server -HTTP` on a free port of 127.0.0.1: each file of
 // `folder` is a whole reply. Port() is 0 when it could not listen.
-class TlsServer {
+class TlsServer : public ServerProcess {
 public:
-    TlsServer(const std::string& folder, const std::string& options) {
-        const std::string script = "cd '" + folder +
-                                   "' && exec openssl s_server -HTTP -accept 127.0.0.1:0 " +
-                                   options + " 2>&1";
-        output_ = ::popen(("echo $$; " + script).c_str(), "r");
-        // The shell's process id, then "ACCEPT 127.0.0.1:PORT" once it listens.
-        std::string text;
-        for (int at = 0; output_ != nullptr && ReadLine(output_, text); ++at) {
-            if (at == 0) {
-                pid_ = std::atoi(text.c_str());
-            } else if (text.starts_with("ACCEPT ")) {
-                port_ = std::atoi(text.substr(text.rfind(':') + 1).c_str());
-                break;
-            }
-        }
-    }
-    ~TlsServer() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-        }
-        if (output_ != nullptr) {
-            ::pclose(output_);
-        }
-    }
-    int Port() const { return port_; }
-
-private:
-    FILE* output_ = nullptr;
-    pid_t pid_ = -1;
-    int port_ = 0;
+    TlsServer(const std::string& folder, const std::string& options)
+        : ServerProcess(
+              "cd '" + folder + "' && exec openssl s_server -HTTP -accept 127.0.0.1:0 " + options,
+              "ACCEPT ") {}
 };
 
 // A CA that the client trusts (SSL_CERT_FILE), one that it does not, the

@@ -219,5 +219,93 @@ TEST(FetchPages, WaitsThePoliteIntervalBeforeFetchingFromTheSameHostAgain) {
     EXPECT_EQ(log.lines.back(), "Agent completed.");
 }
 
+TEST(FetchPages, ObeysRobotsTxtReadOnceAndItsCrawlDelay) {
+    LoopbackServer server({Reply("HTTP/1.0 200 OK\r\n\r\n"
+                                 "User-agent: *\nDisallow: /\n\n"
+                                 "User-agent: Gleanwork\nDisallow: /private/\n"
+                                 "Allow: /private/open$\nCrawl-delay: 0.2\n"),
+                           Reply("HTTP/1.0 200 OK\r\n\r\nstart"),
+                           Reply("HTTP/1.0 200 OK\r\n\r\nopen")});
+    AgentDefinition agent;
+    agent.URL = server.Url("/start");
+    agent.USERAGENT = "Gleanwork/1.0";
+    agent.ROBOTS = "1";
+    agent.INTERVAL = "0";
+    agent.SCRIPT = {"FETCH \"/private/open/more\"",
+                    "FETCH \"/private/open\"",
+                    "JUMPIFFAILED end",
+                    "GET 4",
+                    "PRINT",
+                    "BOOKMARK end"};
+    RecordingRunLog log;
+
+    AgentEngine(agent, &log).Run();
+
+    const std::string site = "127.0.0.1:" + std::to_string(server.Port());
+    EXPECT_THAT(server.Requests(),
+                ElementsAre(StartsWith("GET /robots.txt "), StartsWith("GET /start "),
+                            StartsWith("GET /private/open ")));
+    EXPECT_THAT(log.lines, Contains("robots.txt of " + site + ": read; Crawl-delay 200 ms"));
+    EXPECT_THAT(log.lines,
+                Contains("ERROR: robots.txt of " + site + " disallows /private/open/more"));
+    EXPECT_THAT(log.lines, Contains(StartsWith("Waiting ")));
+    EXPECT_THAT(log.lines, Contains(">> open"));
+}
+
+TEST(FetchPages, AWaitThatABusyServerAsksForEndsWithTheRun) {
+    LoopbackServer server({Reply("HTTP/1.0 503 Busy\r\nRetry-After: 100\r\n\r\n")});
+    AgentDefinition agent;
+    agent.URL = server.Url("/");
+    RecordingRunLog log;
+    AgentEngine engine(agent, &log);
+    log.onLine = [&](std::string_view line) {
+        if (line.find("trying again") != std::string_view::npos) {
+            engine.Stop();
+        }
+    };
+
+    engine.Run();
+
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_THAT(log.lines, Not(Contains(HasSubstr("ERROR"))));
+    EXPECT_EQ(log.lines.back(), "Agent completed.");
+}
+
+TEST(FetchPages, GoThroughTheProxyTheEnvironmentNamesUnlessTheAgentNamesOne) {
+    LoopbackServer proxy({Reply("HTTP/1.0 200 OK\r\n\r\nproxied")});
+    LoopbackServer own({Reply("HTTP/1.0 200 OK\r\n\r\nown proxy")});
+    LoopbackServer origin({Reply("HTTP/1.0 200 OK\r\n\r\ndirect")});
+    const std::string proxyUrl = "http://us%40er:pw@127.0.0.1:" + std::to_string(proxy.Port());
+    const struct {
+        const char* noProxy;
+        std::string host, url, page;
+    } cases[] = {
+        {"", "", "http://shop.invalid/a", "proxied"},
+        {"", "127.0.0.1", own.Url("/b"), "own proxy"},
+        {"localhost,127.0.0.1", "", origin.Url("/c"), "direct"},
+    };
+    for (const auto& [noProxy, host, url, page] : cases) {
+        const ScopedEnvironment httpProxy("http_proxy", proxyUrl.c_str());
+        const ScopedEnvironment no("no_proxy", noProxy);
+        AgentDefinition agent;
+        agent.URL = url;
+        agent.HOST = host;
+        agent.PORT = host.empty() ? "" : std::to_string(own.Port());
+        EXPECT_EQ(AgentEngine(agent, nullptr).ReadSource().text, page) << url;
+    }
+    EXPECT_THAT(proxy.Requests(),
+                ElementsAre("GET http://shop.invalid/a HTTP/1.0\r\nHost: shop.invalid\r\n"
+                            "Proxy-Authorization: Basic " +
+                            EncodeBase64("us@er:pw") + "\r\nUser-agent: \r\n\r\n"));
+
+    const ScopedEnvironment unusable("http_proxy", "socks5://127.0.0.1:1080");
+    AgentDefinition agent;
+    agent.URL = origin.Url("/d");
+    RecordingRunLog log;
+    AgentEngine(agent, &log).Run();
+    EXPECT_THAT(log.lines, Contains("ERROR: The proxy that http_proxy names cannot be used: a "
+                                    "socks5:// proxy, and only http:// proxies are supported"));
+}
+
 }  // namespace
 }  // namespace gleanwork::test

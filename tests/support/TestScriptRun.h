@@ -19,7 +19,8 @@ public:
     explicit TextPages(std::string text) : current_(std::move(text)) {}
 
     std::string_view Text() const override { return current_; }
-    bool Fetch(std::string_view /*reference*/, std::size_t position) override {
+    bool Fetch(std::string_view /*reference*/, std::optional<std::string_view> /*body*/,
+               std::size_t position) override {
         kept_ = std::move(current_);
         keptPosition_ = position;
         current_.clear();

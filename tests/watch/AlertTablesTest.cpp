@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "net/LoopbackServer.h"
 #include "support/CheckedTable.h"
 #include "watch/AlertJson.h"
+#include "watch/AlertPost.h"
 #include "watch/AlertRule.h"
 #include "watch/AlertWebhook.h"
 
@@ -93,6 +95,32 @@ TEST(AlertWebhookTest, PostsTheAlertToWebAddressesOnly) {
             sent ? row.at(0) + " application/json " + AlertJson(AlertEvent::kChange, run) : "")
             << row.at(0);
     }
+}
+
+// The HTTP client's POST: the alert as a JSON body; a status of 400 or above
+// and a server that cannot be reached are failed deliveries.
+TEST(AlertWebhookTest, PostsThroughTheHttpClient) {
+    const AlertRun run{"Prices", "failed", "ERROR: x", 0, 0, ""};
+    const std::string json = AlertJson(AlertEvent::kFailure, run);
+    LoopbackServer server(
+        {Reply("HTTP/1.0 204 No Content\r\n\r\n"), Reply("HTTP/1.0 500 Oops\r\n\r\nx")});
+    const RefusingPort refusing;
+    const std::pair<std::string, std::string> rows[] = {
+        {server.Url("/hook?t=s"), ""},
+        {server.Url(), "Alert webhook at 127.0.0.1 refused the alert with HTTP status 500"},
+        {refusing.Url(), "Alert webhook at 127.0.0.1 could not be reached: Failed to connect"},
+    };
+    for (const auto& [url, reason] : rows) {
+        EXPECT_EQ(DeliverByWebhook(url, AlertEvent::kFailure, run, HttpWebPost()).reason, reason);
+    }
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_TRUE(requests[0].starts_with("POST /hook?t=s HTTP/1.0\r\n")) << requests[0];
+    EXPECT_NE(requests[0].find("\r\nContent-Type: application/json\r\nContent-Length: " +
+                               std::to_string(json.size()) + "\r\n"),
+              std::string::npos)
+        << requests[0];
+    EXPECT_TRUE(requests[0].ends_with("\r\n\r\n" + json)) << requests[0];
 }
 
 }  // namespace

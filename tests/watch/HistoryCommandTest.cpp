@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "net/LoopbackServer.h"
 #include "support/TempFolder.h"
 #include "watch/HistoryOpen.h"
 #include "watch/RunRecording.h"
@@ -92,14 +93,17 @@ std::string HistoryColumns(const TempFolder& folder) {
     return columns;
 }
 
-// Every run of gleanwork-run is recorded with its output and log; a history
-// that cannot be used fails no run, and the log says so.
+// Every run of gleanwork-run is recorded with its output and log, and a
+// change alerts with its diff; a history that cannot be used fails no run,
+// and the log says so.
 TEST(HistoryCommand, RecordsEveryRunAndABrokenHistoryFailsNoRun) {
     const TempInstallFolder folder;
+    const ScopedEnvironment noBus("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
     std::filesystem::create_directory(folder / "Agents");
     WriteFile(folder / "AGENTS.INI", "Prices\n");
     WriteFile(folder / "Agents/Prices.agt",
-              "URL=page\nFILE=out.txt\nSCRIPT\nGET 100\nPRINT\nENDSCRIPT\n");
+              "URL=page\nFILE=out.txt\nNOTIFYON=change\nNOTIFYCOMMAND=cp \"$GLEANWORK_DIFF\" "
+              "diff\nSCRIPT\nGET 100\nPRINT\nENDSCRIPT\n");
     const std::pair<const char*, int> runs[] = {{"a\n", 0}, {"b\n", 0}, {nullptr, 1}};
     for (const auto& [page, status] : runs) {
         std::filesystem::remove(folder / "page");
@@ -109,6 +113,8 @@ TEST(HistoryCommand, RecordsEveryRunAndABrokenHistoryFailsNoRun) {
         EXPECT_EQ(RunRunner(folder, "Prices"), status);
     }
     EXPECT_EQ(HistoryColumns(folder), "failed\t2\t0\t-\t-\nchanged\t0\t1\t1\t1\nok\t0\t1\t-\t-\n");
+    EXPECT_TRUE(ReadFile(folder / "diff").ends_with("\n@@ -1 +1 @@\n-a\n+b\n"))
+        << ReadFile(folder / "diff");
     {
         HistoryResult result;
         const auto store = OpenHistory(result);
@@ -139,18 +145,19 @@ TEST(HistoryCommand, RecordsEveryRunAndABrokenHistoryFailsNoRun) {
 
 // Failure, failure, recovery through the real runner: one alert when the
 // failures begin and one when they end, each to a command that writes its
-// environment. A command that fails is an error line of its run, and of the
+// environment and to a webhook. A command that fails is an error line of its run, and of the
 // run's history entry.
 TEST(HistoryCommand, SendsOneAlertPerIncidentAndReportsAFailedAlert) {
     const TempInstallFolder folder;
     const ScopedEnvironment noBus("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
     std::filesystem::create_directory(folder / "Agents");
     std::filesystem::create_directory(folder / "alerts");
+    const LoopbackServer hook(std::vector<ScriptedReply>(3, Reply("HTTP/1.0 200 OK\r\n\r\n")));
     WriteFile(folder / "AGENTS.INI", "Prices\n");
     WriteFile(folder / "Agents/Prices.agt",
-              "URL=page\nFILE=out.txt\nNOTIFYON=failure, recovery\n"
-              "NOTIFYCOMMAND=sh alert.sh\nSCRIPT\nPRINTLN \"x\"\n"
-              "ENDSCRIPT\n");
+              "URL=page\nFILE=out.txt\nNOTIFYON=failure, recovery\nNOTIFYCOMMAND=sh alert.sh\n"
+              "NOTIFYURL=" +
+                  hook.Url() + "\nSCRIPT\nPRINTLN \"x\"\nENDSCRIPT\n");
     WriteFile(folder / "alert.sh",
               "cd \"$GLEANWORK_INSTALLDIR\" && {\n"
               "  env | grep -E '^GLEANWORK_(AGENT|EVENT|OUTCOME|ERROR|ADDED|REMOVED)=' | sort\n"
@@ -177,6 +184,9 @@ TEST(HistoryCommand, SendsOneAlertPerIncidentAndReportsAFailedAlert) {
               "GLEANWORK_ADDED=0\nGLEANWORK_AGENT=Prices\nGLEANWORK_ERROR=\n"
               "GLEANWORK_EVENT=recovery\nGLEANWORK_OUTCOME=ok\nGLEANWORK_REMOVED=0\ndiff\n");
     EXPECT_FALSE(std::filesystem::exists(folder / "alerts/2"));
+    const std::vector<std::string> posts = hook.Requests();
+    ASSERT_EQ(posts.size(), 2u);
+    EXPECT_NE(posts[1].find("\"event\":\"recovery\""), std::string::npos) << posts[1];
     EXPECT_EQ(HistoryColumns(folder), "ok\t1\t1\t-\t-\nfailed\t2\t1\t-\t-\nfailed\t2\t1\t-\t-\n");
 }
 

@@ -7,30 +7,33 @@
 namespace gleanwork::test {
 namespace {
 
-// Past twice the lines kept, the keeper holds the first ones and the last
-// ones in order, however they came (lines, echoes, traces in two parts, one
-// of them long), and passes every line on whole.
-TEST(LogKeeper, KeepsTheFirstAndLastLinesInOrderAndPassesAllOn) {
+// Every line goes on; the first and the last lines are kept in order, with
+// the count of those between them.
+TEST(LogKeeper, PassesEveryLineOnAndKeepsTheFirstAndLastInOrder) {
     RecordingRunLog next;
     LogKeeper keeper(next);
-    const std::size_t total = 2 * kKeptLogLines + 7;
-    std::vector<std::string> lines;
-    for (std::size_t at = 0; at < total; ++at) {
-        const std::string text = std::to_string(at) + std::string(at == total - 3 ? 1000 : 0, 'x');
-        lines.push_back("<< " + text);
-        if (at % 3 == 0) {
-            keeper.LogTrace("<< ", text);
-        } else if (at % 3 == 1) {
-            keeper.LogLine(lines.back());
-        } else {
-            keeper.LogCommand(lines.back());
-        }
+    const std::size_t total = 2 * kKeptLogLines + 1234;
+    for (std::size_t line = 0; line < total; ++line) {
+        keeper.LogLine(std::to_string(line));
     }
-    EXPECT_EQ(next.Lines(), lines);
     const LogParts parts = keeper.Parts();
-    EXPECT_EQ(parts.head, std::vector(lines.begin(), lines.begin() + kKeptLogLines));
-    EXPECT_EQ(parts.leftOut, 7u);
-    EXPECT_EQ(parts.tail, std::vector(lines.end() - kKeptLogLines, lines.end()));
+    EXPECT_EQ(next.lines.size(), total);
+    ASSERT_EQ(parts.head.size(), kKeptLogLines);
+    ASSERT_EQ(parts.tail.size(), kKeptLogLines);
+    EXPECT_EQ(parts.leftOut, 1234u);
+    EXPECT_EQ(parts.head.back(), std::to_string(kKeptLogLines - 1));
+    for (std::size_t index = 0; index < kKeptLogLines; ++index) {
+        ASSERT_EQ(parts.tail[index], std::to_string(total - kKeptLogLines + index));
+    }
+}
+
+// A trace line, given in two parts, goes on and is kept as one line.
+TEST(LogKeeper, PassesTraceLinesOnAndKeepsThemWhole) {
+    RecordingRunLog next;
+    LogKeeper keeper(next);
+    keeper.LogTrace("<< ", "text");
+    EXPECT_EQ(next.lines, std::vector<std::string>{"<< text"});
+    EXPECT_EQ(keeper.Parts().head, std::vector<std::string>{"<< text"});
 }
 
 }  // namespace

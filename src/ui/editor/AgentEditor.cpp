@@ -53,11 +53,19 @@ bool MayDiscard(PropertySheet& sheet, AgentEditorMode mode, const AgentDefinitio
     return sheet.AskToDiscard(question);
 }
 
+// What the pages show for a new agent: every field empty, except that it
+// obeys robots.txt.
+AgentDefinition NewAgentValues() {
+    AgentDefinition fresh;
+    fresh.ROBOTS = "1";
+    return fresh;
+}
+
 }  // namespace
 
 // The pages work on their own values; `agent` is written only after OK, and
 // then every field from the pages, so Cancel leaves it as it was. A new agent
-// starts from empty page values whatever `agent` holds.
+// starts from the values of NewAgentValues whatever `agent` holds.
 bool RunAgentEditor(QWidget* parent, AgentEditorMode mode, AgentDefinition& agent,
                     const AgentCatalogue& catalogue) {
     PropertySheet sheet(EditorCaption(mode, agent), parent);
@@ -66,9 +74,7 @@ bool RunAgentEditor(QWidget* parent, AgentEditorMode mode, AgentDefinition& agen
     const std::array<AgentPage*, 3> pages{general, actions, new CAgentPropOutput};
     for (AgentPage* page : pages) {
         sheet.AddPage(page);
-        if (mode == AgentEditorMode::Edit) {
-            page->ReadFrom(agent);
-        }
+        page->ReadFrom(mode == AgentEditorMode::Edit ? agent : NewAgentValues());
     }
     QObject::connect(actions, &CAgentPropActions::testRunRequested, &sheet,
                      [&sheet, &agent, &pages] { StartTestRun(&sheet, agent, pages); });

@@ -26,17 +26,42 @@ constexpr std::array<const char*, 5> kUserAgents{
     "Mozilla/3.0 (compatible)",
 };
 
+// The character sets offered for the pages: none (the bytes as received),
+// "auto" (what each page declares) and the sets most pages use; any other
+// name that a page could declare may be typed.
+constexpr std::array<const char*, 17> kCharsets{
+    "",
+    "auto",
+    "utf-8",
+    "windows-1252",
+    "iso-8859-1",
+    "iso-8859-15",
+    "windows-1250",
+    "iso-8859-2",
+    "windows-1251",
+    "koi8-r",
+    "shift_jis",
+    "euc-jp",
+    "iso-2022-jp",
+    "gbk",
+    "gb18030",
+    "big5",
+    "euc-kr",
+};
+
 enum Group { kAgent, kWebServer, kProxy };
 
 // Loading the user agent selects the first entry that begins with the stored
 // text, ignoring case. An empty text is the beginning of every entry, so a new
 // agent (or one stored without a user agent) shows "Gleanwork/1.0", and OK
 // stores it: the editor never leaves the field empty on loading.
-constexpr std::array<PageField, 8> kFields{
+constexpr std::array<PageField, 10> kFields{
     TextRow(&AgentDefinition::name, "agentName", "Agent name:"),
     TextRow(&AgentDefinition::DESCRIPTION, "description", "Description:"),
     TextRow(&AgentDefinition::URL, "urlOrFile", "URL or File:"),
     ChoiceRow(&AgentDefinition::USERAGENT, "userAgent", "User agent:", kUserAgents),
+    ChoiceRow(&AgentDefinition::CHARSET, "charset", "Character set:", kCharsets),
+    SwitchRow(&AgentDefinition::ROBOTS, "robots", "Obey each site's robots.txt"),
     TextRow(&AgentDefinition::WEBUSER, "webUser", "User ID:", kWebServer),
     PasswordRow(&AgentDefinition::WEBPASS, "webPassword", "Password:", kWebServer),
     TextRow(&AgentDefinition::HOST, "proxyHost", "Host name:", kProxy),

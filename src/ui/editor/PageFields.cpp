@@ -43,6 +43,11 @@ QWidget* MakeControl(const PageField& row, QWidget* page) {
             QObject::connect(box, &QCheckBox::clicked, box, [box] { box->setTristate(false); });
             return box;
         }
+        case FieldControl::Switch: {
+            auto* box = new QCheckBox(QLatin1String(row.caption), page);
+            box->setObjectName(QLatin1String(row.objectName));
+            return box;
+        }
         case FieldControl::Lines: {
             auto* list = new QListWidget(page);
             list->setObjectName(QLatin1String(row.objectName));
@@ -55,7 +60,8 @@ QWidget* MakeControl(const PageField& row, QWidget* page) {
 }
 
 QLabel* MakeLabel(const PageField& row, QWidget* control, QWidget* page) {
-    if (row.control == FieldControl::Flag || *row.caption == '\0') {
+    if (row.control == FieldControl::Flag || row.control == FieldControl::Switch ||
+        *row.caption == '\0') {
         return nullptr;
     }
     auto* label = new QLabel(QLatin1String(row.caption), page);
@@ -101,6 +107,10 @@ void LoadRow(const PageField& row, QWidget& control, AgentDefinition& values) {
         case FieldControl::Flag:
             LoadFlag(static_cast<QCheckBox&>(control), values.*std::get<FlagMember>(row.member));
             break;
+        case FieldControl::Switch:
+            static_cast<QCheckBox&>(control).setChecked(values.*std::get<TextMember>(row.member) ==
+                                                        "1");
+            break;
         case FieldControl::Lines:
             break;
     }
@@ -126,6 +136,15 @@ void SaveRow(const PageField& row, const QWidget& control, AgentDefinition& valu
             values.*std::get<FlagMember>(row.member) =
                 SavedFlag(static_cast<const QCheckBox&>(control));
             break;
+        case FieldControl::Switch: {
+            std::string& value = values.*std::get<TextMember>(row.member);
+            if (static_cast<const QCheckBox&>(control).isChecked()) {
+                value = std::string("1");  // moved in: GCC 12 warns falsely on assigning "1"
+            } else if (value == "1") {
+                value.clear();
+            }
+            break;
+        }
         case FieldControl::Lines:
             break;
     }

@@ -26,6 +26,9 @@ enum class FieldControl {
                 // begins with the text, ignoring case, else shows the text as it is
     Flag,       // check box for a flag 0 or 1; a 2 shows as the box's third
                 // state, any other value loads (and stays) as 0
+    Switch,     // check box for a text key that is on when it is "1": checking
+                // it saves "1", clearing it saves "" in place of "1" and keeps
+                // any other value
     Lines,      // list of lines: filled by its page when first shown and changed
                 // only by the page's own buttons; load and save leave it alone
 };
@@ -69,6 +72,11 @@ constexpr PageField ChoiceRow(TextMember member, const char* objectName, const c
 constexpr PageField FlagRow(FlagMember member, const char* objectName, const char* caption,
                             int group = 0) {
     return {member, FieldControl::Flag, objectName, caption, group, {}};
+}
+
+constexpr PageField SwitchRow(TextMember member, const char* objectName, const char* caption,
+                              int group = 0) {
+    return {member, FieldControl::Switch, objectName, caption, group, {}};
 }
 
 constexpr PageField LinesRow(LinesMember member, const char* objectName, int group = 0) {

@@ -94,13 +94,62 @@ before. <code>BACK</code> returns to the page before the last
 so a loop may fetch as many pages as it likes.</p>
 <p>Cookies that the pages of a run set are sent back to the pages they
 belong to for the rest of that run, so a run gets past a cookie notice or a
-session login; nothing is stored on disk.</p>
+session login. To keep them from one run to the next, give the agent a
+cookie file (see below).</p>
+
+<h3>Logging in through a form</h3>
+<p><code>FETCH "address" "body"</code> sends the body to the address as a
+form (a <code>POST</code>, as a browser sends a form whose method is post)
+and reads the reply as the new page; <code>BACK</code> returns from it as
+from any other. The body is the form's fields as
+<code>name=value</code> pairs joined by <code>&amp;</code>; write values that
+come from variables with the <code>url</code> filter. A login form that
+carries a hidden token is read first, and the token sent back:</p>
+<pre>FIND "name=\"token\" value=\""
+GETUNTIL "\""
+SAVETO token
+FETCH "login" "user=demo&amp;password=demo&amp;token={token|url}"
+FIND "&lt;p class=\"balance\"&gt;"</pre>
+<p>A redirect after the form (301, 302 or 303) is followed with a plain
+request; a 307 or 308 sends the form again to its new address. A server that
+refuses the form usually answers with an error status and a page that says
+why: the run logs the status as an <code>ERROR: </code> line, and the page is
+the text the script goes on with.</p>
 <p>To be polite to the sites it reads, a run waits until one second has
 passed since its last page from the same host before it asks that host again
 (about the pace of a person clicking through, and the pause sites most often
 ask of automatic readers). The run log says when it waits. The agent file key
 <code>INTERVAL</code> changes it, in milliseconds (<code>INTERVAL=0</code>
 waits never).</p>
+
+<h3>Sessions, character sets and robots.txt</h3>
+<p>Three keys of the agent file make an agent fit for real sites:</p>
+<ul>
+<li><code>COOKIEFILE=PATH</code>: a cookie jar in the Netscape format that
+curl and browsers' exporters use (a relative path is in the installation
+folder). A run starts with its cookies and writes its own back when it ends,
+session cookies included, so a login lasts to the next run. A Test run writes
+nothing.</li>
+<li><code>CHARSET</code> (<b>Character set</b> on the General page): empty
+keeps every page's bytes as received; <code>auto</code> converts each page to
+UTF-8 from what it declares (a byte order mark, its reply's
+<code>Content-Type</code>, a <code>&lt;meta charset&gt;</code>), else from
+windows-1252; a name such as <code>iso-8859-1</code>, <code>windows-1251</code>
+or <code>shift_jis</code> converts from that set. The run log says for each
+page what was converted.</li>
+<li><code>ROBOTS=1</code> (<b>Obey each site's robots.txt</b> on the General
+page, on for every new agent): each site's
+<code>robots.txt</code> is read once per run, a page it disallows for the
+agent's user agent is not asked for (the <code>FETCH</code> fails with
+<code>ERROR: robots.txt of HOST disallows PATH</code>), and its
+<code>Crawl-delay</code> is the least wait between two pages from the
+site.</li>
+</ul>
+<p>A server that answers 429 or 503 with a <code>Retry-After</code> of at
+most two minutes is asked again after that wait, at most twice. Without a
+proxy of its own, an agent uses the proxy that the variables
+<code>https_proxy</code>, <code>http_proxy</code>, <code>all_proxy</code> and
+<code>no_proxy</code> name.</p>
 
 <h3>Writing into a database</h3>
 <p>The <b>Database Configuration</b> on the Output settings page names a data

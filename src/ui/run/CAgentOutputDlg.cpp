@@ -27,6 +27,7 @@
 #include "ui/run/RunStatusLine.h"
 #include "ui/run/StepPanel.h"
 #include "ui/run/WindowCascade.h"
+#include "watch/AlertPost.h"
 #include "watch/RunWatch.h"
 
 namespace gleanwork {
@@ -47,16 +48,19 @@ const QWidget* Opener(const QWidget* parent) {
 RunOutcome RunAgent(const AgentDefinition& agent, RunLogLines& log, StepControl& stepControl,
                     EngineStop& stop, bool testRun) {
     try {
-        AgentEngine engine(agent, &log);
-        engine.SetStepControl(&stepControl);
-        engine.SetTestRun(testRun);
-        const EngineStop::Attached attached(stop, engine);
-        RunOutcome outcome = engine.Run();
+        RunOutcome outcome;
+        {
+            AgentEngine engine(agent, &log);
+            engine.SetStepControl(&stepControl);
+            engine.SetTestRun(testRun);
+            const EngineStop::Attached attached(stop, engine);
+            outcome = engine.Run();
+        }
         if (!testRun) {
             // What recording logs is part of the run's log, its errors too.
-            outcome.errors +=
-                WatchRun(agent, outcome, log, [&log] { return log.Parts(kKeptLogLines); }, {})
-                    .errors;
+            outcome.errors += WatchRun(agent, outcome, log,
+                                       [&log] { return log.Parts(kKeptLogLines); }, {HttpWebPost()})
+                                  .errors;
         }
         return outcome;
     } catch (const std::exception& error) {

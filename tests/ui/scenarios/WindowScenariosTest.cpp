@@ -396,7 +396,9 @@ private slots:
         QVERIFY(sheet_->isVisible() && !sheet_->applyButton()->isEnabled());
         QCOMPARE(Saved(), QString("pear\nmango\nFresh\n"));
         QVERIFY(Saved("Agents/Fresh.agt").contains("\nUSERAGENT=Gleanwork/1.0\n"));
+        QVERIFY(Saved("Agents/Fresh.agt").contains("\nROBOTS=1\n"));
         QVERIFY(Saved("Agents/pear.agt").startsWith("DESCRIPTION=kept\n"));
+        QVERIFY(!Saved("Agents/pear.agt").contains("ROBOTS"));
     }
 
     // Runs that end, fail, or are closed while they loop, wait or stall:
@@ -609,7 +611,7 @@ private slots:
         std::filesystem::current_path(folder_->Path());
         AgentCatalogue catalogue;
         catalogue.LoadCatalogue();
-        QCOMPARE(catalogue.Count(), std::size_t{6});
+        QCOMPARE(catalogue.Count(), std::size_t{7});
         QStringList logs;
         for (std::size_t index = 0; index < catalogue.Count(); ++index) {
             if (IsWebUrl(catalogue.At(index).URL)) {
