@@ -12,6 +12,13 @@ namespace gleanwork {
 // backslash as \\ (so that a \n the text itself holds stays apart).
 char* WriteLogEntry(char* out, std::string_view entry);
 
+// Writes `text` at `out` escaped as in an entry, without the line feed, and
+// returns where it ends: an entry can be written in parts.
+char* WriteLogText(char* out, std::string_view text);
+
+// How many bytes WriteLogText writes for `text`.
+std::size_t LogTextSize(std::string_view text);
+
 // The most bytes that WriteLogEntry writes for an entry of `size` bytes.
 constexpr std::size_t LongestLogEntry(std::size_t size) {
     return 2 * size + 1;

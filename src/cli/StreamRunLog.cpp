@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 
 #include "base/ErrorLine.h"
 #include "base/SystemReason.h"
@@ -17,7 +18,7 @@ StreamRunLog::StreamRunLog(Destination destination, int fd, std::string name,
       fd_(fd),
       name_(std::move(name)),
       onFailure_(std::move(onFailure)),
-      block_(block) {
+      blocks_{std::vector<char>(block), std::vector<char>(block)} {
     if (destination_ == Destination::File) {
         flusher_ = std::jthread(
             [this, interval](std::stop_token stop) { FlushEvery(std::move(stop), interval); });
@@ -32,29 +33,46 @@ StreamRunLog::~StreamRunLog() {
     Flush();
 }
 
-void StreamRunLog::Add(std::string_view line) {
-    const std::size_t longest = LongestLogEntry(line.size());
-    if (longest > block_.size() - end_) {
-        const std::lock_guard lock(mutex_);
-        WriteAdded();
-        end_ = 0;
-        written_ = 0;
-        added_.store(0, std::memory_order_relaxed);
-        if (longest > block_.size()) {
-            return WriteLong(line);
+void StreamRunLog::Add(std::string_view prefix, std::string_view text) {
+    const std::size_t longest = LongestLogEntry(prefix.size() + text.size());
+    if (longest > blocks_[current_].size() - end_) {
+        std::unique_lock lock(mutex_);
+        StartNextBlock(lock);
+        if (longest > blocks_[current_].size()) {
+            return WriteLong(prefix, text);
         }
     }
-    end_ = static_cast<std::size_t>(WriteLogEntry(block_.data() + end_, line) - block_.data());
+    std::vector<char>& block = blocks_[current_];
+    char* const out = WriteLogEntry(WriteLogText(block.data() + end_, prefix), text);
+    end_ = static_cast<std::size_t>(out - block.data());
     added_.store(end_, std::memory_order_release);
     if (destination_ == Destination::StandardError) {
         Flush();
     }
 }
 
-void StreamRunLog::WriteLong(std::string_view line) {
-    std::string entry(LongestLogEntry(line.size()), '\0');
-    entry.resize(static_cast<std::size_t>(WriteLogEntry(entry.data(), line) - entry.data()));
-    Put(entry);
+void StreamRunLog::StartNextBlock(std::unique_lock<std::mutex>& lock) {
+    if (flusher_.joinable()) {
+        changed_.wait(lock, [this] { return full_.empty(); });
+        full_ = std::string_view(blocks_[current_].data() + written_, end_ - written_);
+        current_ = 1 - current_;
+        changed_.notify_all();
+    } else {
+        WriteAdded();
+    }
+    end_ = 0;
+    written_ = 0;
+    added_.store(0, std::memory_order_relaxed);
+}
+
+// The entry takes the room it needs, no more: a line that logs a whole page
+// costs the page's size once more, not twice.
+void StreamRunLog::WriteLong(std::string_view prefix, std::string_view text) {
+    const std::size_t size = LogTextSize(prefix) + LogTextSize(text) + 1;
+    const auto entry = std::make_unique_for_overwrite<char[]>(size);
+    WriteLogEntry(WriteLogText(entry.get(), prefix), text);
+    WriteAdded();
+    Put({entry.get(), size});
 }
 
 bool StreamRunLog::Flush() {
@@ -64,8 +82,13 @@ bool StreamRunLog::Flush() {
 }
 
 void StreamRunLog::WriteAdded() {
+    if (!full_.empty()) {
+        Put(full_);
+        full_ = {};
+        changed_.notify_all();
+    }
     const std::size_t added = added_.load(std::memory_order_acquire);
-    Put(std::string_view(block_.data() + written_, added - written_));
+    Put(std::string_view(blocks_[current_].data() + written_, added - written_));
     written_ = added;
 }
 
@@ -93,7 +116,7 @@ void StreamRunLog::Put(std::string_view bytes) {
 void StreamRunLog::FlushEvery(std::stop_token stop, std::chrono::milliseconds interval) {
     std::unique_lock lock(mutex_);
     while (!stop.stop_requested()) {
-        wake_.wait_for(lock, stop, interval, [] { return false; });
+        changed_.wait_for(lock, stop, interval, [this] { return !full_.empty(); });
         WriteAdded();
     }
 }

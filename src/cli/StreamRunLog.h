@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -20,11 +21,11 @@ namespace gleanwork {
 // WriteLogEntry).
 //
 // Into a file, lines gather in a block, since a run can log millions of
-// them; the block goes out when it is full, and what it holds goes out at
-// least every `interval` by a thread of the log's own, so that a reader of
-// the file sees the run as it goes (also while it waits) and a killed run
-// leaves all but its last moments. On standard error each line goes out at
-// once, after the end of a line that a diagnostic left open there.
+// them. A thread of the log's own writes a full block while lines go into
+// the other one, and what the current block holds at least every
+// `interval`, so that a reader of the file sees the run as it goes (also
+// while it waits) and a killed run leaves all but its last moments. On standard error each line
+// goes out at once, after the end of a line that a diagnostic left open there.
 //
 // Every write puts out whole lines. When one fails, one error line
 // naming `name` goes to standard error, nothing more is written, and
@@ -43,17 +44,25 @@ public:
     StreamRunLog& operator=(const StreamRunLog&) = delete;
     ~StreamRunLog() override;
 
-    void LogLine(std::string_view line) override { Add(line); }
-    void LogCommand(std::string_view line) override { Add(line); }
+    void LogLine(std::string_view line) override { Add({}, line); }
+    void LogCommand(std::string_view line) override { Add({}, line); }
+    void LogTrace(std::string_view prefix, std::string_view text) override { Add(prefix, text); }
 
     // Writes what is gathered; false when a write has failed.
     bool Flush();
 
 private:
-    void Add(std::string_view line);
-    // Writes an entry too long for the block on its own, the block empty.
-    void WriteLong(std::string_view line);
-    // With `mutex_` held: writes the lines added since the last write.
+    // Adds the line `prefix` and `text` make, escaped straight into the block.
+    void Add(std::string_view prefix, std::string_view text);
+    // With `mutex_` held: leaves the current block to be written (by the
+    // log's thread, when it has one) and goes on in the other one, once
+    // that one is written.
+    void StartNextBlock(std::unique_lock<std::mutex>& lock);
+    // With `mutex_` held: writes an entry too long for a block on its own,
+    // the blocks written.
+    void WriteLong(std::string_view prefix, std::string_view text);
+    // With `mutex_` held: writes the full block, and then the lines added to
+    // the current one since the last write.
     void WriteAdded();
     void Put(std::string_view bytes);
     void FlushEvery(std::stop_token stop, std::chrono::milliseconds interval);
@@ -62,16 +71,19 @@ private:
     const int fd_;
     const std::string name_;
     const std::function<void()> onFailure_;
-    // Only the adding thread writes into the block, past `added_`; only
-    // WriteAdded, with `mutex_` held, reads it, up to `added_`, and the adding
-    // thread starts the block over only with `mutex_` held.
-    std::vector<char> block_;
-    std::size_t end_ = 0;  // the adding thread's end of the block
+    // Only the adding thread writes into the current block, past `added_`;
+    // only WriteAdded, with `mutex_` held, reads it, up to `added_`. The
+    // adding thread changes blocks only with `mutex_` held, once `full_`,
+    // the part of the other block still to be written, is empty.
+    std::array<std::vector<char>, 2> blocks_;
+    std::size_t current_ = 0;
+    std::size_t end_ = 0;  // the adding thread's end of the current block
     std::atomic<std::size_t> added_{0};
     std::mutex mutex_;
     std::size_t written_ = 0;
+    std::string_view full_;
     bool failed_ = false;
-    std::condition_variable_any wake_;
+    std::condition_variable_any changed_;
     std::jthread flusher_;  // last: it stops before anything else goes
 };
 

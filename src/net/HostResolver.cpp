@@ -42,6 +42,17 @@ SocketAddress WithPort(const addrinfo& entry, int port) {
 struct Lookup {
     int code = EAI_NONAME;
     OwnedHandle<addrinfo, ::freeaddrinfo> list;
+
+    // Looks `host` up; with `flags` AI_NUMERICHOST, only reads an address.
+    void Run(const std::string& host, int flags) {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_flags = flags;
+        addrinfo* found = nullptr;
+        code = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+        list.reset(found);
+    }
 };
 
 }  // namespace
@@ -50,19 +61,14 @@ int ResolveHost(std::vector<SocketAddress>& addresses, const std::string& host, 
                 const HttpLimits& limits) {
     addresses.clear();
     auto lookup = std::make_shared<Lookup>();
-    // A name with a zero byte in it would be looked up cut short.
+    // A name with a zero byte in it would be looked up cut short. An
+    // address is read at once; only a name is looked up on a thread of its
+    // own, which the fetch can leave waiting.
     if (host.find('\0') == std::string::npos) {
-        const WaitResult waited = RunLeavable(
-            [lookup, host] {
-                addrinfo hints{};
-                hints.ai_family = AF_UNSPEC;
-                hints.ai_socktype = SOCK_STREAM;
-                addrinfo* found = nullptr;
-                lookup->code = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
-                lookup->list.reset(found);
-            },
-            limits.fetchDeadline, limits.stop);
-        if (waited != WaitResult::Ready) {
+        lookup->Run(host, AI_NUMERICHOST);
+        if (lookup->code != 0 &&
+            RunLeavable([lookup, host] { lookup->Run(host, 0); }, limits.fetchDeadline,
+                        limits.stop) != WaitResult::Ready) {
             return 0;  // the fetch reports a stop or its time running out
         }
     }

@@ -53,7 +53,7 @@ SourceFailure OpenSecureChannel(std::unique_ptr<StreamSocket>& socket, const Req
         }
     }
     std::string failure;
-    socket = StartTls(std::move(socket), route.originHost, failure);
+    socket = StartTls(std::move(socket), route.originHost, route.originPort, failure);
     if (socket) {
         return {};
     }

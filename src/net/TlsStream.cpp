@@ -11,8 +11,8 @@
 #include <span>
 #include <vector>
 
-#include "base/OwnedHandle.h"
 #include "base/SystemReason.h"
+#include "net/TlsClientContext.h"
 
 namespace gleanwork {
 
@@ -36,9 +36,18 @@ constexpr std::size_t kInboxSize = std::size_t{256} << 10;
 class TlsStream final : public StreamSocket {
 public:
     explicit TlsStream(std::unique_ptr<StreamSocket> inner) : inner_(std::move(inner)) {}
+    // The session agreed is kept for the next connection to the server.
+    ~TlsStream() override {
+        if (context_ && ssl_) {
+            context_->EndConnection(server_, ssl_.get());
+        }
+    }
+    TlsStream(const TlsStream&) = delete;
+    TlsStream& operator=(const TlsStream&) = delete;
 
-    // Runs the handshake; empty when it succeeded, else why it failed.
-    std::string Handshake(const std::string& serverName);
+    // Runs the handshake with `serverName` on `port`, resuming the session
+    // agreed with it last; empty when it succeeded, else why it failed.
+    std::string Handshake(const std::string& serverName, int port);
 
     int Connect(std::span<const SocketAddress> addresses) override {
         return inner_->Connect(addresses);
@@ -49,10 +58,11 @@ public:
             const int sent = SSL_write(ssl_.get(), bytes.data(), ChunkSize(bytes.size()));
             if (sent <= 0) {
                 ERR_clear_error();
-                return;
+                break;
             }
             bytes.remove_prefix(static_cast<std::size_t>(sent));
         }
+        SendPending();
     }
 
     std::ptrdiff_t Receive(std::span<char> buffer, int& error) override {
@@ -86,12 +96,16 @@ private:
     }
 
     std::string Failure();
+    // Sends what TLS has written since the last send, in one piece.
+    void SendPending();
 
     std::unique_ptr<StreamSocket> inner_;
     std::vector<char> inbox_ = std::vector<char>(kInboxSize);
+    std::string outbox_;
     std::span<const char> unread_;
-    OwnedHandle<SSL_CTX, SSL_CTX_free> context_;
-    OwnedHandle<SSL, SSL_free> ssl_;
+    std::shared_ptr<TlsClientContext> context_;
+    std::string server_;
+    TlsConnection ssl_;
     int innerError_ = 0;
     bool innerEnded_ = false;
 };
@@ -115,6 +129,7 @@ BIO_METHOD* TlsStream::InnerMethod() {
 int TlsStream::ReadInner(BIO* bio, char* data, int size) {
     auto& stream = *static_cast<TlsStream*>(BIO_get_data(bio));
     if (stream.unread_.empty()) {
+        stream.SendPending();
         int error = 0;
         const std::ptrdiff_t received = stream.inner_->Receive(stream.inbox_, error);
         if (received < 0) {
@@ -131,26 +146,32 @@ int TlsStream::ReadInner(BIO* bio, char* data, int size) {
     return static_cast<int>(count);
 }
 
+// What TLS writes waits in the outbox until TLS reads or the stream sends:
+// the last flight of the handshake then goes out with the request, in one
+// segment, and the server reads both at once.
 int TlsStream::WriteInner(BIO* bio, const char* data, int size) {
     auto& stream = *static_cast<TlsStream*>(BIO_get_data(bio));
-    stream.inner_->Send({data, static_cast<std::size_t>(std::max(size, 0))});
+    stream.outbox_.append(data, static_cast<std::size_t>(std::max(size, 0)));
     return size;
 }
 
-std::string TlsStream::Handshake(const std::string& serverName) {
-    context_.reset(SSL_CTX_new(TLS_client_method()));
-    if (!context_ || SSL_CTX_set_default_verify_paths(context_.get()) != 1 ||
-        SSL_CTX_set_min_proto_version(context_.get(), TLS1_2_VERSION) != 1) {
+void TlsStream::SendPending() {
+    if (!outbox_.empty()) {
+        inner_->Send(outbox_);
+        outbox_.clear();
+    }
+}
+
+std::string TlsStream::Handshake(const std::string& serverName, int port) {
+    context_ = TlsClientContext::ForDefaultPaths();
+    if (!context_) {
         return Failure();
     }
-    SSL_CTX_set_verify(context_.get(), SSL_VERIFY_PEER, nullptr);
-    // A server that ends an HTTP/1.0 reply by closing the connection often
-    // skips the TLS closing message.
-    SSL_CTX_set_options(context_.get(), SSL_OP_IGNORE_UNEXPECTED_EOF);
+    server_ = serverName + " " + std::to_string(port);
     // No read-ahead: TLS reads each record, header and rest, from the inbox.
     // (With read-ahead in a large buffer, OpenSSL moves what is left of it to
     // its front before every record.)
-    ssl_.reset(SSL_new(context_.get()));
+    ssl_ = context_->NewConnection(server_);
     BIO* bio = BIO_new(InnerMethod());
     if (!ssl_ || bio == nullptr) {
         BIO_free(bio);
@@ -165,6 +186,7 @@ std::string TlsStream::Handshake(const std::string& serverName) {
             : SetServerName(ssl_.get(), serverName) &&
                   SSL_set1_host(ssl_.get(), serverName.c_str()) == 1;
     if (!named || SSL_connect(ssl_.get()) != 1) {
+        SendPending();  // the alert that says why, if any
         return Failure();
     }
     return {};
@@ -189,9 +211,10 @@ std::string TlsStream::Failure() {
 }  // namespace
 
 std::unique_ptr<StreamSocket> StartTls(std::unique_ptr<StreamSocket> inner,
-                                       const std::string& serverName, std::string& failure) {
+                                       const std::string& serverName, int port,
+                                       std::string& failure) {
     auto stream = std::make_unique<TlsStream>(std::move(inner));
-    failure = stream->Handshake(serverName);
+    failure = stream->Handshake(serverName, port);
     if (!failure.empty()) {
         return nullptr;
     }

@@ -20,6 +20,18 @@ void RunLogWriter::LogCommand(std::string_view line) {
     Take(line, Kind::kCommand);
 }
 
+// A trace line goes on in its two parts, unless it is held.
+void RunLogWriter::LogTrace(std::string_view prefix, std::string_view text) {
+    if (holding_) {
+        heldText_.append(prefix);
+        return Take(text, Kind::kLine);
+    }
+    ++base_;
+    if (log_ != nullptr) {
+        log_->LogTrace(prefix, text);
+    }
+}
+
 void RunLogWriter::LogError(std::string_view reason) {
     Take(ErrorLine(reason), Kind::kError);
 }

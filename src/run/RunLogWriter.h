@@ -22,6 +22,7 @@ public:
 
     void LogLine(std::string_view line) override;
     void LogCommand(std::string_view line) override;
+    void LogTrace(std::string_view prefix, std::string_view text) override;
     // Writes the error line of `reason` (see ErrorLine).
     void LogError(std::string_view reason) override;
 

@@ -47,6 +47,15 @@ void RunOutput::Write(std::string_view text) {
     if (target_ == Target::Nothing || failed_) {
         return;
     }
+    if (buffer_.size() + text.size() >= kLongestWholeLine) {
+        // A text this long goes out from where it is, its whole lines or a
+        // piece of one line, rather than through a copy in the buffer.
+        const std::size_t lineEnd = text.rfind('\n');
+        const std::size_t direct = lineEnd == std::string_view::npos ? text.size() : lineEnd + 1;
+        WriteOut(buffer_.size());
+        WriteBytes(text.substr(0, direct));
+        text.remove_prefix(direct);
+    }
     buffer_.append(text);
     if (buffer_.size() < kBufferSize) {
         return;
@@ -59,16 +68,20 @@ void RunOutput::Write(std::string_view text) {
 }
 
 void RunOutput::WriteOut(std::size_t size) {
-    if (size > 0 && !failed_) {
-        const std::string_view bytes(buffer_.data(), size);
-        int error = 0;
-        if (target_ == Target::File && !file_.Write(bytes, error)) {
-            ReportFailure("Cannot write " + path_, error);
-        } else if (target_ == Target::StandardOutput && !WriteAll(STDOUT_FILENO, bytes)) {
-            ReportFailure("Cannot write to standard output", errno);
-        }
-    }
+    WriteBytes(std::string_view(buffer_.data(), size));
     buffer_.erase(0, failed_ ? buffer_.size() : size);
+}
+
+void RunOutput::WriteBytes(std::string_view bytes) {
+    if (bytes.empty() || failed_) {
+        return;
+    }
+    int error = 0;
+    if (target_ == Target::File && !file_.Write(bytes, error)) {
+        ReportFailure("Cannot write " + path_, error);
+    } else if (target_ == Target::StandardOutput && !WriteAll(STDOUT_FILENO, bytes)) {
+        ReportFailure("Cannot write to standard output", errno);
+    }
 }
 
 OutputFate RunOutput::Close(bool keep) {

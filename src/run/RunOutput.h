@@ -53,6 +53,8 @@ private:
 
     // Writes the first `size` bytes of the buffer and drops them from it.
     void WriteOut(std::size_t size);
+    // Writes `bytes` to the target; a failure ends the run.
+    void WriteBytes(std::string_view bytes);
     void ReportFailure(std::string_view what, int error);
     OutputFate CloseFile(bool keep);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace gleanwork {
@@ -15,6 +16,16 @@ public:
 
     // The echo of one script command: "# " and the script line.
     virtual void LogCommand(std::string_view line) = 0;
+
+    // The line that `prefix` and `text` make (`text` is often a collected
+    // or printed text, as long as a page): a log that writes the two in
+    // place, without joining them first, overrides this.
+    virtual void LogTrace(std::string_view prefix, std::string_view text) {
+        std::string line;
+        line.reserve(prefix.size() + text.size());
+        line.append(prefix).append(text);
+        LogLine(line);
+    }
 };
 
 }  // namespace gleanwork

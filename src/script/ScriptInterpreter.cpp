@@ -256,7 +256,7 @@ void ScriptInterpreter::Find(PreparedLine& line) {
 void ScriptInterpreter::Get(PreparedLine& line) {
     const std::string_view count = ArgumentOf(line);
     dataBuffer_.append(cursor_.Advance(ReadDecimal(count)));
-    LogTrace("<< ", dataBuffer_);
+    run_.log.LogTrace("<< ", dataBuffer_);
     SetStatus(!cursor_.AtEnd());
     if (!statusOk_) {
         run_.log.LogLine("[End of file]");
@@ -267,7 +267,7 @@ void ScriptInterpreter::GetUntil(PreparedLine& line) {
     const std::size_t found = SearchFor(ArgumentOf(line));
     if (statusOk_) {
         dataBuffer_.append(cursor_.MoveTo(found));
-        LogTrace("<< ", dataBuffer_);
+        run_.log.LogTrace("<< ", dataBuffer_);
     }
 }
 
@@ -390,8 +390,7 @@ void ScriptInterpreter::SaveTo(PreparedLine& line) {
     trace_.push_back('{');
     trace_.append(name);
     trace_.append("} = ");
-    trace_.append(dataBuffer_);
-    run_.log.LogLine(trace_);
+    run_.log.LogTrace(trace_, dataBuffer_);
     VariableTable& variables = run_.variables;
     auto found = variables.find(name);
     if (!checkpoints_.empty()) {
@@ -502,14 +501,8 @@ void ScriptInterpreter::SetStatus(bool ok) {
     statusFromOutside_ = false;
 }
 
-void ScriptInterpreter::LogTrace(std::string_view prefix, std::string_view text) {
-    trace_.assign(prefix);
-    trace_.append(text);
-    run_.log.LogLine(trace_);
-}
-
 void ScriptInterpreter::LogCutTrace(std::string_view prefix, std::string_view text) {
-    LogTrace(prefix, text.substr(0, kTraceCut));
+    run_.log.LogTrace(prefix, text.substr(0, kTraceCut));
 }
 
 }  // namespace gleanwork

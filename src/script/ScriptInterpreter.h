@@ -123,7 +123,6 @@ private:
     // Puts the cursor on the run's current page, at `position`.
     void OpenPage(std::size_t position);
 
-    void LogTrace(std::string_view prefix, std::string_view text);
     void LogCutTrace(std::string_view prefix, std::string_view text);
 
     ScriptRun run_;

@@ -12,16 +12,21 @@ void LogKeeper::LogCommand(std::string_view line) {
     Keep(line);
 }
 
-void LogKeeper::Keep(std::string_view line) {
+void LogKeeper::LogTrace(std::string_view prefix, std::string_view text) {
+    next_.LogTrace(prefix, text);
+    Keep(prefix, text);
+}
+
+void LogKeeper::Keep(std::string_view prefix, std::string_view text) {
     if (head_.size() < kKeptLogLines) {
-        head_.emplace_back(line);
+        head_.emplace_back(prefix).append(text);
         return;
     }
     if (tail_.size() < kKeptLogLines) {
-        tail_.emplace_back(line);
+        tail_.emplace_back(prefix).append(text);
         return;
     }
-    tail_[oldest_].assign(line);
+    tail_[oldest_].assign(prefix).append(text);
     oldest_ = (oldest_ + 1) % tail_.size();
     ++leftOut_;
 }

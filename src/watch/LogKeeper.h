@@ -32,11 +32,13 @@ public:
 
     void LogLine(std::string_view line) override;
     void LogCommand(std::string_view line) override;
+    void LogTrace(std::string_view prefix, std::string_view text) override;
 
     LogParts Parts() const;
 
 private:
-    void Keep(std::string_view line);
+    // Keeps the line that `prefix` and `text` make.
+    void Keep(std::string_view prefix, std::string_view text = {});
 
     RunLog& next_;
     std::vector<std::string> head_;

@@ -38,5 +38,34 @@ TEST(StreamRunLog, EveryLineReachesTheFileWholeInOrderAndInTime) {
     EXPECT_EQ(ReadFile(path), expected);
 }
 
+// A line feed, carriage return or backslash at any place of a line of any
+// length, in the text of a trace or in its prefix, is written escaped; lines
+// longer than the block of 64 bytes too.
+TEST(StreamRunLog, EscapesLineBreaksAndBackslashesWhereverTheyStand) {
+    const TempFolder folder;
+    const std::string path = folder / "run.log";
+    const FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    StreamRunLog log(StreamRunLog::Destination::File, file.Get(), path, {}, 64, 1h);
+    const auto escaped = [](std::string_view text) {
+        std::string out;
+        for (const char c : text) {
+            out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\\' ? "\\\\" : std::string(1, c);
+        }
+        return out;
+    };
+    std::string expected;
+    for (std::size_t size = 1; size < 80; ++size) {
+        for (std::size_t at = 0; at < size; ++at) {
+            std::string text(size, 'x');
+            text[at] = "\n\r\\"[at % 3];
+            const std::string prefix = at % 4 == 0 ? "{\\} = " : "<< ";
+            log.LogTrace(prefix, text);
+            expected += escaped(prefix + text) + "\n";
+        }
+    }
+    ASSERT_TRUE(log.Flush());
+    EXPECT_EQ(ReadFile(path), expected);
+}
+
 }  // namespace
 }  // namespace gleanwork::test

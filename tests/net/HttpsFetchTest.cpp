@@ -91,6 +91,18 @@ TEST_F(HttpsFetch, VerifiesChainNameAndDates) {
     }
 }
 
+// A session agreed under one set of trusted certificates is resumed only
+// under the same set: once the server's CA is no longer trusted, the next
+// fetch verifies the server again and fails.
+TEST_F(HttpsFetch, ResumesNoSessionAcrossAChangeOfTrust) {
+    const TlsServer server(folder.Path(), Serve("good"));
+    for (const std::string trusted : {"ca", "ca", "rogue"}) {
+        const ScopedEnvironment trust{"SSL_CERT_FILE", (folder / (trusted + ".pem")).c_str()};
+        Fetch fetch(At(server, "127.0.0.1"));
+        EXPECT_EQ(fetch.Run(), trusted == "ca" ? 6 : -1) << trusted;
+    }
+}
+
 // A proxy that opens the tunnel and then forwards nothing leaves the
 // handshake waiting: the receive limit ends it. The proxy's credentials go
 // with the request for the tunnel.

@@ -27,5 +27,14 @@ TEST(LogKeeper, PassesEveryLineOnAndKeepsTheFirstAndLastInOrder) {
     }
 }
 
+// A trace line, given in two parts, goes on and is kept as one line.
+TEST(LogKeeper, PassesTraceLinesOnAndKeepsThemWhole) {
+    RecordingRunLog next;
+    LogKeeper keeper(next);
+    keeper.LogTrace("<< ", "text");
+    EXPECT_EQ(next.lines, std::vector<std::string>{"<< text"});
+    EXPECT_EQ(keeper.Parts().head, std::vector<std::string>{"<< text"});
+}
+
 }  // namespace
 }  // namespace gleanwork::test
