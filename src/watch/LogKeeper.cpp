@@ -1,5 +1,8 @@
 #include "watch/LogKeeper.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace gleanwork {
 
 void LogKeeper::LogLine(std::string_view line) {
@@ -18,24 +21,35 @@ void LogKeeper::LogTrace(std::string_view prefix, std::string_view text) {
 }
 
 void LogKeeper::Keep(std::string_view prefix, std::string_view text) {
+    ++lines_;
     if (head_.size() < kKeptLogLines) {
         head_.emplace_back(prefix).append(text);
         return;
     }
-    if (tail_.size() < kKeptLogLines) {
-        tail_.emplace_back(prefix).append(text);
-        return;
+    if (newer_.ends.size() == kKeptLogLines) {
+        std::swap(older_, newer_);
+        newer_.text.clear();
+        newer_.ends.clear();
     }
-    tail_[oldest_].assign(prefix).append(text);
-    oldest_ = (oldest_ + 1) % tail_.size();
-    ++leftOut_;
+    newer_.text.append(prefix).append(text);
+    newer_.ends.push_back(newer_.text.size());
+}
+
+void LogKeeper::Block::AppendLinesTo(std::vector<std::string>& lines, std::size_t skip) const {
+    for (std::size_t line = skip; line < ends.size(); ++line) {
+        const std::size_t start = line == 0 ? 0 : ends[line - 1];
+        lines.emplace_back(text, start, ends[line] - start);
+    }
 }
 
 LogParts LogKeeper::Parts() const {
-    LogParts parts{head_, leftOut_, {}};
-    parts.tail.reserve(tail_.size());
-    parts.tail.insert(parts.tail.end(), tail_.begin() + oldest_, tail_.end());
-    parts.tail.insert(parts.tail.end(), tail_.begin(), tail_.begin() + oldest_);
+    const std::size_t fromOlder = kKeptLogLines - newer_.ends.size();
+    const std::size_t skipped = older_.ends.size() - std::min(fromOlder, older_.ends.size());
+    LogParts parts{head_, 0, {}};
+    parts.tail.reserve(kKeptLogLines);
+    older_.AppendLinesTo(parts.tail, skipped);
+    newer_.AppendLinesTo(parts.tail, 0);
+    parts.leftOut = lines_ - head_.size() - parts.tail.size();
     return parts;
 }
 

@@ -23,8 +23,9 @@ struct LogParts {
 };
 
 // A run log that passes every line on to `next` and keeps the first and the
-// last kKeptLogLines of them; the last ones in a ring whose strings are
-// reused, so that a long log costs no allocation per line.
+// last kKeptLogLines of them. The last ones are appended to one block of
+// text at a time, the newer of two that take turns, so that a long log
+// costs one copy per line and no allocation.
 class LogKeeper : public RunLog {
 public:
     // `next` must outlive the keeper.
@@ -37,14 +38,21 @@ public:
     LogParts Parts() const;
 
 private:
+    // Lines one after another, and where each ends.
+    struct Block {
+        std::string text;
+        std::vector<std::size_t> ends;
+        void AppendLinesTo(std::vector<std::string>& lines, std::size_t skip) const;
+    };
+
     // Keeps the line that `prefix` and `text` make.
     void Keep(std::string_view prefix, std::string_view text = {});
 
     RunLog& next_;
     std::vector<std::string> head_;
-    std::vector<std::string> tail_;
-    std::size_t oldest_ = 0;  // in tail_, once it is full
-    std::uint64_t leftOut_ = 0;
+    Block older_;
+    Block newer_;
+    std::uint64_t lines_ = 0;
 };
 
 }  // namespace gleanwork

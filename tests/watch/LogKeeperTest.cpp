@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/RecordingRunLog.h"
 
 namespace gleanwork::test {
@@ -10,20 +12,24 @@ namespace {
 // Every line goes on; the first and the last lines are kept in order, with
 // the count of those between them.
 TEST(LogKeeper, PassesEveryLineOnAndKeepsTheFirstAndLastInOrder) {
-    RecordingRunLog next;
-    LogKeeper keeper(next);
-    const std::size_t total = 2 * kKeptLogLines + 1234;
-    for (std::size_t line = 0; line < total; ++line) {
-        keeper.LogLine(std::to_string(line));
-    }
-    const LogParts parts = keeper.Parts();
-    EXPECT_EQ(next.lines.size(), total);
-    ASSERT_EQ(parts.head.size(), kKeptLogLines);
-    ASSERT_EQ(parts.tail.size(), kKeptLogLines);
-    EXPECT_EQ(parts.leftOut, 1234u);
-    EXPECT_EQ(parts.head.back(), std::to_string(kKeptLogLines - 1));
-    for (std::size_t index = 0; index < kKeptLogLines; ++index) {
-        ASSERT_EQ(parts.tail[index], std::to_string(total - kKeptLogLines + index));
+    for (const std::size_t total :
+         {kKeptLogLines / 2, kKeptLogLines + 5, 2 * kKeptLogLines + 1234, 4 * kKeptLogLines + 7}) {
+        RecordingRunLog next;
+        LogKeeper keeper(next);
+        for (std::size_t line = 0; line < total; ++line) {
+            keeper.LogLine(std::to_string(line));
+        }
+        const LogParts parts = keeper.Parts();
+        EXPECT_EQ(next.lines.size(), total);
+        const std::size_t head = std::min(total, kKeptLogLines);
+        const std::size_t tail = std::min(total - head, kKeptLogLines);
+        ASSERT_EQ(parts.head.size(), head);
+        ASSERT_EQ(parts.tail.size(), tail) << total;
+        EXPECT_EQ(parts.leftOut, total - head - tail);
+        EXPECT_EQ(parts.head.back(), std::to_string(head - 1));
+        for (std::size_t index = 0; index < tail; ++index) {
+            ASSERT_EQ(parts.tail[index], std::to_string(total - tail + index)) << total;
+        }
     }
 }
 
