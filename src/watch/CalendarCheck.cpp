@@ -4,6 +4,7 @@
 
 #include "base/TextScan.h"
 #include "watch/ChildProgram.h"
+#include "watch/ScheduleForecast.h"
 
 namespace gleanwork {
 
@@ -20,24 +21,16 @@ std::string FirstLine(const std::string& text) {
 
 CalendarVerdict CheckCalendarExpression(const std::string& written, CalendarTime now) {
     const std::string text(TrimWhitespace(written));
-    CalendarParse parse = ParseCalendarExpression(text);
     const ProgramOutcome systemd =
         RunProgram({"systemd-analyze", "calendar", "--", text}, kAnalyzeTimeLimit);
     if (systemd.started && systemd.exitStatus != 0 && !FirstLine(systemd.errors).empty()) {
         return {std::nullopt, FirstLine(systemd.errors)};
     }
-    if (!parse.expression) {
-        return {std::nullopt, "bad calendar expression '" + text + "': " + parse.reason};
+    if (text.empty()) {
+        return {std::nullopt, "no calendar expression"};
     }
-    const auto next = NextElapses(*parse.expression, now, 1);
-    if (!next) {
-        return {std::nullopt, "the times of zone " + parse.expression->timezone +
-                                  " could not be worked out for '" + text + "'"};
-    }
-    if (next->empty()) {
-        return {std::nullopt, "the calendar expression '" + text + "' never elapses"};
-    }
-    return {std::move(parse.expression), {}};
+    ScheduleForecast forecast = ForecastSchedule(text, now, 1);
+    return {std::move(forecast.expression), std::move(forecast.refusal)};
 }
 
 }  // namespace gleanwork

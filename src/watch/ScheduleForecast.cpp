@@ -1,9 +1,6 @@
 #include "watch/ScheduleForecast.h"
 
-#include <cstring>
-
 #include "base/TextScan.h"
-#include "watch/CalendarExpression.h"
 
 namespace gleanwork {
 
@@ -18,22 +15,21 @@ ScheduleForecast ForecastSchedule(const std::string& schedule, CalendarTime now,
     if (text.empty()) {
         return {};
     }
-    const CalendarParse parse = ParseCalendarExpression(text);
+    CalendarParse parse = ParseCalendarExpression(text);
     if (!parse.expression) {
-        return {{},
-                "Failed to parse calendar specification '" + text +
-                    "': " + std::strerror(parse.error) + " (" + parse.reason + ")"};
+        return {{}, {}, "bad calendar expression '" + text + "': " + parse.reason};
     }
     std::optional<std::vector<CalendarTime>> runs = NextElapses(*parse.expression, now, count);
     if (!runs) {
         return {{},
+                {},
                 "the times of zone " + parse.expression->timezone +
                     " could not be worked out for '" + text + "'"};
     }
     if (runs->empty()) {
-        return {{}, "the calendar expression '" + text + "' never elapses"};
+        return {{}, {}, "the calendar expression '" + text + "' never elapses"};
     }
-    return {std::move(*runs), {}};
+    return {std::move(parse.expression), std::move(*runs), {}};
 }
 
 }  // namespace gleanwork

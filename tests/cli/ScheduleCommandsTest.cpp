@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "net/LoopbackServer.h"
+#include "support/SystemdCalendar.h"
 #include "support/TempFolder.h"
 #include "watch/ChildProgram.h"
 
@@ -39,7 +40,7 @@ TEST(ScheduleOptions, ListWriteAndRemoveSchedulesAndRefuseBadOnes) {
     const std::string units = folder / "config/systemd/user/";
     EXPECT_TRUE(std::filesystem::exists(units + "gleanwork-Price\\x09list.timer"));
     EXPECT_EQ(Runner({"--schedule", "Broken"}).errors,
-              "gleanwork-run: Failed to parse calendar specification '25:00': Invalid argument\n");
+              "gleanwork-run: " + test::SystemdCalendarRefusal("25:00") + "\n");
     EXPECT_EQ(Runner({"--schedule", "Nobody"}).exitStatus, 2);
 
     WriteFile(folder / "Agents/Price\tlist.agt", "URL=x\n");
